@@ -1,0 +1,47 @@
+#include "problem_lines.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "fail.h"
+
+namespace {
+
+constexpr long kLargest = INT32_MAX;
+
+bool fits(long value) { return value >= 0 && value <= kLargest; }
+
+void badValue() { fail("bad value of a parameter in the problem line"); }
+
+}  // namespace
+
+MatchingProblem readMatchingProblemLine(const char* line) {
+  char word[21] = "";
+  long a = 0, b = 0, c = 0;
+  int fields = std::sscanf(line, "%*c %20s %ld %ld %ld", word, &a, &b, &c);
+  MatchingProblem problem;
+  problem.seen = true;
+  if (std::strcmp(word, "max") == 0) {
+    if (fields != 3) fail("wrong number of parameters in the problem line");
+    if (!fits(a) || !fits(b)) badValue();
+    problem.flow = true;
+    problem.arcs = b;
+    long entries = 2 * b;
+    if (a < 1 || entries < 1 || entries > kLargest) badValue();
+    problem.nodes = static_cast<int32_t>(a);
+    problem.entries = static_cast<int32_t>(entries);
+  } else if (std::strncmp(word, "bipartite-matching", 9) == 0) {
+    if (fields != 4) fail("wrong number of parameters in the problem line");
+    if (!fits(a) || !fits(b) || !fits(c)) badValue();
+    long nodes = a + b + 2, entries = 2 * (a + b + c);
+    if (nodes > kLargest || entries < 1 || entries > kLargest) badValue();
+    problem.arcs = c;
+    problem.nodes = static_cast<int32_t>(nodes);
+    problem.entries = static_cast<int32_t>(entries);
+    problem.firstSide = static_cast<int32_t>(a);
+    problem.secondSide = static_cast<int32_t>(b);
+  } else {
+    fail("It is not a Bipartite Matching problem line");
+  }
+  return problem;
+}

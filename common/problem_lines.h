@@ -1,0 +1,20 @@
+// The problem line of the matching programs' input.
+#pragma once
+
+#include <cstdint>
+
+struct MatchingProblem {
+  bool seen = false;
+  bool flow = false;       // "max" network rather than "bipartite-matching"
+  int32_t nodes = 0;       // n, source and sink included
+  int32_t entries = 0;     // arc entries: two per edge, arcs to the terminals included
+  long arcs = 0;           // arc lines the problem declares
+  int32_t firstSide = 0;   // bipartite: first-side (X) nodes, numbered 1 … firstSide
+  int32_t secondSide = 0;  // bipartite: second-side (Y) nodes
+};
+
+// Parses "p max N M" or "p bipartite-matching N1 N2 M" (any word that begins
+// with "bipartite" is taken as the latter). Every number is checked on its
+// own and the derived counts must fit in 32 bits; a fault prints its message
+// and exits with status 1.
+MatchingProblem readMatchingProblemLine(const char* line);

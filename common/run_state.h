@@ -1,0 +1,32 @@
+// The two records every solver program shares with its driver. Each program
+// defines the single instances `stats` and `param` next to its entry.
+#pragma once
+
+#include <cstdint>
+
+// Operation counters, zero at program start, printed in the report line.
+struct Stats {
+  // Unit-flow programs: unit pushes. augrelabel, depthmatch, breadthmatch:
+  // matched pairs made by the greedy start and along augmenting paths.
+  // pushmatch programs: matched pairs made by the greedy start only.
+  int64_t pushes = 0;
+  // Elementary steps: arc examinations and the other steps each solver counts.
+  int64_t work = 0;
+  // Matching programs: +1 for every new pair that enlarges the matching, so it
+  // ends equal to the matching size. Not printed by the unit-flow programs.
+  int32_t augments = 0;
+};
+
+// Run parameters: static defaults, changed only by options.
+struct Params {
+  int32_t gapCheck = 1;             // -g sets 0; no solver consults it
+  double globalUpdateFactor = 1.0;  // -u U: global update after > U × n relabels
+  int32_t greedyInit = 0;           // -i; forced on by some drivers
+  int32_t labelOffset = 1;          // -o X: number of the first node (unit-flow input)
+};
+
+extern Stats stats;
+extern Params param;
+
+// The factor that -u 0 sets: so large that no further global update happens.
+constexpr double kNoGlobalUpdates = 1073741823.0;

@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end case file against the programs in a bin directory.
+
+A case file holds header lines, then sections:
+
+    # comment lines are ignored
+    program: augrelabel depthmatch   (names, or the groups @matching, @unitflow)
+    args: -u 0 -o=3                  (shell words; {out} is a fresh temporary file)
+    status: 1                        (expected exit status, default 0)
+    --- stdin
+    p bipartite-matching 1 1 1
+    a 1 1
+    --- stdout
+           2        1        1        1        4        0.00
+    --- stderr
+    --- file out                     (expected content of {out} after the run)
+
+A section holds the bytes of its lines up to the next section header,
+line terminators included; `--- NAME noeol` drops the last line terminator.
+A missing stdin section is an empty input; a missing stdout or stderr
+section expects nothing on that stream. The seconds column of report lines
+is masked on both sides before comparing.
+"""
+
+import argparse
+import os
+import re
+import shlex
+import subprocess
+import sys
+import tempfile
+
+GROUPS = {
+    "@matching": ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"],
+    "@unitflow": ["unitflow-lifo", "unitflow-fifo"],
+}
+
+REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d$", re.MULTILINE)
+
+
+def parse_case(data):
+    headers, sections = {}, {}
+    name, flags, body = None, [], []
+    for line in data.splitlines(keepends=True):
+        if line.startswith(b"--- "):
+            if name is not None:
+                sections[name] = (b"".join(body), flags)
+            words = line[4:].decode().split()
+            name, flags, body = words[0], words[1:], []
+        elif name is not None:
+            body.append(line)
+        elif line.strip() and not line.startswith(b"#"):
+            key, _, value = line.decode().partition(":")
+            headers[key.strip()] = value.strip()
+    if name is not None:
+        sections[name] = (b"".join(body), flags)
+    out = {}
+    for key, (content, flags) in sections.items():
+        if "noeol" in flags and content.endswith(b"\n"):
+            content = content[:-1]
+        out[key] = content
+    return headers, out
+
+
+def mask_seconds(text):
+    return REPORT.sub(rb"\1 <seconds>", text)
+
+
+def programs_of(spec, bindir):
+    names = []
+    for word in spec.split():
+        if word in GROUPS:
+            names += [p for p in GROUPS[word] if os.path.exists(os.path.join(bindir, p))]
+        else:
+            names.append(word)
+    return names
+
+
+def show(label, text):
+    sys.stdout.write(f"--- {label} ---\n{text.decode(errors='replace')}\n")
+
+
+def run_one(program, bindir, headers, sections):
+    with tempfile.TemporaryDirectory() as tmp:
+        out_path = os.path.join(tmp, "out")
+        args = [a.replace("{out}", out_path) for a in shlex.split(headers.get("args", ""))]
+        binary = os.path.join(bindir, program)
+        if not os.path.exists(binary):
+            print(f"{program}: no such program in {bindir}")
+            return False
+        proc = subprocess.run([binary] + args, input=sections.get("stdin", b""),
+                              capture_output=True, timeout=60)
+        failures = []
+        want_status = int(headers.get("status", "0"))
+        if proc.returncode != want_status:
+            failures.append(f"exit status {proc.returncode}, expected {want_status}")
+        for stream, got in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+            want = sections.get(stream, b"")
+            if mask_seconds(got) != mask_seconds(want):
+                failures.append(stream)
+                show(f"{stream} expected", want)
+                show(f"{stream} got", got)
+        if "out" in sections:
+            got = open(out_path, "rb").read() if os.path.exists(out_path) else None
+            if got != sections["out"]:
+                failures.append("output file")
+                show("file out expected", sections["out"])
+                show("file out got", got if got is not None else b"<missing>")
+        for failure in failures:
+            print(f"{program}: {failure} differs")
+        return not failures
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--bindir", required=True)
+    parser.add_argument("case")
+    opts = parser.parse_args()
+    headers, sections = parse_case(open(opts.case, "rb").read())
+    programs = programs_of(headers.get("program", ""), opts.bindir)
+    if not programs:
+        print("the case names no program that was built")
+        return 1
+    ok = all([run_one(p, opts.bindir, headers, sections) for p in programs])
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
