@@ -12,13 +12,21 @@
 template <class Node>
 class simpleQueue {
  public:
-  explicit simpleQueue(long size)
-      : slots(new (std::nothrow) Node*[size]), size(static_cast<int32_t>(size)) {}
+  simpleQueue() = default;
+  explicit simpleQueue(long size) { allocate(size); }
   ~simpleQueue() { delete[] slots; }
   simpleQueue(const simpleQueue&) = delete;
   simpleQueue& operator=(const simpleQueue&) = delete;
 
-  // False when the slots could not be allocated.
+  // Makes `size` empty slots, dropping any earlier ones; false when the
+  // memory cannot be obtained.
+  bool allocate(long size) {
+    delete[] slots;
+    slots = new (std::nothrow) Node*[size];
+    this->size = static_cast<int32_t>(size);
+    head = tail = 0;
+    return slots != nullptr;
+  }
   bool allocated() const { return slots != nullptr; }
 
   void reset() { head = tail = 0; }
@@ -39,8 +47,8 @@ class simpleQueue {
   Node* top() const { return slots[(tail + size - 1) % size]; }
 
  private:
-  Node** slots;
-  int32_t size;
+  Node** slots = nullptr;
+  int32_t size = 0;
   int32_t head = 0;  // the oldest entry, the next one get() returns
   int32_t tail = 0;  // the slot the next put() writes
 };
