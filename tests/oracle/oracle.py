@@ -1,0 +1,147 @@
+"""Independent reference results for the differential tests.
+
+Written apart from the solvers and kept short: Hopcroft-Karp for the size of
+a maximum bipartite matching, and breadth-first augmenting paths for the
+value of a maximum flow with unit arc capacities. Also small random problem
+generators and a helper that runs a program on a problem text.
+"""
+
+import collections
+import random
+import subprocess
+
+
+def max_matching(n1, n2, edges):
+    """Size of a maximum matching; edges are (u, v) with u in 1..n1, v in 1..n2."""
+    adj = [[] for _ in range(n1 + 1)]
+    for u, v in edges:
+        adj[u].append(v)
+    mate_u = [0] * (n1 + 1)
+    mate_v = [0] * (n2 + 1)
+    size = 0
+    while True:
+        # Layer the free U vertices' alternating BFS.
+        dist = [-1] * (n1 + 1)
+        queue = collections.deque(u for u in range(1, n1 + 1) if mate_u[u] == 0)
+        for u in queue:
+            dist[u] = 0
+        found = False
+        while queue:
+            u = queue.popleft()
+            for v in adj[u]:
+                w = mate_v[v]
+                if w == 0:
+                    found = True
+                elif dist[w] < 0:
+                    dist[w] = dist[u] + 1
+                    queue.append(w)
+        if not found:
+            return size
+        pos = [0] * (n1 + 1)
+        for root in range(1, n1 + 1):
+            if mate_u[root] != 0:
+                continue
+            # Iterative DFS along the layers.
+            stack = [root]
+            while stack:
+                u = stack[-1]
+                if pos[u] == len(adj[u]):
+                    dist[u] = -1
+                    stack.pop()
+                    continue
+                v = adj[u][pos[u]]
+                pos[u] += 1
+                w = mate_v[v]
+                if w == 0:
+                    # Flip along the stack.
+                    for x in reversed(stack):
+                        nxt = mate_u[x]
+                        mate_u[x] = v
+                        mate_v[v] = x
+                        v = nxt
+                    size += 1
+                    break
+                if dist[w] == dist[u] + 1:
+                    stack.append(w)
+
+
+def max_flow(n, arcs, s, t):
+    """Maximum flow value with unit capacities; arcs are (tail, head), nodes 0..n-1."""
+    if s == t:
+        return 0
+    cap = []
+    adj = [[] for _ in range(n)]
+    head = []
+    for a, b in arcs:
+        adj[a].append(len(head))
+        head.append(b)
+        cap.append(1)
+        adj[b].append(len(head))
+        head.append(a)
+        cap.append(0)
+    flow = 0
+    while True:
+        parent = [-1] * n
+        parent[s] = -2
+        queue = collections.deque([s])
+        while queue and parent[t] == -1:
+            x = queue.popleft()
+            for e in adj[x]:
+                y = head[e]
+                if cap[e] and parent[y] == -1:
+                    parent[y] = e
+                    queue.append(y)
+        if parent[t] == -1:
+            return flow
+        y = t
+        while y != s:
+            e = parent[y]
+            cap[e] -= 1
+            cap[e ^ 1] += 1
+            y = head[e ^ 1]
+        flow += 1
+
+
+def random_bipartite(rng):
+    """A random bipartite problem (n1, n2, edges) of a randomly chosen shape."""
+    shape = rng.choice(["sparse", "dense", "empty-side", "parallel", "chain", "isolated"])
+    n1, n2 = rng.randint(1, 30), rng.randint(1, 30)
+    if shape == "empty-side":
+        if rng.random() < 0.5:
+            n1 = 0
+        else:
+            n2 = 0
+        return n1, n2, []
+    if shape == "chain":
+        # Blocks joined so that greedy leaves free vertices far apart.
+        k = rng.randint(2, 12)
+        n1 = n2 = k
+        edges = [(i, i) for i in range(1, k + 1)] + [(i + 1, i) for i in range(1, k)]
+        rng.shuffle(edges)
+        return n1, n2, edges
+    density = {"sparse": 1.5, "dense": 0.5 * n2, "parallel": 2.0, "isolated": 0.7}[shape]
+    m = int(density * n1) + rng.randint(0, 3)
+    edges = [(rng.randint(1, n1), rng.randint(1, n2)) for _ in range(m)]
+    if shape == "parallel" and edges:
+        edges += rng.sample(edges, min(len(edges), 5))
+    return n1, n2, edges
+
+
+def bipartite_text(n1, n2, edges):
+    lines = [f"p bipartite-matching {n1} {n2} {len(edges)}"]
+    lines += [f"a {u} {v}" for u, v in edges]
+    return "\n".join(lines) + "\n"
+
+
+def run(program, text, args=()):
+    """Runs `program` on `text`; returns its report line's fields as strings."""
+    proc = subprocess.run([program, *args], input=text.encode(), capture_output=True,
+                          timeout=60)
+    if proc.returncode != 0:
+        raise AssertionError(f"{program} {list(args)} exited {proc.returncode}: "
+                             f"{proc.stdout!r} {proc.stderr!r}")
+    return proc.stdout.decode().split("\n")[-2].split()
+
+
+def seeded(seed):
+    return random.Random(seed)
