@@ -1,0 +1,88 @@
+#include "breadthmatch.h"
+#include "greedy.h"
+#include "run_state.h"
+
+// Counting: work += 1 for every node set up at the start, every X node taken
+// in turn by the main pass, every arc entry examined by a search (the
+// source's included) and every pair flipped by an augmentation; pushes += 1
+// for every pair flipped; augments += 1 for every augmentation and every
+// greedy match.
+
+void augment(match_node* y) {
+  for (;;) {
+    ++stats.pushes;
+    ++stats.work;
+    match_node* x = y->parent;
+    match_node* given = x->mate;  // the Y node through which x was reached
+    y->mate = x;
+    x->mate = y;
+    if (given == G.getSink()) break;
+    y = given;
+  }
+  ++stats.augments;
+}
+
+namespace {
+
+void freeAll() {
+  match_node* sink = G.getSink();
+  for (match_node** t = sink->first; t < G.endOf(sink); ++t) {
+    (*t)->mate = sink;
+    ++stats.work;
+  }
+  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
+    match_node* x = *s;
+    x->mate = sink;
+    x->visited = 0;
+    ++stats.work;
+  }
+}
+
+// One breadth-first search from the free X node `root`: X nodes are expanded
+// in the order they were reached, each node's entries in list order, and the
+// first free Y node met ends the path. True when it augmented.
+bool search(match_node* root, Queue& bfsQueue, Queue& reached) {
+  match_node* sink = G.getSink();
+  root->visited = 1;
+  bfsQueue.put(root);
+  reached.put(root);
+  while (!bfsQueue.isEmpty()) {
+    match_node* u = bfsQueue.get();
+    for (match_node** a = u->first; a < G.endOf(u); ++a) {
+      ++stats.work;
+      match_node* w = *a;
+      if (w == G.source) continue;
+      if (w->mate == sink) {
+        w->parent = u;
+        augment(w);
+        return true;
+      }
+      match_node* x = w->mate;
+      if (x->visited) continue;
+      w->parent = u;
+      x->visited = 1;
+      bfsQueue.put(x);
+      reached.put(x);
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void bfsBIM(Queue& bfsQueue, Queue& reached) {
+  freeAll();
+  if (param.greedyInit) greedyMatch<false, false>(G);
+  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
+    match_node* v = *s;
+    ++stats.work;
+    if (v->mate != G.getSink() || v->visited) continue;
+    bool augmented = search(v, bfsQueue, reached);
+    bfsQueue.reset();
+    if (augmented) {
+      while (!reached.isEmpty()) reached.pop()->visited = 0;
+    } else {
+      reached.reset();
+    }
+  }
+}

@@ -1,0 +1,115 @@
+#include "depthmatch.h"
+#include "greedy.h"
+#include "run_state.h"
+
+// Counting: work += 1 for every node set up at the start, every X node taken
+// in turn by the main pass, every arc entry examined by a scan or a
+// look-ahead (the source's included), every ancestor resumed on the path and
+// every pair flipped by an augmentation; pushes += 1 for every pair flipped;
+// augments += 1 for every augmentation and every greedy match.
+
+void augment(Queue& path) {
+  while (!path.isEmpty()) {
+    match_node* x = path.pop();
+    match_node* w = *x->current;
+    x->mate = w;
+    w->mate = x;
+    ++stats.pushes;
+    ++stats.work;
+  }
+  ++stats.augments;
+}
+
+namespace {
+
+void freeAll() {
+  match_node* sink = G.getSink();
+  for (match_node** t = sink->first; t < G.endOf(sink); ++t) {
+    (*t)->mate = sink;
+    ++stats.work;
+  }
+  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
+    match_node* x = *s;
+    x->mate = sink;
+    x->visited = 0;
+    x->current = x->first;
+    x->lookahead = x->first;
+    ++stats.work;
+  }
+}
+
+// Scans u's entries from `a` for one whose Y node's mate is unmarked; returns
+// that entry or the end of u's list. No Y node met here is free: the greedy
+// start left no free X node with a free neighbour, and every other X node
+// scanned has passed its look-ahead first.
+match_node** nextUnmarked(match_node* u, match_node** a) {
+  for (; a < G.endOf(u); ++a) {
+    ++stats.work;
+    match_node* w = *a;
+    if (w != G.source && !w->mate->visited) break;
+  }
+  return a;
+}
+
+// Moves x's look-ahead on to its first free neighbour at or after it, or to
+// the end of x's list; true when it found one.
+bool lookAhead(match_node* x) {
+  match_node** a = x->lookahead;
+  for (; a < G.endOf(x); ++a) {
+    ++stats.work;
+    if (*a != G.source && (*a)->mate == G.getSink()) break;
+  }
+  x->lookahead = a;
+  return a < G.endOf(x);
+}
+
+// One depth-first search from the free X node `root`; true when it found an
+// augmenting path and flipped it. `path` holds the ancestors of the node
+// being scanned, each with `current` at the entry that leads to its child.
+bool search(match_node* root, Queue& path, Queue& reached) {
+  root->visited = 1;
+  reached.put(root);
+  match_node* u = root;
+  match_node** a = root->current;
+  for (;;) {
+    a = nextUnmarked(u, a);
+    if (a < G.endOf(u)) {
+      u->current = a;
+      path.put(u);
+      match_node* x = (*a)->mate;
+      x->visited = 1;
+      reached.put(x);
+      if (lookAhead(x)) {
+        x->current = x->lookahead;
+        path.put(x);
+        augment(path);
+        return true;
+      }
+      u = x;
+      a = x->first;
+    } else if (path.isEmpty()) {
+      return false;
+    } else {
+      u = path.pop();
+      ++stats.work;
+      a = u->current + 1;
+    }
+  }
+}
+
+}  // namespace
+
+void dfsBIM(Queue& path, Queue& reached) {
+  freeAll();
+  if (param.greedyInit) greedyMatch<true, false>(G);
+  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
+    match_node* v = *s;
+    ++stats.work;
+    if (v->mate != G.getSink()) continue;
+    if (search(v, path, reached)) {
+      while (!reached.isEmpty()) reached.pop()->visited = 0;
+    } else {
+      reached.reset();
+    }
+  }
+}
