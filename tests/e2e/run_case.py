@@ -7,6 +7,7 @@ A case file holds header lines, then sections:
     program: augrelabel depthmatch   (names, or the groups @matching, @unitflow)
     args: -u 0 -o=3                  (shell words; {out} is a fresh temporary file)
     status: 1                        (expected exit status, default 0)
+    stdin-path: /                    (optional: a file or directory opened as stdin)
     --- stdin
     p bipartite-matching 1 1 1
     a 1 1
@@ -18,8 +19,10 @@ A case file holds header lines, then sections:
 A section holds the bytes of its lines up to the next section header,
 line terminators included; `--- NAME noeol` drops the last line terminator.
 A missing stdin section is an empty input; a missing stdout or stderr
-section expects nothing on that stream. The seconds column of report lines
-is masked on both sides before comparing.
+section expects nothing on that stream. Each program runs with its bare name
+as argv[0], as if found on the PATH, and {program} in an expected section
+stands for that name. The seconds column of report lines is
+masked on both sides before comparing.
 """
 
 import argparse
@@ -41,7 +44,7 @@ REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d$", re.MULTILINE)
 def parse_case(data):
     headers, sections = {}, {}
     name, flags, body = None, [], []
-    for line in data.splitlines(keepends=True):
+    for line in re.findall(rb"[^\n]*\n|[^\n]+$", data):
         if line.startswith(b"--- "):
             if name is not None:
                 sections[name] = (b"".join(body), flags)
@@ -88,14 +91,23 @@ def run_one(program, bindir, headers, sections):
         if not os.path.exists(binary):
             print(f"{program}: no such program in {bindir}")
             return False
-        proc = subprocess.run([binary] + args, input=sections.get("stdin", b""),
-                              capture_output=True, timeout=60)
+        if "stdin-path" in headers:
+            stdin_fd = os.open(headers["stdin-path"], os.O_RDONLY)
+            try:
+                proc = subprocess.run([program] + args, executable=binary, stdin=stdin_fd,
+                                      capture_output=True, timeout=60)
+            finally:
+                os.close(stdin_fd)
+        else:
+            proc = subprocess.run([program] + args, executable=binary,
+                                  input=sections.get("stdin", b""), capture_output=True,
+                                  timeout=60)
         failures = []
         want_status = int(headers.get("status", "0"))
         if proc.returncode != want_status:
             failures.append(f"exit status {proc.returncode}, expected {want_status}")
         for stream, got in (("stdout", proc.stdout), ("stderr", proc.stderr)):
-            want = sections.get(stream, b"")
+            want = sections.get(stream, b"").replace(b"{program}", program.encode())
             if mask_seconds(got) != mask_seconds(want):
                 failures.append(stream)
                 show(f"{stream} expected", want)
