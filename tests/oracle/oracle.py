@@ -145,3 +145,37 @@ def run(program, text, args=()):
 
 def seeded(seed):
     return random.Random(seed)
+
+
+def planted_bipartite(rng):
+    """A problem (n1, n2, edges) with a hidden large matching under noise.
+
+    A random perfect matching of k pairs, a few of its edges dropped, plus
+    random extra edges, all shuffled: greedy starts miss much of the matching,
+    so solvers need long alternating paths, many relabels and global updates.
+    """
+    k = rng.randint(2, 60)
+    n1, n2 = k + rng.randint(0, 3), k + rng.randint(0, 3)
+    ys = rng.sample(range(1, n2 + 1), k)
+    edges = [(x, y) for x, y in zip(range(1, k + 1), ys) if rng.random() > 0.1]
+    edges += [(rng.randint(1, n1), rng.randint(1, n2)) for _ in range(rng.randint(0, 3 * k))]
+    rng.shuffle(edges)
+    return n1, n2, edges
+
+
+def bipartite_network_text(n1, n2, edges, rng):
+    """The same problem as a "max" network with shuffled node numbers.
+
+    Arcs source -> X node, X node -> Y node, Y node -> sink, all of capacity 1;
+    the source and the sink are named by node lines. Needs at least one arc.
+    """
+    n = n1 + n2 + 2
+    number = list(range(1, n + 1))
+    rng.shuffle(number)
+    xs, ys = number[:n1], number[n1:n1 + n2]
+    source, sink = number[n1 + n2], number[n1 + n2 + 1]
+    arcs = [(source, x) for x in xs] + [(xs[u - 1], ys[v - 1]) for u, v in edges]
+    arcs += [(y, sink) for y in ys]
+    lines = [f"p max {n} {len(arcs)}", f"n {source} s", f"n {sink} t"]
+    lines += [f"a {a} {b} 1" for a, b in arcs]
+    return "\n".join(lines) + "\n"
