@@ -179,3 +179,21 @@ def bipartite_network_text(n1, n2, edges, rng):
     lines = [f"p max {n} {len(arcs)}", f"n {source} s", f"n {sink} t"]
     lines += [f"a {a} {b} 1" for a, b in arcs]
     return "\n".join(lines) + "\n"
+
+
+def ladder_bipartite(rng):
+    """A ladder x1-y1-x2-y2-...-xk-yk (n1, n2, edges) with a perfect matching,
+    numbering and edge order varied, so that the greedy start leaves free
+    nodes whose augmenting paths run along the ladder."""
+    k = rng.randint(2, 200)
+    xs, ys = list(range(1, k + 1)), list(range(1, k + 1))
+    if rng.random() < 0.5:
+        rng.shuffle(xs)
+        rng.shuffle(ys)
+    edges = []
+    for i in range(k):
+        pair = [(xs[i], ys[i])] + ([(xs[i + 1], ys[i])] if i + 1 < k else [])
+        edges += pair[::-1] if rng.random() < 0.5 else pair
+    if rng.random() < 0.5:
+        edges.reverse()
+    return k, k, edges
