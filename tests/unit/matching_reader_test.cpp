@@ -19,13 +19,18 @@ struct TestNode : node_basic_data<TestNode*> {};
 
 using Lists = std::vector<std::vector<long>>;
 
-graph<TestNode> read(const std::string& text) {
-  graph<TestNode> g;
-  FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-  parse(g, in);
-  std::fclose(in);
-  return g;
-}
+// A graph read from `text`; the programs never free theirs, a test does.
+struct ReadGraph : graph<TestNode> {
+  explicit ReadGraph(const std::string& text) {
+    FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    parse(*this, in);
+    std::fclose(in);
+  }
+  ~ReadGraph() {
+    delete[] nodes;
+    delete[] arcs;
+  }
+};
 
 Lists listsOf(const graph<TestNode>& g) {
   Lists lists;
@@ -37,7 +42,7 @@ Lists listsOf(const graph<TestNode>& g) {
 }
 
 TEST(MatchingReader, WorkedExampleLists) {
-  graph<TestNode> g = read("p bipartite-matching 2 2 3\na 1 2\na 2 1\na 2 2\n");
+  ReadGraph g("p bipartite-matching 2 2 3\na 1 2\na 2 1\na 2 2\n");
   EXPECT_EQ(g.n, 6);
   EXPECT_EQ(g.m, 14);
   EXPECT_EQ(listsOf(g), (Lists{{3, 4}, {2, 4, 3}, {1, 5}, {0, 1, 5}, {1, 0}, {2, 3}}));
@@ -46,12 +51,12 @@ TEST(MatchingReader, WorkedExampleLists) {
 }
 
 TEST(MatchingReader, SidesWithoutEdges) {
-  graph<TestNode> g = read("p bipartite-matching 1 1 0\n");
+  ReadGraph g("p bipartite-matching 1 1 0\n");
   EXPECT_EQ(listsOf(g), (Lists{{2}, {3}, {0}, {1}}));
 }
 
 TEST(MatchingReader, ListsAreContiguousAndEndAtTheSpareElement) {
-  graph<TestNode> g = read("p bipartite-matching 2 3 1\na 2 3\n");
+  ReadGraph g("p bipartite-matching 2 3 1\na 2 3\n");
   EXPECT_EQ(g.nodes[0].first, g.arcs);
   for (int i = 0; i < g.n; ++i) EXPECT_LE(g.nodes[i].first, g.nodes[i + 1].first);
   EXPECT_EQ(g.nodes[g.n].first, g.arcs + g.m);
@@ -59,13 +64,13 @@ TEST(MatchingReader, ListsAreContiguousAndEndAtTheSpareElement) {
 }
 
 TEST(MatchingReader, ParallelEdgesAreAllStored) {
-  graph<TestNode> g = read("p bipartite-matching 1 1 3\na 1 1\na 1 1\na 1 1\n");
+  ReadGraph g("p bipartite-matching 1 1 3\na 1 1\na 1 1\na 1 1\n");
   EXPECT_EQ(listsOf(g), (Lists{{1, 1, 1, 2}, {0, 0, 0, 3}, {0}, {1}}));
 }
 
 TEST(MatchingReader, MaxNetworkTakesTerminalsFromNodeLines) {
   // Node lines after the arcs; the Y -> X arc is stored in both lists too.
-  graph<TestNode> g = read(
+  ReadGraph g(
       "c comment\np max 5 4\na 2 4 1\na 4 5 1\na 1 2 1\na 3 1 1\nn 5 t\nn 1 s\n");
   EXPECT_EQ(g.index(g.source), 0);
   EXPECT_EQ(g.index(g.sink), 4);
@@ -74,7 +79,7 @@ TEST(MatchingReader, MaxNetworkTakesTerminalsFromNodeLines) {
 
 TEST(MatchingReader, LastLineWithoutTerminatorAndLongLines) {
   std::string comment = "c " + std::string(5000, 'x') + "\n";
-  graph<TestNode> g = read(comment + "p bipartite-matching 1 1 1\na 1 1" + std::string(300, ' '));
+  ReadGraph g(comment + "p bipartite-matching 1 1 1\na 1 1" + std::string(300, ' '));
   EXPECT_EQ(listsOf(g), (Lists{{1, 2}, {0, 3}, {0}, {1}}));
 }
 
