@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""augrelabel's matching size against the oracle on generated problems.
+"""augrelabel against the oracle and the step model on generated problems.
 
 Usage: augrelabel_oracle_test.py BINDIR [COUNT]
 Every problem runs with several global-update factors; the run must print
-exactly its report line (no failed maximality check) with the oracle's size.
+exactly its report line (no failed maximality check) with the oracle's
+matching size and the model's counters.
 """
 
 import os
@@ -11,9 +12,17 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import models  # noqa: E402
 import oracle  # noqa: E402
 
-FACTORS = ([], ["-u", "0"], ["-u", "0.05"], ["-u", "2"], ["-u", "-1"])
+FACTORS = {"1": 1.0, "0": 1073741823.0, "0.05": 0.05, "2": 2.0, "-1": -1.0}
+
+
+def sparse_problem(rng):
+    """A larger sparse problem, where searches dead-end and labels go stale."""
+    n1, n2 = rng.randint(20, 150), rng.randint(20, 150)
+    edges = [(rng.randint(1, n1), rng.randint(1, n2)) for _ in range(int(n1 * rng.uniform(1, 3)))]
+    return n1, n2, edges
 
 
 def main():
@@ -23,18 +32,22 @@ def main():
     rng = oracle.seeded(2026)
     failures = 0
     for index in range(count):
-        n1, n2, edges = oracle.random_bipartite(rng)
+        n1, n2, edges = (sparse_problem if index % 4 == 0 else oracle.random_bipartite)(rng)
         if n1 + n2 + len(edges) == 0:
             continue
         text = oracle.bipartite_text(n1, n2, edges)
-        want = oracle.max_matching(n1, n2, edges)
-        for args in FACTORS:
-            proc = subprocess.run([program, *args], input=text.encode(), capture_output=True)
+        size = oracle.max_matching(n1, n2, edges)
+        lists, source, sink = models.matching_lists(n1, n2, edges)
+        for option, factor in FACTORS.items():
+            want = [n1 + n2, len(edges), *models.augrelabel(lists, source, sink, factor)]
+            proc = subprocess.run([program, "-u", option], input=text.encode(),
+                                  capture_output=True)
             lines = proc.stdout.decode().splitlines()
-            got = int(lines[-1].split()[2]) if proc.returncode == 0 and lines else None
-            if len(lines) != 1 or got != want:
+            got = [int(f) for f in lines[-1].split()[:5]] if proc.returncode == 0 and lines else None
+            if len(lines) != 1 or got != want or want[2] != size:
                 failures += 1
-                print(f"problem {index} {args}: size {got}, expected {want}; output {lines}")
+                print(f"problem {index} -u {option}: got {got}, model {want}, size {size}; "
+                      f"output {lines}")
                 print(text)
     print(f"{count} problems, {failures} failures")
     return 1 if failures else 0
