@@ -18,10 +18,15 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "ora
 import oracle  # noqa: E402
 
 PROBLEMS = 300
-FACTORS = ["0", "0.5", "1", "2", "-1"]
+PROGRAMS = ("pushmatch-lifo", "pushmatch-fifo")
+# Each program runs once per problem, with and without the greedy start, with
+# the default factor or one of several -u values.
+ARGUMENTS = [start + factor for start in ([], ["-i"])
+             for factor in ([], ["-u", "0"], ["-u", "0.5"], ["-u", "1"], ["-u", "2"], ["-u", "-1"])]
 
 
 def generate(seed):
+    """A problem, its text, and the arguments for each program."""
     rng = oracle.seeded(seed)
     if seed % 3 == 0:
         n1, n2, edges = oracle.planted_bipartite(rng)
@@ -32,31 +37,28 @@ def generate(seed):
         text = oracle.bipartite_network_text(n1, n2, edges, rng)
     else:
         text = oracle.bipartite_text(n1, n2, edges)
-    return n1, n2, edges, text
+    runs = {program: rng.choice(ARGUMENTS) for program in PROGRAMS}
+    return n1, n2, edges, text, runs
 
 
 def check(seed, bindir):
     """Returns the failures on problem `seed`, each as one line of text."""
-    n1, n2, edges, text = generate(seed)
+    n1, n2, edges, text, runs = generate(seed)
     want = oracle.max_matching(n1, n2, edges)
     failures = []
     reference = oracle.run(os.path.join(bindir, "augrelabel"), text)
     if int(reference[2]) != want:
         failures.append(f"augrelabel matches {reference[2]}, oracle {want}")
-    # Over consecutive seeds every factor meets both starts.
-    factor = ["-u", FACTORS[seed % len(FACTORS)]]
-    runs = ([], factor + ["-i"]) if seed % 2 else (["-i"], factor)
-    for program in ("pushmatch-lifo", "pushmatch-fifo"):
-        for args in runs:
-            got = oracle.run(os.path.join(bindir, program), text, args)
-            name = f"{program} {' '.join(args)}".strip()
-            if got[:2] != [str(n1 + n2), str(len(edges))]:
-                failures.append(f"{name}: sizes {got[:2]}, expected {n1 + n2} {len(edges)}")
-            if int(got[2]) != want:
-                failures.append(f"{name}: matches {got[2]}, oracle {want}")
-            greedy = int(got[3])
-            if ("-i" in args and not 0 <= greedy <= want) or ("-i" not in args and greedy):
-                failures.append(f"{name}: {greedy} greedy matches")
+    for program, args in runs.items():
+        got = oracle.run(os.path.join(bindir, program), text, args)
+        name = f"{program} {' '.join(args)}".strip()
+        if got[:2] != [str(n1 + n2), str(len(edges))]:
+            failures.append(f"{name}: sizes {got[:2]}, expected {n1 + n2} {len(edges)}")
+        if int(got[2]) != want:
+            failures.append(f"{name}: matches {got[2]}, oracle {want}")
+        greedy = int(got[3])
+        if ("-i" in args and not 0 <= greedy <= want) or ("-i" not in args and greedy):
+            failures.append(f"{name}: {greedy} greedy matches")
     return [f"seed {seed}: {failure}" for failure in failures]
 
 
