@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "graph.h"
 #include "matching_reader.h"
@@ -41,11 +43,20 @@ int checkedMatchingSize(const graph<Node>& G) {
   return pairs;
 }
 
+// The marks of the X nodes, in their problem numbering from 1.
+template <class Node>
+std::vector<int32_t> marksOf(const graph<Node>& G) {
+  std::vector<int32_t> marks;
+  for (long k = 0; k < G.endOf(G.source) - G.source->first; ++k)
+    marks.push_back(G.nodes[k].visited);
+  return marks;
+}
+
 // The problems of the end-to-end cases of the same names.
 constexpr const char* kFailedSearch =
     "p bipartite-matching 4 2 5\na 1 2\na 2 2\na 3 1\na 3 2\na 4 2\n";
 constexpr const char* kPathOfThree =
     "p bipartite-matching 3 3 5\na 1 1\na 2 1\na 2 2\na 3 3\na 3 2\n";
 constexpr const char* kMarksCleared =
-    "p bipartite-matching 5 5 9\na 3 5\na 5 5\na 3 1\na 5 2\na 2 5\na 4 2\na 1 3\na 5 3\na 4 "
-    "4\n";
+    "p bipartite-matching 5 5 9\n"
+    "a 3 5\na 5 5\na 3 1\na 5 2\na 2 5\na 4 2\na 1 3\na 5 3\na 4 4\n";
