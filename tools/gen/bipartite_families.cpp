@@ -1,0 +1,165 @@
+#include "bipartite_families.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+int uniformIn(Random& random, int size) { return 1 + static_cast<int>(random.below(size)); }
+
+// Edges are drawn independently, so a pair may repeat.
+Bipartite uniform(const Parameters& p, Random& random) {
+  Bipartite g{p.count("left"), p.count("right"), {}};
+  const std::size_t m = checkedSize(g.left + g.right, std::round(g.left * p.real("degree")));
+  g.edges.reserve(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    g.edges.push_back({uniformIn(random, g.left), uniformIn(random, g.right)});
+  }
+  return g;
+}
+
+// The second endpoint is second-side vertex k with probability proportional
+// to 1 / k^exponent, so low-numbered vertices are in heavy demand.
+Bipartite powerLaw(const Parameters& p, Random& random) {
+  Bipartite g{p.count("left"), p.count("right"), {}};
+  const std::size_t m = checkedSize(g.left + g.right, std::round(g.left * p.real("degree")));
+  std::vector<double> cumulative(g.right);
+  double total = 0;
+  for (int k = 0; k < g.right; ++k) {
+    total += std::pow(k + 1.0, -p.real("exponent"));
+    cumulative[k] = total;
+  }
+  g.edges.reserve(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const auto at = std::upper_bound(cumulative.begin(), cumulative.end(), random.unit() * total);
+    const int k = static_cast<int>(std::min<std::ptrdiff_t>(at - cumulative.begin(), g.right - 1));
+    g.edges.push_back({uniformIn(random, g.left), k + 1});
+  }
+  return g;
+}
+
+// Blocks X_1 … X_L and Y_1 … Y_L of b vertices each; x_i,j is joined to every
+// vertex of Y_i+1 (a complete block) and then to its own partner y_i,j. The
+// partners form the only perfect matching's backbone, but a greedy start
+// mostly takes block edges: X_i fills Y_i+1, the last block's X vertices
+// stay free, Y_1 stays free, and every augmenting path crosses all blocks.
+Bipartite longPaths(const Parameters& p, Random&) {
+  const int blocks = p.count("blocks");
+  const int b = p.count("block-size");
+  const double n = static_cast<double>(blocks) * b;
+  Bipartite g{0, 0, {}};
+  g.edges.reserve(checkedSize(2 * n, (blocks - 1.0) * b * b + n));
+  g.left = g.right = static_cast<int>(n);
+  for (int block = 0; block < blocks; ++block) {
+    for (int j = 1; j <= b; ++j) {
+      const int x = block * b + j;
+      for (int k = 1; block + 1 < blocks && k <= b; ++k) g.edges.push_back({x, x - j + b + k});
+      g.edges.push_back({x, x});
+    }
+  }
+  return g;
+}
+
+// A honeycomb drawn as a brick wall of rows × width cells: first-side vertex
+// i is joined to second-side vertices i + width (the row below), i + 1 (the
+// next cell of its row) and i, in that order.
+Bipartite hexGrid(const Parameters& p, Random&) {
+  const int rows = p.count("rows");
+  const int width = p.count("width");
+  const double n = static_cast<double>(rows) * width;
+  Bipartite g{0, 0, {}};
+  g.edges.reserve(checkedSize(2 * n, 3 * n));
+  g.left = g.right = static_cast<int>(n);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < width; ++c) {
+      const int i = r * width + c + 1;
+      if (r + 1 < rows) g.edges.push_back({i, i + width});
+      if (c + 1 < width) g.edges.push_back({i, i + 1});
+      g.edges.push_back({i, i});
+    }
+  }
+  return g;
+}
+
+template <class T>
+void shuffle(std::vector<T>& items, Random& random) {
+  for (std::size_t i = items.size(); i > 1; --i) {
+    std::swap(items[i - 1], items[random.below(static_cast<std::uint32_t>(i))]);
+  }
+}
+
+// A random perfect matching hidden among random noise edges, all in random
+// order; the maximum matching is therefore perfect.
+Bipartite hiddenPerfect(const Parameters& p, Random& random) {
+  const int n = p.count("size");
+  const std::size_t noise = checkedSize(2.0 * n, std::round(n * p.real("noise")) + n) - n;
+  Bipartite g{n, n, {}};
+  std::vector<int> partner(n);
+  for (int i = 0; i < n; ++i) partner[i] = i + 1;
+  shuffle(partner, random);
+  g.edges.reserve(n + noise);
+  for (int i = 0; i < n; ++i) g.edges.push_back({i + 1, partner[i]});
+  for (std::size_t i = 0; i < noise; ++i) {
+    g.edges.push_back({uniformIn(random, n), uniformIn(random, n)});
+  }
+  shuffle(g.edges, random);
+  return g;
+}
+
+// Every first-side vertex has exactly `degree` edges to a much smaller
+// second side, so most of them must stay unmatched.
+Bipartite fewToMany(const Parameters& p, Random& random) {
+  Bipartite g{p.count("left"), p.count("right"), {}};
+  if (g.right > g.left) throw UsageError("few-to-many needs --right no larger than --left");
+  const int degree = p.count("degree");
+  g.edges.reserve(checkedSize(g.left + g.right, static_cast<double>(g.left) * degree));
+  for (int x = 1; x <= g.left; ++x) {
+    for (int k = 0; k < degree; ++k) g.edges.push_back({x, uniformIn(random, g.right)});
+  }
+  return g;
+}
+
+const FamilySpec kUniform{"uniform",
+                          "edges with both ends uniformly random",
+                          {{"left", 10000, 1, true, "first-side vertices"},
+                           {"right", 10000, 1, true, "second-side vertices"},
+                           {"degree", 4, 0, false, "average edges per first-side vertex"}}};
+
+const FamilySpec kPowerLaw{"power-law",
+                           "uniform first end, Zipf-distributed second end",
+                           {{"left", 10000, 1, true, "first-side vertices"},
+                            {"right", 10000, 1, true, "second-side vertices"},
+                            {"degree", 4, 0, false, "average edges per first-side vertex"},
+                            {"exponent", 1, 0, false, "Zipf exponent (0 is uniform)"}}};
+
+const FamilySpec kLongPaths{
+    "long-paths",
+    "chain of complete blocks; greedy leaves augmenting paths across the chain",
+    {{"blocks", 1000, 1, true, "blocks in the chain"},
+     {"block-size", 4, 1, true, "vertices per side of a block"}}};
+
+const FamilySpec kHexGrid{
+    "hex-grid",
+    "honeycomb: vertex i joined to i + width, i + 1 and i",
+    {{"rows", 100, 1, true, "rows of the grid"}, {"width", 100, 1, true, "vertices per row"}}};
+
+const FamilySpec kHiddenPerfect{"hidden-perfect",
+                                "a random perfect matching plus random noise edges, shuffled",
+                                {{"size", 10000, 1, true, "vertices per side"},
+                                 {"noise", 3, 0, false, "average noise edges per vertex"}}};
+
+const FamilySpec kFewToMany{"few-to-many",
+                            "many first-side vertices competing for few second-side ones",
+                            {{"left", 10000, 1, true, "first-side vertices"},
+                             {"right", 100, 1, true, "second-side vertices (at most --left)"},
+                             {"degree", 4, 0, true, "edges per first-side vertex"}}};
+
+}  // namespace
+
+const std::vector<BipartiteFamily>& bipartiteFamilies() {
+  static const std::vector<BipartiteFamily> families{
+      {kUniform, uniform}, {kPowerLaw, powerLaw},           {kLongPaths, longPaths},
+      {kHexGrid, hexGrid}, {kHiddenPerfect, hiddenPerfect}, {kFewToMany, fewToMany}};
+  return families;
+}

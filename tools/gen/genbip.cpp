@@ -1,0 +1,33 @@
+// genbip: bipartite matching problems of several families, or their
+// matching-reduction networks.
+#include "bipartite_families.h"
+#include "generator_main.h"
+
+namespace {
+
+GeneratorSpec genbipSpec() {
+  GeneratorSpec spec{
+      "genbip",
+      "Writes a random bipartite matching problem of the chosen family to standard\n"
+      "output, deterministically for a given seed.",
+      {},
+      {{"reduction",
+        "write the matching reduction instead: a unit-capacity max network with\n"
+        "                source 1, the first side, the second side, and sink last"}}};
+  for (const BipartiteFamily& family : bipartiteFamilies()) spec.families.push_back(&family.spec);
+  return spec;
+}
+
+Problem build(const Request& request, Random& random) {
+  for (const BipartiteFamily& family : bipartiteFamilies()) {
+    if (&family.spec != request.family) continue;
+    Bipartite graph = family.make(request.parameters, random);
+    if (request.has("reduction")) return matchingReduction(graph);
+    return graph;
+  }
+  throw UsageError("unknown family");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return runGenerator(genbipSpec(), argc, argv, build); }

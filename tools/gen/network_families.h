@@ -1,0 +1,15 @@
+// The unit-capacity network families of gennet.
+#pragma once
+
+#include <vector>
+
+#include "command_line.h"
+#include "problem.h"
+#include "random.h"
+
+struct NetworkFamily {
+  FamilySpec spec;
+  Network (*make)(const Parameters& parameters, Random& random);
+};
+
+const std::vector<NetworkFamily>& networkFamilies();

@@ -1,0 +1,48 @@
+#include "problem.h"
+
+#include "command_line.h"
+
+namespace {
+// The matching readers hold 2 × (nodes + edges) arc entries in a signed
+// 32-bit count; this bound keeps well inside it.
+constexpr double kLargestSize = 500000000.0;
+}  // namespace
+
+std::size_t checkedSize(double nodes, double edges) {
+  if (nodes + edges > kLargestSize) {
+    throw UsageError("these parameters ask for more than 500000000 nodes and edges together");
+  }
+  return static_cast<std::size_t>(edges);
+}
+
+Network matchingReduction(const Bipartite& graph) {
+  Network network;
+  network.nodes = graph.left + graph.right + 2;
+  network.source = 1;
+  network.sink = network.nodes;
+  const int firstSide = 1;
+  const int secondSide = 1 + graph.left;
+  network.arcs.reserve(graph.left + graph.edges.size() + graph.right);
+  for (int x = 1; x <= graph.left; ++x) network.arcs.push_back({network.source, firstSide + x});
+  for (const Edge& e : graph.edges)
+    network.arcs.push_back({firstSide + e.tail, secondSide + e.head});
+  for (int y = 1; y <= graph.right; ++y) network.arcs.push_back({secondSide + y, network.sink});
+  return network;
+}
+
+void writeBipartite(Output& out, const Bipartite& graph) {
+  out.text("p bipartite-matching ").number(graph.left).text(" ").number(graph.right);
+  out.text(" ").number(static_cast<long>(graph.edges.size())).text("\n");
+  for (const Edge& e : graph.edges)
+    out.text("a ").number(e.tail).text(" ").number(e.head).text("\n");
+}
+
+void writeNetwork(Output& out, const Network& network) {
+  out.text("p max ").number(network.nodes).text(" ");
+  out.number(static_cast<long>(network.arcs.size())).text("\n");
+  out.text("n ").number(network.source).text(" s\n");
+  out.text("n ").number(network.sink).text(" t\n");
+  for (const Edge& e : network.arcs) {
+    out.text("a ").number(e.tail).text(" ").number(e.head).text(" 1\n");
+  }
+}

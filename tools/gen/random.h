@@ -1,0 +1,30 @@
+// A small deterministic random source: splitmix64. The same seed yields the
+// same sequence on every platform and library, which the standard
+// distributions do not promise.
+#pragma once
+
+#include <cstdint>
+
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
+
+  // Uniform in 0 … bound - 1 (bound > 0), by multiply-and-shift; the bias is
+  // below bound / 2^64 and irrelevant at the sizes generated here.
+  std::uint32_t below(std::uint32_t bound) {
+    return static_cast<std::uint32_t>(((next() >> 32) * bound) >> 32);
+  }
+
+  // Uniform in [0, 1).
+  double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+ private:
+  std::uint64_t state_;
+};
