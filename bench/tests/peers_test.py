@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Checks every peer adapter in BINDIR against the reference results on
+generated problems, and that the matching peers refuse a network without the
+matching shape as the suite's matching programs do.
+
+Usage: peers_test.py BINDIR
+"""
+
+import os
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "tests"))
+from problem_text import Problem, generate, solve  # noqa: E402
+
+BINDIR = None
+BIPARTITE = [["uniform", "--left", "60", "--right", "50", "--degree", "2"],
+             ["long-paths", "--blocks", "5", "--block-size", "3"],
+             ["few-to-many", "--left", "40", "--right", "7", "--degree", "2"]]
+NETWORKS = [["cyclic", "--nodes", "50", "--arcs", "200", "--terminal-arcs", "12"],
+            ["layered", "--layers", "4", "--width", "9", "--degree", "2"]]
+
+
+def peers(kind):
+    return sorted(n for n in os.listdir(BINDIR) if n.startswith("peer-") and n.endswith(kind))
+
+
+class Peers(unittest.TestCase):
+    def setUp(self):
+        if not peers(""):
+            self.skipTest("no peer adapters built")
+
+    def check(self, programs, data, expected):
+        for program in programs:
+            with self.subTest(program=program):
+                self.assertEqual(int(solve(BINDIR, program, data)[2]), expected)
+
+    def test_bipartite_problems_and_their_reductions(self):
+        for args in BIPARTITE:
+            with self.subTest(family=args[0]):
+                plain = generate(BINDIR, "genbip", *args)
+                size = Problem(plain.decode()).matching_size()
+                self.check(peers("-matching") + peers("-flow"), plain, size)
+                reduction = generate(BINDIR, "genbip", *args, "--reduction")
+                self.check(peers("-matching") + peers("-flow"), reduction, size)
+
+    def test_networks(self):
+        for args in NETWORKS:
+            with self.subTest(family=args[0]):
+                data = generate(BINDIR, "gennet", *args)
+                self.check(peers("-flow"), data, Problem(data.decode()).flow_value())
+
+    def test_matching_peers_refuse_other_networks(self):
+        data = generate(BINDIR, "gennet", *NETWORKS[0])
+        for program in peers("-matching"):
+            with self.subTest(program=program):
+                proc = subprocess.run([os.path.join(BINDIR, program)], input=data,
+                                      capture_output=True)
+                self.assertEqual((proc.returncode, proc.stdout),
+                                 (1, b"not a bipartite matching network"))
+
+
+if __name__ == "__main__":
+    BINDIR = sys.argv.pop(1)
+    unittest.main()
