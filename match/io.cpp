@@ -47,7 +47,10 @@ void ReadEdge(FILE* stream, ReadState& read, UTable& U, VTable& V) {
 
 bool FitsTable(int count) { return count >= 0 && count < VertexCapacity; }
 
-void AcceptCounts(const ReadState& read, UTable& U, VTable& V) {
+// Judges what was read, once the input has ended, and only then sets the
+// counts.
+void AcceptCounts(FILE* stream, const ReadState& read, UTable& U, VTable& V) {
+  if (std::ferror(stream)) Barf("Read error in InputBipartiteGraph");
   if (!read.problemSeen) Barf("No problem line in InputBipartiteGraph");
   if (!FitsTable(read.nU) || !FitsTable(read.nV) || read.nE < 0) {
     Barf("Bad problem line in InputBipartiteGraph");
@@ -82,7 +85,7 @@ void InputBipartiteGraph(FILE* stream, UTable& U, VTable& V) {
         RejectRecord(first);
     }
   }
-  AcceptCounts(read, U, V);
+  AcceptCounts(stream, read, U, V);
 }
 
 void OutputBipartiteGraph(FILE* stream, const UTable& U, const VTable& V) {

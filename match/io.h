@@ -13,10 +13,11 @@
 #include "tables.h"
 
 // Reads the whole problem from `stream`. Edge records may come before the
-// problem record, and the last problem record holds. After the input, a
-// missing or out-of-range problem record and any edge outside the declared
-// sides end the run through Barf, as does any other record letter (after
-// "first char in a line = %c" on standard output).
+// problem record, and the last problem record holds. When the input has
+// ended, a read error, a missing or out-of-range problem record and any edge
+// outside the declared sides end the run through Barf, in that order; any
+// other record letter ends it at once (after "first char in a line = %c" on
+// standard output).
 void InputBipartiteGraph(FILE* stream, UTable& U, VTable& V);
 // The graph in the input format: U vertices ascending, each list in its
 // (reversed) list order.

@@ -2,6 +2,7 @@
 // line shows.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "io.h"
@@ -45,6 +46,13 @@ TEST(MatchReader, MatchingListingNamesMatchedUVerticesOnly) {
   V.mate[2] = 3;
   EXPECT_EQ(Written([](FILE* out) { OutputMatching(out, U, V); }),
             "Bipartite Matching; Results for |U|=3, |V|=2, |E|=3\n\n3 matched to 2\n");
+}
+
+TEST(MatchReaderDeathTest, ReadErrorIsNotTakenForEndOfInput) {
+  FILE* directory = std::fopen("/", "r");  // opens, but every read fails
+  ASSERT_NE(directory, nullptr);
+  EXPECT_EXIT(InputBipartiteGraph(directory, U, V), testing::ExitedWithCode(255),
+              "^Read error in InputBipartiteGraph\n$");
 }
 
 }  // namespace
