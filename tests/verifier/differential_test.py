@@ -1,0 +1,218 @@
+#!/usr/bin/env python3
+"""Randomised differential test of all eight programs, judged by `verify`.
+
+Usage: differential_test.py BINDIR FAMILIES COUNT SEED
+
+FAMILIES is "bipartite" or "network". Bipartite problems come from genbip
+(every family, small random parameters, some with an empty side); each is
+solved by the five matching programs (with -i, -g and several -u values
+drawn per run), by match with an output file listing its matching, by both
+unit-flow programs on its matching reduction (node numbers shifted for a
+drawn -o), and by the matching programs on that reduction read as a "max"
+network. Networks come from gennet; both unit-flow programs solve each with
+a drawn -o. Every claimed size, listing and flow value goes to one `verify -`
+run, which checks them against its own maximum matching with a vertex
+cover, and its own flow with a cut, of the same size.
+"""
+
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"]
+UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
+# A report line; match's seconds may read -0.00.
+REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d$")
+
+
+def bipartite_family(rng):
+    side = lambda: rng.choice([1, 2, rng.randint(1, 12), rng.randint(10, 80)])
+    family = rng.choice(["uniform", "power-law", "long-paths", "hex-grid", "hidden-perfect",
+                         "few-to-many"])
+    left, right = side(), side()
+    options = {
+        "uniform": ["--left", left, "--right", right, "--degree", rng.choice([0, 1, 2, 3, 6])],
+        "power-law": ["--left", left, "--right", max(right, 1), "--degree", rng.randint(1, 5),
+                      "--exponent", rng.choice([0, 0.5, 1, 2])],
+        "long-paths": ["--blocks", rng.randint(1, 12), "--block-size", rng.randint(1, 5)],
+        "hex-grid": ["--rows", rng.randint(1, 8), "--width", rng.randint(1, 8)],
+        "hidden-perfect": ["--size", rng.randint(1, 60), "--noise", rng.choice([0, 1, 3])],
+        "few-to-many": ["--left", max(left, 1), "--right", rng.randint(1, max(left, 1)),
+                        "--degree", rng.randint(1, 4)],
+    }[family]
+    return [family] + [str(o) for o in options]
+
+
+def network_family(rng):
+    family = rng.choice(["random", "layered", "cyclic"])
+    nodes = rng.randint(3, 60)
+    terminal = rng.randint(1, nodes)
+    options = {
+        "random": ["--nodes", nodes, "--arcs", 2 * terminal + rng.randint(0, 4 * nodes),
+                   "--terminal-arcs", terminal],
+        "layered": ["--layers", rng.randint(1, 6), "--width", rng.randint(1, 10),
+                    "--degree", rng.randint(1, 4)],
+        "cyclic": ["--nodes", nodes, "--arcs", 2 * terminal + nodes + rng.randint(0, 3 * nodes),
+                   "--terminal-arcs", terminal,
+                   "--reverse", rng.choice([0, 0.3, 1]), "--parallel", rng.choice([0, 0.2, 1])],
+    }[family]
+    return [family] + [str(o) for o in options]
+
+
+def odd_bipartite(rng):
+    """Shapes the generator does not make: an empty side, isolated vertices."""
+    left, right = rng.randint(0, 6), rng.randint(0, 6)
+    if left + right == 0:
+        left = 1
+    edges = [(rng.randint(1, left), rng.randint(1, right))
+             for _ in range(rng.randint(0, 12) if left and right else 0)]
+    lines = ["p bipartite-matching %d %d %d" % (left, right, len(edges))]
+    return "\n".join(lines + ["a %d %d" % e for e in edges]) + "\n"
+
+
+def odd_network(rng):
+    """Self-loops, parallel and backward arcs, an unreachable sink, or the
+    source as the sink."""
+    nodes = rng.randint(1, 8)
+    arcs = [(rng.randint(1, nodes), rng.randint(1, nodes)) for _ in range(rng.randint(1, 20))]
+    source, sink = rng.randint(1, nodes), rng.randint(1, nodes)
+    lines = ["p %s %d %d" % (rng.choice(["max", "unit-flow"]), nodes, len(arcs)),
+             "n %d s" % source, "n %d t" % sink]
+    return "\n".join(lines + ["a %d %d 1" % a for a in arcs]) + "\n"
+
+
+def matching_options(rng):
+    words = []
+    if rng.random() < 0.5:
+        words.append("-i")
+    if rng.random() < 0.2:
+        words.append("-g")
+    if rng.random() < 0.7:
+        words.append("-u" + rng.choice(["0", "0.5", "1", "2", "10"]))
+    return words
+
+
+def shifted(text, offset):
+    """The network text with every node number moved for -o offset."""
+    def shift(line):
+        words = line.split()
+        if words[:1] == ["n"]:
+            words[1] = str(int(words[1]) - 1 + offset)
+        elif words[:1] == ["a"]:
+            words[1:3] = [str(int(w) - 1 + offset) for w in words[1:3]]
+        return " ".join(words)
+    return "\n".join(shift(line) for line in text.splitlines()) + "\n"
+
+
+class Run:
+    def __init__(self, bindir, workdir):
+        self.bindir, self.workdir = bindir, workdir
+        self.claims, self.faults, self.files = [], [], 0
+
+    def save(self, text):
+        self.files += 1
+        path = os.path.join(self.workdir, "p%d" % self.files)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    def generate(self, program, args):
+        return subprocess.run([os.path.join(self.bindir, program)] + args, check=True,
+                              capture_output=True, text=True).stdout
+
+    def solve(self, program, path, args):
+        """Column 3 of the program's report line, or None after noting a fault."""
+        with open(path) as stdin:
+            done = subprocess.run([os.path.join(self.bindir, program)] + args, stdin=stdin,
+                                  capture_output=True, text=True)
+        lines = done.stdout.splitlines()
+        found = REPORT.match(lines[-1]) if len(lines) == 1 else None
+        if done.returncode != 0 or found is None or done.stderr:
+            self.faults.append("%s %s < %s: status %d, stdout %r, stderr %r" % (
+                program, " ".join(args), path, done.returncode, done.stdout, done.stderr))
+            return None
+        return found.group(3)
+
+    def claim(self, kind, path, value, *rest):
+        if value is not None:
+            self.claims.append(" ".join([kind, path, value] + list(rest)))
+
+
+def reduction(text):
+    """The matching reduction of a bipartite problem text: source 1, the first
+    side, the second side, sink last, every arc of capacity 1."""
+    header = [w for w in text.splitlines() if w.startswith("p")][0].split()
+    left, right = int(header[2]), int(header[3])
+    sink = left + right + 2
+    arcs = ["%d %d" % (1, 1 + u) for u in range(1, left + 1)]
+    for line in text.splitlines():
+        if line.startswith("a"):
+            u, v = line.split()[1:3]
+            arcs.append("%d %d" % (1 + int(u), 1 + left + int(v)))
+    arcs += ["%d %d" % (1 + left + v, sink) for v in range(1, right + 1)]
+    lines = ["p max %d %d" % (sink, len(arcs)), "n 1 s", "n %d t" % sink]
+    return "\n".join(lines + ["a %s 1" % a for a in arcs]) + "\n"
+
+
+def bipartite_round(run, rng, seed):
+    """The matching programs on the problem or on its reduction read as a
+    "max" network, match with a listing, the unit-flow programs on the
+    reduction."""
+    if rng.random() < 0.15:
+        text = odd_bipartite(rng)
+    else:
+        text = run.generate("genbip", bipartite_family(rng) + ["--seed", str(seed)])
+    problem = run.save(text)
+    network = run.save(reduction(text))
+    form = rng.choice([problem, network])
+    for program in MATCHING:
+        run.claim("size", form, run.solve(program, form, matching_options(rng)))
+    listing = os.path.join(run.workdir, "m%d" % seed)
+    if run.solve("match", problem, [listing]) is not None:
+        run.claims.append("matching %s %s" % (problem, listing))
+    offset = rng.choice([0, 1, 1, 5])
+    moved = run.save(shifted(reduction(text), offset))
+    for program in UNITFLOW:
+        value = run.solve(program, moved, ["-o%d" % offset] + (["-g"] if rng.random() < 0.2 else []))
+        run.claim("size", problem, value)
+
+
+def network_round(run, rng, seed):
+    if rng.random() < 0.2:
+        text = odd_network(rng)
+    else:
+        text = run.generate("gennet", network_family(rng) + ["--seed", str(seed)])
+    offset = rng.choice([0, 1, 1, 3])
+    network = run.save(shifted(text, offset))
+    for program in UNITFLOW:
+        args = ["-o", str(offset)] + (["-u" + rng.choice(["0", "1", "3"])] if rng.random() < 0.5 else [])
+        run.claim("flow", network, run.solve(program, network, args), str(offset))
+
+
+def main():
+    bindir, families, count, seed = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+    rng = random.Random(seed)
+    one_round = bipartite_round if families == "bipartite" else network_round
+    workdir = tempfile.mkdtemp(prefix="differential-")
+    run = Run(bindir, workdir)
+    for i in range(count):
+        one_round(run, rng, seed * 100000 + i)
+    verdict = subprocess.run([os.path.join(bindir, "verify"), "-"], input="\n".join(run.claims),
+                             capture_output=True, text=True)
+    faults = run.faults + verdict.stdout.splitlines() + verdict.stderr.splitlines()
+    if faults or verdict.returncode != 0:
+        for fault in faults[:20]:
+            print(fault)
+        print("FAILED: %d faults in %d problems; files kept in %s" % (len(faults), count, workdir))
+        return 1
+    shutil.rmtree(workdir)
+    print("%d %s problems, %d claims verified" % (count, families, len(run.claims)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,97 @@
+// verify: checks solver results with the independent verifier.
+//
+//   verify matching PROBLEM LISTING     match's output file is a maximum matching
+//   verify size PROBLEM SIZE            SIZE is the maximum matching size
+//   verify flow PROBLEM VALUE [OFFSET]  VALUE is the maximum flow value
+//   verify -                            one such command per line of standard input
+//
+// Prints one line per failed check and exits with 1 when any failed, 2 on a
+// usage error or an unreadable file, 0 otherwise.
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "problem_text.h"
+#include "verifier.h"
+
+namespace {
+
+struct Unusable {
+  std::string why;
+};
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Unusable{"cannot read " + path};
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int64_t number(const std::string& word) {
+  size_t used = 0;
+  int64_t value = std::stoll(word, &used);
+  if (used != word.size()) throw Unusable{"not a number: " + word};
+  return value;
+}
+
+verifier::Bipartite bipartite(const std::string& path) {
+  verifier::Bipartite g;
+  if (!verifier::readBipartite(contents(path), g)) throw Unusable{"no matching problem in " + path};
+  return g;
+}
+
+// The fault found by one command, empty when its claim holds.
+std::string check(const std::vector<std::string>& words) {
+  const size_t n = words.size();
+  if (n == 3 && words[0] == "matching") {
+    verifier::Bipartite g = bipartite(words[1]);
+    std::vector<verifier::Pair> pairs;
+    if (!verifier::readMatchListing(contents(words[2]), g, pairs))
+      return "not a matching listing for this problem: " + words[2];
+    return verifier::checkMatching(g, pairs);
+  }
+  if (n == 3 && words[0] == "size")
+    return verifier::checkMatchingSize(bipartite(words[1]), number(words[2]));
+  if ((n == 3 || n == 4) && words[0] == "flow") {
+    verifier::Network g;
+    if (!verifier::readNetwork(contents(words[1]), n == 4 ? number(words[3]) : 1, g))
+      throw Unusable{"no network with source and sink in " + words[1]};
+    return verifier::checkFlowValue(g, number(words[2]));
+  }
+  throw Unusable{
+      "usage: verify matching PROBLEM LISTING | size PROBLEM SIZE | "
+      "flow PROBLEM VALUE [OFFSET] | -"};
+}
+
+// Runs one command; true when its claim holds.
+bool run(const std::vector<std::string>& words) {
+  std::string fault = check(words);
+  if (fault.empty()) return true;
+  for (const std::string& w : words) std::cout << w << ' ';
+  std::cout << ": " << fault << '\n';
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.size() != 1 || words[0] != "-") return run(words) ? 0 : 1;
+    bool allHold = true;
+    for (std::string line; std::getline(std::cin, line);) {
+      std::istringstream split(line);
+      std::vector<std::string> command{std::istream_iterator<std::string>(split), {}};
+      if (!command.empty()) allHold = run(command) && allHold;
+    }
+    return allHold ? 0 : 1;
+  } catch (const Unusable& e) {
+    std::cerr << "verify: " << e.why << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "verify: " << e.what() << '\n';
+    return 2;
+  }
+}
