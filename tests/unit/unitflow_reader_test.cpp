@@ -52,8 +52,7 @@ void expectPaired(const FlowGraph& g) {
 }
 
 TEST(UnitFlowReader, WorkedExampleLists) {
-  FlowGraph g = readText(
-      "p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
+  FlowGraph g = readText("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
   ASSERT_EQ(g.n, 4);
   ASSERT_EQ(g.m, 10);
   EXPECT_EQ(g.source, g.nodes);
@@ -71,8 +70,7 @@ TEST(UnitFlowReader, WorkedExampleLists) {
 // Each pair joins the two records of one input arc: the forward record of
 // 2→4 is paired with the reverse record in 4's list, not with another one.
 TEST(UnitFlowReader, WorkedExamplePairsJoinTheSameArc) {
-  FlowGraph g = readText(
-      "p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
+  FlowGraph g = readText("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
   const flow_arc* twoToFour = g.nodes[1].first + 1;
   EXPECT_EQ(twoToFour->pair, g.nodes[3].first);
   const flow_arc* threeToFour = g.nodes[2].first + 2;
