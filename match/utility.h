@@ -12,7 +12,7 @@
 // (seen as 255).
 [[noreturn]] void Barf(const char* msg);
 
-// `n` fresh bytes, suitably aligned for any type, carved from the data
+// `n` (>= 0) fresh bytes, suitably aligned for any type, carved from the data
 // segment; never returned. "Out of space" through Barf when the system
 // refuses to grow the segment.
 void* Alloc(int n);

@@ -100,21 +100,4 @@ TEST(MatchCharacters, Byte255IsAnOrdinaryCharacter) {
   EXPECT_EQ(ReadChar(in.get()), EOF);
 }
 
-TEST(MatchCharacters, SkipLineEndsAfterTheNewline) {
-  InputStream in("a b \xff c\n  d\nlast");
-  SkipLine(in.get());
-  EXPECT_EQ(getc(in.get()), ' ');
-  SkipLine(in.get());
-  SkipLine(in.get());
-  EXPECT_EQ(getc(in.get()), EOF);
-}
-
-TEST(MatchCharacters, SkipAndEofTestLeaveTheNextCharacter) {
-  InputStream in("\n\t q");
-  Skip(in.get());
-  EXPECT_EQ(EOF_Test(in.get()), 0);
-  EXPECT_EQ(getc(in.get()), 'q');
-  EXPECT_EQ(EOF_Test(in.get()), 1);
-}
-
 }  // namespace
