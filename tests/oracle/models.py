@@ -11,6 +11,34 @@ import collections
 INF = 0x3FFFFFFF
 
 
+def sort_by_owner(n, owners, exchange):
+    """The readers' in-place counting sort of items tagged with their owners.
+
+    exchange(p, q) swaps the items at positions p and q. Returns first, where
+    node v's items end up at positions first[v] ... first[v + 1] - 1.
+    """
+    count = [0] * (n + 1)
+    for owner in owners:
+        count[owner + 1] += 1
+    first = [0] * (n + 1)
+    for v in range(n):
+        if v > 0:
+            count[v] += count[v - 1]
+        first[v] = count[v]
+    first[n] = len(owners)
+    for v in range(n):
+        p = count[v]
+        while p < first[v + 1]:
+            while owners[p] != v:
+                t = owners[p]
+                q = count[t]
+                exchange(p, q)
+                owners[p], owners[q] = owners[q], t
+                count[t] += 1
+            p += 1
+    return first
+
+
 def matching_lists(n1, n2, edges):
     """Lists of a bipartite problem after the in-place counting sort.
 
@@ -30,25 +58,10 @@ def matching_lists(n1, n2, edges):
         add(source, x)
     for y in range(n1, n - 2):
         add(y, sink)
-    count = [0] * (n + 1)
-    for owner in owners:
-        count[owner + 1] += 1
-    first = [0] * (n + 1)
-    for x in range(n):
-        if x > 0:
-            count[x] += count[x - 1]
-        first[x] = count[x]
-    first[n] = len(targets)
-    for x in range(n):
-        p = count[x]
-        while p < first[x + 1]:
-            while owners[p] != x:
-                y = owners[p]
-                j = count[y]
-                targets[p], targets[j] = targets[j], targets[p]
-                owners[p], owners[j] = owners[j], y
-                count[y] += 1
-            p += 1
+    def exchange(p, q):
+        targets[p], targets[q] = targets[q], targets[p]
+
+    first = sort_by_owner(n, owners, exchange)
     return [targets[first[x]:first[x + 1]] for x in range(n)], source, sink
 
 
@@ -401,31 +414,18 @@ class FlowNetwork:
             k = len(rec)
             rec += [[h, k + 1, 0, 1], [t, k, 1, 0]]
             owner += [t, h]
-        count = [0] * (n + 1)
-        for o in owner:
-            count[o + 1] += 1
-        first = [0] * (n + 1)
-        for v in range(n):
-            if v > 0:
-                count[v] += count[v - 1]
-            first[v] = count[v]
-        first[n] = len(rec)
-        for v in range(n):
-            p = count[v]
-            while p < first[v + 1]:
-                while owner[p] != v:
-                    t = owner[p]
-                    q = count[t]
-                    rec[p], rec[q] = rec[q], rec[p]
-                    owner[p], owner[q] = owner[q], owner[p]
-                    moved_to_q, moved_to_p = rec[q], rec[p]
-                    if moved_to_q[1] == q:
-                        moved_to_q[1], moved_to_p[1] = p, q
-                    else:
-                        rec[moved_to_q[1]][1] = q
-                        rec[moved_to_p[1]][1] = p
-                    count[t] += 1
-                p += 1
+        def exchange(p, q):
+            # The record from p goes to q and the one from q to p; their
+            # partners must follow.
+            rec[p], rec[q] = rec[q], rec[p]
+            to_q, to_p = rec[q], rec[p]
+            if to_q[1] == q:
+                to_q[1], to_p[1] = p, q
+            else:
+                rec[to_q[1]][1] = q
+                rec[to_p[1]][1] = p
+
+        first = sort_by_owner(n, owner, exchange)
         self.rec, self.first = rec, first
 
     def records(self, v):
