@@ -16,6 +16,7 @@
 #include "fail.h"
 #include "graph.h"
 #include "line_input.h"
+#include "memory_budget.h"
 #include "problem_lines.h"
 
 namespace matching_input {
@@ -101,6 +102,8 @@ class Reader {
   void problemLine(const char* line) {
     if (problem.seen) fail("more than one problem line");
     problem = readMatchingProblemLine(line);
+    if (!affordable(problemBytes(problem.nodes, problem.entries, sizeof(Node), sizeof(Node*))))
+      fail(kNoMemory);
     if (!G.makeNodes(problem.nodes) || !G.makeArcs(problem.entries)) fail(kNoMemory);
     if (!problem.flow) {
       G.source = G.nodes + problem.nodes - 2;

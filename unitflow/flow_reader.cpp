@@ -8,6 +8,7 @@
 
 #include "fail.h"
 #include "line_input.h"
+#include "memory_budget.h"
 #include "run_state.h"
 
 namespace {
@@ -67,6 +68,8 @@ class FlowReader {
     if (nodes < 1 || nodes > INT32_MAX || arcs < 1 || arcs > INT32_MAX / 2)
       fail("bad value of a parameter in the problem line");
     int32_t records = static_cast<int32_t>(2 * arcs);
+    if (!affordable(problemBytes(nodes, records, sizeof(node_flow_data), sizeof(flow_arc))))
+      fail(kNoMemory);
     if (!G.makeNodes(static_cast<int32_t>(nodes)) || !G.makeArcs(records)) fail(kNoMemory);
     owners = new (std::nothrow) int32_t[records];
     counts = new (std::nothrow) int32_t[nodes + 1]();
