@@ -1,5 +1,6 @@
 #include "augrelabel.h"
 #include "greedy.h"
+#include "path_augment.h"
 #include "run_state.h"
 
 // Counting: work += 1 for every node set up at the start, every X node reset
@@ -44,17 +45,7 @@ void globalUpdate(Queue& freeNodes, Queue& bfsQueue) {
   }
 }
 
-void Augment(Queue& path) {
-  while (!path.isEmpty()) {
-    match_node* x = path.pop();
-    match_node* w = *x->current;
-    x->mate = w;
-    w->mate = x;
-    ++stats.pushes;
-    ++stats.work;
-  }
-  ++stats.augments;
-}
+void Augment(Queue& path) { augmentPath(path); }
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "depthmatch.h"
 #include "greedy.h"
+#include "path_augment.h"
 #include "run_state.h"
 
 // Counting: work += 1 for every node set up at the start, every X node taken
@@ -8,17 +9,7 @@
 // every pair flipped by an augmentation; pushes += 1 for every pair flipped;
 // augments += 1 for every augmentation and every greedy match.
 
-void augment(Queue& path) {
-  while (!path.isEmpty()) {
-    match_node* x = path.pop();
-    match_node* w = *x->current;
-    x->mate = w;
-    w->mate = x;
-    ++stats.pushes;
-    ++stats.work;
-  }
-  ++stats.augments;
-}
+void augment(Queue& path) { augmentPath(path); }
 
 namespace {
 
