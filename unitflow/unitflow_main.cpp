@@ -13,13 +13,6 @@ Stats stats;
 Params param;
 const char* const messageEnd = "\n";
 
-#ifdef __SANITIZE_ADDRESS__
-// AddressSanitizer aborts on a failed allocation by default; let the
-// allocation return null instead, so that the program still answers with its
-// own message.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
-
 int main(int argc, char** argv) {
   parse_arguments(argc, argv, kFlowOptions);
   parse(G);
