@@ -1,0 +1,47 @@
+// What the fuzz targets share: running a program's entry in-process on one
+// input, with its exits turned into a returned status and its output
+// captured, and the fixed texts a run may end with.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The program entry under test: the program's main, compiled under this name.
+int programMain(int argc, char** argv);
+
+// Thrown in place of an exit of the program under test; runProgram catches it.
+struct ProgramExit {
+  int status;
+};
+
+struct Outcome {
+  int status;       // what the program returned or passed to exit
+  std::string out;  // standard output
+  std::string err;  // standard error, when captured
+};
+
+// Runs `entry` with `args` as its command line and `data` as standard
+// input. Standard error is captured only when asked for: otherwise it stays
+// with the fuzzer, which reports there.
+Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& args,
+                   const uint8_t* data, size_t size, bool captureErr = false);
+
+// Reports a wrong outcome with the input's text and aborts, which the fuzzer
+// records as a crash.
+[[noreturn]] void finding(const std::string& what, const Outcome& outcome);
+
+// The reader messages of the matching and the unit-flow programs.
+extern const std::vector<std::string> kMatchingMessages;
+extern const std::vector<std::string> kFlowMessages;
+bool isOneOf(const std::string& text, const std::vector<std::string>& messages,
+             const std::string& end);
+
+// `out` without the leading "Warning Upper Bound changed to 1\n" lines.
+std::string withoutWarnings(const std::string& out);
+
+// Picks one of `choices` from the input, so that a given input always runs
+// with the same options.
+const std::vector<std::string>& pick(const std::vector<std::vector<std::string>>& choices,
+                                     const uint8_t* data, size_t size);
