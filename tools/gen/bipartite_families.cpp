@@ -40,9 +40,11 @@ Bipartite powerLaw(const Parameters& p, Random& random) {
 }
 
 // Blocks X_1 … X_L and Y_1 … Y_L of b vertices each; x_i,j is joined to every
-// vertex of Y_i+1 (a complete block) and then to its own partner y_i,j. The
-// partners form the only perfect matching's backbone, but a greedy start
-// mostly takes block edges: X_i fills Y_i+1, the last block's X vertices
+// vertex of Y_i+1 (a complete block) and to its own partner y_i,j, the
+// partners forming the only perfect matching. Each x_i,j lists the block
+// starting at its own offset j, with the partner edge in the middle, so a
+// greedy start that scans lists in file order or in reverse order takes a
+// block edge for every vertex: X_i fills Y_i+1, the last block's X vertices
 // stay free, Y_1 stays free, and every augmenting path crosses all blocks.
 Bipartite longPaths(const Parameters& p, Random&) {
   const int blocks = p.count("blocks");
@@ -52,10 +54,14 @@ Bipartite longPaths(const Parameters& p, Random&) {
   g.edges.reserve(checkedSize(2 * n, (blocks - 1.0) * b * b + n));
   g.left = g.right = static_cast<int>(n);
   for (int block = 0; block < blocks; ++block) {
-    for (int j = 1; j <= b; ++j) {
-      const int x = block * b + j;
-      for (int k = 1; block + 1 < blocks && k <= b; ++k) g.edges.push_back({x, x - j + b + k});
-      g.edges.push_back({x, x});
+    const int next = (block + 1) * b + 1;  // the first vertex of Y_i+1
+    for (int j = 0; j < b; ++j) {
+      const int x = block * b + j + 1;
+      for (int t = 0; t < b; ++t) {
+        if (t == (b + 1) / 2) g.edges.push_back({x, x});
+        if (block + 1 < blocks) g.edges.push_back({x, next + (j + t) % b});
+      }
+      if (b == 1) g.edges.push_back({x, x});
     }
   }
   return g;

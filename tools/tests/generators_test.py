@@ -85,6 +85,19 @@ class BipartiteFamilies(unittest.TestCase):
         self.assertEqual(self.problem("hex-grid").matching_size(), 35)
         self.assertEqual(self.problem("few-to-many").matching_size(), 6)
 
+    def test_long_paths_defeat_a_greedy_start_in_either_list_order(self):
+        p = self.problem("long-paths")
+        lists = collections.defaultdict(list)
+        for u, v in p.arcs:
+            lists[u].append(v)
+        for order in (1, -1):
+            with self.subTest(order=order):
+                taken = set()
+                for u in sorted(lists):
+                    free = [v for v in lists[u][::order] if v not in taken]
+                    taken.update(free[:1])
+                self.assertEqual(len(taken), 18 - 3)
+
     def test_reduction_has_the_matching_shape_and_the_same_value(self):
         for family in BIPARTITE:
             with self.subTest(family=family):
