@@ -113,7 +113,8 @@ void printHelp(const GeneratorSpec& spec, std::FILE* out) {
 std::optional<Request> parseCommandLine(const GeneratorSpec& spec, int argc, char** argv) {
   if (argc < 2) throw UsageError("no family given");
   if (isHelp(argv[1])) return std::nullopt;
-  Request request{&findFamily(spec, argv[1]), Parameters(findFamily(spec, argv[1])), 1, {}};
+  const FamilySpec& family = findFamily(spec, argv[1]);
+  Request request{&family, Parameters(family), 1, {}};
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (isHelp(argv[i])) return std::nullopt;
