@@ -72,7 +72,8 @@ struct Reader {
     checkNode(k, problem.network.nodes);
     const char* kind = line + 1;
     while (kind < end && !std::isalpha(static_cast<unsigned char>(*kind))) ++kind;
-    int& terminal = (kind < end && *kind == 's') ? problem.network.source : problem.network.sink;
+    if (kind == end || (*kind != 's' && *kind != 't')) reject("bad node line");
+    int& terminal = *kind == 's' ? problem.network.source : problem.network.sink;
     terminal = static_cast<int>(k - 1);
   }
 
