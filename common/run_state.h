@@ -28,5 +28,9 @@ struct Params {
 extern Stats stats;
 extern Params param;
 
+// The label of a node that a global update cannot reach; the unit-flow
+// relabel also starts its search for the lowest neighbour label from it.
+constexpr int32_t kUnreachable = 0x3fffffff;
+
 // The factor that -u 0 sets: so large that no further global update happens.
 constexpr double kNoGlobalUpdates = 1073741823.0;

@@ -5,10 +5,8 @@
 #include <cstdint>
 
 #include "graph.h"
+#include "run_state.h"
 #include "simple_queue.h"
-
-// Label of an X node from which no free Y node can be reached.
-constexpr int32_t kUnreachable = 0x3fffffff;
 
 struct match_node : node_basic_data<match_node*> {
   // X nodes only: a lower bound on the matched edges of any alternating path

@@ -9,10 +9,8 @@
 
 #include "bucket_array.h"
 #include "graph.h"
+#include "run_state.h"
 #include "simple_queue.h"
-
-// Label of an X node from which no free Y node can be reached.
-constexpr int32_t kUnreachable = 0x3fffffff;
 
 // Which end of `ba` the main loop takes the next active node from: the
 // oldest one (pushmatch-fifo) or the newest one (pushmatch-lifo). Every store

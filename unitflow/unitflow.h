@@ -11,10 +11,9 @@
 
 #include "bucket_array.h"
 #include "graph.h"
+#include "run_state.h"
 #include "simple_queue.h"
 
-// Label of a node with no residual record left; relabel gives it one more.
-constexpr int32_t kUnreachable = 0x3fffffff;
 // The label reinitialize() gives every node before the first global update.
 constexpr int32_t kLargestLabel = INT32_MAX;
 
