@@ -3,4 +3,4 @@
 // allocating and walking arrays for every such input.
 #include "memory_budget.h"
 
-uint64_t memoryBudget() { return uint64_t{64} << 20; }
+uint64_t memoryBudget() { return uint64_t{16} << 20; }

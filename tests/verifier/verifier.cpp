@@ -83,14 +83,14 @@ std::vector<Pair> maximumMatching(const Bipartite& g) {
   Adjacency adj = leftLists(g);
   std::vector<int64_t> left(g.left + 1, 0), right(g.right + 1, 0);
   std::vector<int64_t> parent(g.right + 1), seen(g.right + 1, 0);
+  std::vector<int64_t> queue;
   for (int64_t root = 1; root <= g.left; ++root) {
     // Breadth-first over alternating paths; parent[v] is the left vertex
     // from whose list v was reached.
-    std::deque<int64_t> queue{root};
+    queue.assign(1, root);
     int64_t freeEnd = 0;
-    while (!queue.empty() && freeEnd == 0) {
-      int64_t u = queue.front();
-      queue.pop_front();
+    for (size_t head = 0; head < queue.size() && freeEnd == 0; ++head) {
+      int64_t u = queue[head];
       for (int64_t v : adj[u]) {
         if (seen[v] == root) continue;
         seen[v] = root;
