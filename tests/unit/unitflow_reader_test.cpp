@@ -17,13 +17,18 @@ const char* const messageEnd = "\n";
 
 namespace {
 
-FlowGraph readText(const char* text) {
-  FlowGraph g;
-  FILE* in = fmemopen(const_cast<char*>(text), std::strlen(text), "r");
-  parse(g, in);
-  std::fclose(in);
-  return g;
-}
+// A network read from `text`; the programs never free theirs, a test does.
+struct ReadGraph : FlowGraph {
+  explicit ReadGraph(const char* text) {
+    FILE* in = fmemopen(const_cast<char*>(text), std::strlen(text), "r");
+    parse(*this, in);
+    std::fclose(in);
+  }
+  ~ReadGraph() {
+    delete[] nodes;
+    delete[] arcs;
+  }
+};
 
 // Node number (from 1) and cap of every record of node v's list, in order.
 std::vector<std::pair<long, int>> listOf(const FlowGraph& g, int v) {
@@ -52,7 +57,7 @@ void expectPaired(const FlowGraph& g) {
 }
 
 TEST(UnitFlowReader, WorkedExampleLists) {
-  FlowGraph g = readText("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
+  ReadGraph g("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
   ASSERT_EQ(g.n, 4);
   ASSERT_EQ(g.m, 10);
   EXPECT_EQ(g.source, g.nodes);
@@ -70,7 +75,7 @@ TEST(UnitFlowReader, WorkedExampleLists) {
 // Each pair joins the two records of one input arc: the forward record of
 // 2→4 is paired with the reverse record in 4's list, not with another one.
 TEST(UnitFlowReader, WorkedExamplePairsJoinTheSameArc) {
-  FlowGraph g = readText("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
+  ReadGraph g("p max 4 5\nn 1 s\nn 4 t\na 1 2 1\na 1 3 1\na 2 3 1\na 2 4 1\na 3 4 1\n");
   const flow_arc* twoToFour = g.nodes[1].first + 1;
   EXPECT_EQ(twoToFour->pair, g.nodes[3].first);
   const flow_arc* threeToFour = g.nodes[2].first + 2;
@@ -81,7 +86,7 @@ TEST(UnitFlowReader, WorkedExamplePairsJoinTheSameArc) {
 // pairs, and nodes without arcs get empty runs; the pairing survives the
 // longer exchange chains these make.
 TEST(UnitFlowReader, PairsSurviveSelfLoopsParallelArcsAndEmptyLists) {
-  FlowGraph g = readText(
+  ReadGraph g(
       "p unit-flow 7 9\nn 7 t\nn 2 s\n"
       "a 5 5 1\na 7 2 1\na 2 7 1\na 2 7 3\na 4 2 1\na 5 5 1\na 7 4 1\na 2 4 1\na 4 7 1\n");
   ASSERT_EQ(g.m, 18);
@@ -96,7 +101,7 @@ TEST(UnitFlowReader, PairsSurviveSelfLoopsParallelArcsAndEmptyLists) {
 // A network read with node numbers starting at 0.
 TEST(UnitFlowReader, LabelOffsetShiftsNodeNumbers) {
   param.labelOffset = 0;
-  FlowGraph g = readText("p max 3 2\nn 0 s\nn 2 t\na 0 1 1\na 1 2 1\n");
+  ReadGraph g("p max 3 2\nn 0 s\nn 2 t\na 0 1 1\na 1 2 1\n");
   param.labelOffset = 1;
   EXPECT_EQ(g.source, g.nodes);
   EXPECT_EQ(g.sink, g.nodes + 2);
