@@ -60,7 +60,7 @@ bool SidesAgree(const UTable& U, const VTable& V) {
 class PathSearch {
  public:
   PathSearch(const UTable& U, const VTable& V)
-      : U(U), V(V), marked(VertexCapacity), stack(VertexCapacity), scan(VertexCapacity) {
+      : V(V), marked(VertexCapacity), stack(VertexCapacity), scan(VertexCapacity) {
     for (int u = 1; u <= U.nU; ++u) {
       scan[u] = U.vertex[u].first;
       if (U.vertex[u].mate == 0) stack[++top] = u;
@@ -99,7 +99,6 @@ class PathSearch {
     return true;
   }
 
-  const UTable& U;
   const VTable& V;
   std::vector<unsigned char> marked;  // per V vertex; never cleared between roots
   // stack[0 … low]: roots still waiting; stack[low+1 … top]: the path from
