@@ -1,7 +1,9 @@
-// Whole-line input of the problem readers: lines of any length, without
-// their terminator.
+// Whole-line input of the problem readers: the input is read in large
+// blocks and split into lines in place, so that a line costs a search for
+// its terminator and nothing else. Lines may be of any length.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 class LineInput {
@@ -12,16 +14,30 @@ class LineInput {
   LineInput& operator=(const LineInput&) = delete;
 
   // The next line as a C string without its '\n' (a last line without one is
-  // returned too), or null when the input is exhausted or a read failed.
+  // returned too), or null when the input is exhausted or a read failed. The
+  // line stays valid until the next call. As with any C string, a NUL byte
+  // inside a line ends what the caller sees of it.
   const char* next();
   long linesRead() const { return lines; }
   // True once next() has returned null because of a read error rather than
   // the end of the input.
-  bool failed() const;
+  bool failed() const { return readError; }
+
+  // Bytes read from the input at a time.
+  static constexpr size_t kBlockBytes = size_t{1} << 20;
 
  private:
+  // Keeps the unfinished line at [begin, end), moves it to the front of the
+  // buffer, and appends the next block; grows the buffer when the line fills
+  // it. False once the input has no more bytes.
+  bool refill();
+
   FILE* in;
   char* buffer = nullptr;
-  size_t capacity = 0;
+  size_t capacity = 0;    // bytes of text the buffer holds; one more for a NUL
+  char* begin = nullptr;  // the unread text is [begin, end)
+  char* end = nullptr;
+  bool exhausted = false;  // the input has reached its end or failed
+  bool readError = false;
   long lines = 0;
 };

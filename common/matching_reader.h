@@ -9,14 +9,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <new>
-#include <utility>
 
+#include "arc_lists.h"
 #include "fail.h"
+#include "field_scanner.h"
 #include "graph.h"
-#include "line_input.h"
 #include "memory_budget.h"
+#include "problem_input.h"
 #include "problem_lines.h"
 
 namespace matching_input {
@@ -54,49 +54,21 @@ bool isBipartiteNetwork(const graph<Node>& G) {
   return ok;
 }
 
-// Stores the arc entries as they are read and sorts them at the end. Each
-// entry carries an owner tag, the index of the node whose list it belongs
-// to; counts[x + 1] counts node x's entries until list starts replace them.
+// Stores the arc entries as they are read, as keys (owner, target) in the
+// arc array itself, and sorts them into lists at the end.
 template <class Node>
 class Reader {
  public:
   explicit Reader(graph<Node>& g) : G(g) {}
-  ~Reader() {
-    delete[] owners;
-    delete[] counts;
-  }
-  Reader(const Reader&) = delete;
-  Reader& operator=(const Reader&) = delete;
 
   void read(FILE* in) {
-    LineInput lines(in);
-    while (const char* line = lines.next()) dispatch(line);
-    if (lines.failed()) fail("reading error");
-    if (lines.linesRead() == 0) fail("input file is empty");
+    readProblemLines(in, *this);
     if (!problem.seen) fail("no problem line in the input");
     if (arcLinesLeft > 0) fail("too few arcs input");
     if (problem.flow && (G.source == nullptr || G.sink == nullptr))
       fail("no source or sink in the input");
     complete();
     if (problem.flow && !isBipartiteNetwork(G)) fail("not a bipartite matching network");
-  }
-
- private:
-  void dispatch(const char* line) {
-    switch (line[0]) {
-      case '\0':
-      case 'c':
-      case 't':
-        return;
-      case 'p':
-        return problemLine(line);
-      case 'n':
-        return nodeLine(line);
-      case 'a':
-        return arcLine(line);
-      default:
-        fail("unknown line type in the input");
-    }
   }
 
   void problemLine(const char* line) {
@@ -109,9 +81,8 @@ class Reader {
       G.source = G.nodes + problem.nodes - 2;
       G.sink = G.nodes + problem.nodes - 1;
     }
-    owners = new (std::nothrow) int32_t[problem.entries];
-    counts = new (std::nothrow) int32_t[problem.nodes + 1L]();
-    if (owners == nullptr || counts == nullptr) fail(kNoMemory);
+    static_assert(sizeof(Node*) == sizeof(uint64_t), "a key fits in an arc element");
+    keys.start(G.arcs, problem.nodes);
     arcLinesLeft = problem.arcs;
   }
 
@@ -120,25 +91,16 @@ class Reader {
     if (!problem.flow) fail("Node line not allowed in bipartite graph formulation");
     long number;
     char kind;
-    if (std::sscanf(line, "%*c %ld %c", &number, &kind) < 2)
+    if (scanNodeLine(line, number, kind) < 2)
       fail("wrong number of parameters in a node description line");
     if (number < 1 || number > problem.nodes) fail("invalid node number");
-    Node* node = G.nodes + (number - 1);
-    if (kind == 's') {
-      if (G.source != nullptr) fail("Multiple sources not permitted");
-      G.source = node;
-    } else if (kind == 't') {
-      if (G.sink != nullptr) fail("Multiple sinks not permitted");
-      G.sink = node;
-    } else {
-      fail("Improper source-sink description in node description line");
-    }
+    nameTerminal(G, G.nodes + (number - 1), kind);
   }
 
   void arcLine(const char* line) {
     if (arcLinesLeft == 0) fail("too many arcs input");
     long tail, head, capacity;
-    int fields = std::sscanf(line, "%*c %ld %ld %ld", &tail, &head, &capacity);
+    int fields = scanArcLine(line, tail, head, capacity);
     if (fields != (problem.flow ? 3 : 2))
       fail("wrong number of parameters in an arc desrciption line");
     if (problem.flow) {
@@ -154,23 +116,19 @@ class Reader {
     addEdge(static_cast<int32_t>(tail - 1), static_cast<int32_t>(head - 1));
   }
 
+ private:
   static bool inRange(long number, long last) { return number >= 1 && number <= last; }
 
   // One entry in t's list pointing at h, then one in h's list pointing at t.
   void addEdge(int32_t t, int32_t h) {
-    addEntry(t, h);
-    addEntry(h, t);
-  }
-  void addEntry(int32_t owner, int32_t target) {
-    G.arcs[stored] = G.nodes + target;
-    owners[stored++] = owner;
-    ++counts[owner + 1];
+    keys.add(t, uint32_t(h));
+    keys.add(h, uint32_t(t));
   }
 
   void complete() {
     if (!problem.flow) addTerminalEdges();
-    setListStarts();
-    sortEntries();
+    keys.sortIntoLists(G);
+    for (int32_t i = 0; i < G.m; ++i) G.arcs[i] = G.nodes + ArcKeys::payload(keys.get(i));
   }
 
   // The source's pair of entries with every first-side node, then every
@@ -181,40 +139,10 @@ class Reader {
     for (int32_t y = problem.firstSide; y <= G.n - 3; ++y) addEdge(y, sink);
   }
 
-  // Turns the counts into start positions: counts[x] becomes the index of
-  // node x's first entry, and the sentinel's run starts at m.
-  void setListStarts() {
-    for (int32_t x = 0; x < G.n; ++x) {
-      if (x > 0) counts[x] += counts[x - 1];
-      G.nodes[x].first = G.arcs + counts[x];
-    }
-    G.nodes[G.n].first = G.arcs + G.m;
-  }
-
-  // In-place permutation: counts[y] is the next free position of node y's
-  // run; every swap puts one entry into its final run and advances one
-  // count, so there are at most m swaps.
-  void sortEntries() {
-    for (int32_t x = 0; x < G.n; ++x) {
-      int32_t end = static_cast<int32_t>(G.nodes[x + 1].first - G.arcs);
-      for (int32_t p = counts[x]; p < end; ++p) {
-        while (owners[p] != x) {
-          int32_t y = owners[p];
-          int32_t j = counts[y]++;
-          std::swap(G.arcs[p], G.arcs[j]);
-          owners[p] = owners[j];
-          owners[j] = y;
-        }
-      }
-    }
-  }
-
   graph<Node>& G;
   MatchingProblem problem;
   long arcLinesLeft = 0;  // arc lines the problem line still allows
-  int32_t stored = 0;     // entries stored so far; the next goes to arcs[stored]
-  int32_t* owners = nullptr;
-  int32_t* counts = nullptr;
+  ArcKeys keys;
 };
 
 }  // namespace matching_input

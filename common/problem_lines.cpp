@@ -1,9 +1,10 @@
 #include "problem_lines.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "fail.h"
+#include "field_scanner.h"
 
 namespace {
 
@@ -18,7 +19,13 @@ void badValue() { fail("bad value of a parameter in the problem line"); }
 MatchingProblem readMatchingProblemLine(const char* line) {
   char word[21] = "";
   long a = 0, b = 0, c = 0;
-  int fields = std::sscanf(line, "%*c %20s %ld %ld %ld", word, &a, &b, &c);
+  FieldScanner scan(line);
+  scan.skipChar();
+  scan.word(word, 20);
+  scan.integer(a);
+  scan.integer(b);
+  scan.integer(c);
+  int fields = scan.result();
   MatchingProblem problem;
   problem.seen = true;
   if (std::strcmp(word, "max") == 0) {
@@ -30,7 +37,7 @@ MatchingProblem readMatchingProblemLine(const char* line) {
     if (a < 1 || entries < 1 || entries > kLargest) badValue();
     problem.nodes = static_cast<int32_t>(a);
     problem.entries = static_cast<int32_t>(entries);
-  } else if (std::strncmp(word, "bipartite-matching", 9) == 0) {
+  } else if (std::string_view(word).substr(0, 9) == "bipartite") {
     if (fields != 4) fail("wrong number of parameters in the problem line");
     if (!fits(a) || !fits(b) || !fits(c)) badValue();
     long nodes = a + b + 2, entries = 2 * (a + b + c);

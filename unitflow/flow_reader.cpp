@@ -2,57 +2,33 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
-#include <utility>
 #include <vector>
 
+#include "arc_lists.h"
 #include "fail.h"
-#include "line_input.h"
+#include "field_scanner.h"
 #include "memory_budget.h"
+#include "problem_input.h"
 #include "run_state.h"
 
 namespace {
 
-// Fills the arc records in input order, each tagged with the node whose list
-// it belongs to, and moves them into forward-star order at the end of input.
+// Stores each arc as two keys in the memory of the record array, one for
+// the forward record in the tail's list and one for the reverse record in
+// the head's list, each carrying its record's input position (forward 2k,
+// reverse 2k + 1 for the k-th arc line). At the end of input the keys are
+// sorted into lists and the records built from them.
 class FlowReader {
  public:
   explicit FlowReader(FlowGraph& g) : G(g) {}
-  ~FlowReader() {
-    delete[] owners;
-    delete[] counts;
-  }
-  FlowReader(const FlowReader&) = delete;
-  FlowReader& operator=(const FlowReader&) = delete;
 
   void read(FILE* in) {
-    LineInput lines(in);
-    while (const char* line = lines.next()) dispatch(line);
-    if (lines.failed()) fail("reading error");
-    if (lines.linesRead() == 0) fail("input file is empty");
+    readProblemLines(in, *this);
     if (!problemSeen) fail("no problem line in the input");
     if (arcLinesLeft > 0) fail("too few arcs input");
     if (G.source == nullptr || G.sink == nullptr) fail("no source or sink in the input");
-    setListStarts();
-    sortRecords();
-  }
-
- private:
-  void dispatch(const char* line) {
-    switch (line[0]) {
-      case '\0':
-      case 'c':
-      case 't':
-        return;
-      case 'p':
-        return problemLine(line);
-      case 'n':
-        return nodeLine(line);
-      case 'a':
-        return arcLine(line);
-      default:
-        fail("unknown line type in the input");
-    }
+    keys.sortIntoLists(G);
+    buildRecords();
   }
 
   void problemLine(const char* line) {
@@ -61,8 +37,12 @@ class FlowReader {
     // The word is part of the line, so a buffer of the line's length holds it.
     std::vector<char> word(std::strlen(line) + 1);
     long nodes, arcs;
-    if (std::sscanf(line, "%*c %s %ld %ld", word.data(), &nodes, &arcs) != 3)
-      fail("wrong number of parameters in the problem line");
+    FieldScanner scan(line);
+    scan.skipChar();
+    scan.word(word.data(), 0);
+    scan.integer(nodes);
+    scan.integer(arcs);
+    if (scan.result() != 3) fail("wrong number of parameters in the problem line");
     if (std::strcmp(word.data(), "max") != 0 && std::strcmp(word.data(), "unit-flow") != 0)
       fail("it is not a Unit Flow problem line");
     if (nodes < 1 || nodes > INT32_MAX || arcs < 1 || arcs > INT32_MAX / 2)
@@ -71,9 +51,7 @@ class FlowReader {
     if (!affordable(problemBytes(nodes, records, sizeof(node_flow_data), sizeof(flow_arc))))
       fail(kNoMemory);
     if (!G.makeNodes(static_cast<int32_t>(nodes)) || !G.makeArcs(records)) fail(kNoMemory);
-    owners = new (std::nothrow) int32_t[records];
-    counts = new (std::nothrow) int32_t[nodes + 1]();
-    if (owners == nullptr || counts == nullptr) fail(kNoMemory);
+    keys.start(G.arcs, static_cast<int32_t>(nodes));
     arcLinesLeft = arcs;
   }
 
@@ -81,18 +59,9 @@ class FlowReader {
     if (!problemSeen) fail("problem description must come first");
     long number;
     char kind;
-    if (std::sscanf(line, "%*c %ld %c", &number, &kind) < 2)
+    if (scanNodeLine(line, number, kind) < 2)
       fail("wrong number of parameters in a node description line");
-    node_flow_data* node = G.nodes + nodeIndex(number, "invalid node number");
-    if (kind == 's') {
-      if (G.source != nullptr) fail("Multiple sources not permitted");
-      G.source = node;
-    } else if (kind == 't') {
-      if (G.sink != nullptr) fail("Multiple sinks not permitted");
-      G.sink = node;
-    } else {
-      fail("Improper source-sink description in node description line");
-    }
+    nameTerminal(G, G.nodes + nodeIndex(number, "invalid node number"), kind);
     nodeLineSeen = true;
   }
 
@@ -100,15 +69,18 @@ class FlowReader {
     if (!nodeLineSeen) fail("too few nodes lines");
     if (arcLinesLeft == 0) fail("too many arcs input");
     long tail, head, capacity;
-    if (std::sscanf(line, "%*c %ld %ld %ld", &tail, &head, &capacity) != 3)
+    if (scanArcLine(line, tail, head, capacity) != 3)
       fail("wrong number of parameters in an arc desrciption line");
     const char* badReference = "invalid node reference in an arc description line";
     int32_t t = nodeIndex(tail, badReference);
     int32_t h = nodeIndex(head, badReference);
     --arcLinesLeft;
-    addPair(t, h);
+    int32_t forward = keys.size();
+    keys.add(t, uint32_t(forward));
+    keys.add(h, uint32_t(forward + 1));
   }
 
+ private:
   // The index of node `number` counted from param.labelOffset. The number is
   // checked against the 32-bit range first, so the subtraction cannot wrap.
   int32_t nodeIndex(long number, const char* message) const {
@@ -118,54 +90,35 @@ class FlowReader {
     return static_cast<int32_t>(index);
   }
 
-  // The record of arc t→h for t's list, then its reverse for h's list.
-  void addPair(int32_t t, int32_t h) {
-    flow_arc* forward = G.arcs + filled;
-    flow_arc* reverse = forward + 1;
-    *forward = flow_arc{G.nodes + h, reverse, 0, 1};
-    *reverse = flow_arc{G.nodes + t, forward, 1, 0};
-    owners[filled] = t;
-    owners[filled + 1] = h;
-    ++counts[t + 1];
-    ++counts[h + 1];
-    filled += 2;
-  }
-
-  // Turns the counts into start positions: counts[v] becomes the index of
-  // node v's first record, and the sentinel's run starts at m.
-  void setListStarts() {
-    for (int32_t v = 0; v < G.n; ++v) {
-      if (v > 0) counts[v] += counts[v - 1];
-      G.nodes[v].first = G.arcs + counts[v];
+  // Turns the sorted keys (owner, input position) into records, in the same
+  // memory. A record's partner has the input position next to its own (the
+  // two differ in the lowest bit); the record leads to the partner's owner.
+  //   1. An index by input position, 8 bytes per record after the keys:
+  //      the record's owner and final position.
+  //   2. Each key becomes (the partner's owner, the partner's final position
+  //      with the record's direction in bit 31), in place.
+  //   3. Records are written from the last down: record q covers bytes
+  //      [24q, 24q + 24), which only holds keys of positions above q,
+  //      already used.
+  void buildRecords() {
+    static_assert(sizeof(flow_arc) >= 2 * sizeof(uint64_t), "keys and index fit in the records");
+    const int32_t m = G.m;
+    ArcKeys::Storage index(reinterpret_cast<unsigned char*>(G.arcs) + 8 * size_t(m));
+    for (int32_t q = 0; q < m; ++q) {
+      uint64_t k = keys.get(q);
+      index.set(int32_t(ArcKeys::payload(k)), ArcKeys::key(ArcKeys::owner(k), uint32_t(q)));
     }
-    G.nodes[G.n].first = G.arcs + G.m;
-  }
-
-  // In-place permutation: counts[t] is the next unfilled position of node
-  // t's run; every exchange puts one record into its final run and advances
-  // one count, so there are at most m exchanges.
-  void sortRecords() {
-    for (int32_t v = 0; v < G.n; ++v) {
-      int32_t end = static_cast<int32_t>(G.endOf(G.nodes + v) - G.arcs);
-      for (int32_t p = counts[v]; p < end; ++p) {
-        while (owners[p] != v) {
-          int32_t q = counts[owners[p]]++;
-          exchange(G.arcs + p, G.arcs + q);
-          std::swap(owners[p], owners[q]);
-        }
-      }
+    for (int32_t q = 0; q < m; ++q) {
+      uint32_t position = ArcKeys::payload(keys.get(q));
+      uint64_t partner = index.get(int32_t(position ^ 1));
+      keys.set(q, ArcKeys::key(ArcKeys::owner(partner), ArcKeys::payload(partner) | (position & 1)
+                                                                                        << 31));
     }
-  }
-
-  // Swaps the records at p and q and points their pairs at their new places.
-  static void exchange(flow_arc* p, flow_arc* q) {
-    std::swap(*p, *q);
-    if (q->pair == q) {  // the two were each other's pair
-      q->pair = p;
-      p->pair = q;
-    } else {
-      q->pair->pair = q;
-      p->pair->pair = p;
+    for (int32_t q = m - 1; q >= 0; --q) {
+      uint64_t k = keys.get(q);
+      int32_t reverse = int32_t(ArcKeys::payload(k) >> 31);
+      G.arcs[q] = flow_arc{G.nodes + ArcKeys::owner(k), G.arcs + (ArcKeys::payload(k) & INT32_MAX),
+                           reverse, 1 - reverse};
     }
   }
 
@@ -173,9 +126,7 @@ class FlowReader {
   bool problemSeen = false;
   bool nodeLineSeen = false;  // arc lines are refused before the first one
   long arcLinesLeft = 0;      // arc lines the problem line still allows
-  int32_t filled = 0;         // records filled; the next pair goes to arcs[filled]
-  int32_t* owners = nullptr;  // per record: the node whose list it belongs to
-  int32_t* counts = nullptr;  // records per node at v + 1, then list starts
+  ArcKeys keys;
 };
 
 }  // namespace

@@ -1,0 +1,184 @@
+// Forward-star list building shared by the problem readers.
+//
+// While a problem is read, each arc element is stored as a 64-bit key in the
+// memory of the graph's own arc array: the index of the node whose list the
+// element belongs to (its owner) in the high half, a payload of the reader's
+// choice in the low half. The count of node x's elements is kept at x + 1.
+// At the end of input the counts become list starts and an in-place
+// permutation moves every key into its owner's run; the reader then turns
+// each key into the final arc element. Keeping owner and payload in one word
+// lets the permutation follow its chain of exchanges through a single array,
+// which is what bounds its speed, and needs no working array per element.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "fail.h"
+#include "graph.h"
+
+class ArcKeys {
+ public:
+  // 8-byte keys laid over the bytes of an array of another type; they are
+  // copied in and out, so the array's own type is never aliased.
+  class Storage {
+   public:
+    explicit Storage(unsigned char* bytes = nullptr) : bytes(bytes) {}
+    uint64_t get(int32_t i) const {
+      uint64_t k;
+      std::memcpy(&k, bytes + 8 * size_t(i), 8);
+      return k;
+    }
+    void set(int32_t i, uint64_t k) const { std::memcpy(bytes + 8 * size_t(i), &k, 8); }
+    void prefetch(int32_t i) const {
+#if defined(__GNUC__)
+      __builtin_prefetch(bytes + 8 * size_t(i));
+#else
+      (void)i;
+#endif
+    }
+
+   private:
+    unsigned char* bytes;
+  };
+
+  ArcKeys() = default;
+  ~ArcKeys() { delete[] counts; }
+  ArcKeys(const ArcKeys&) = delete;
+  ArcKeys& operator=(const ArcKeys&) = delete;
+
+  static uint64_t key(int32_t owner, uint32_t payload) {
+    return uint64_t(uint32_t(owner)) << 32 | payload;
+  }
+  static int32_t owner(uint64_t key) { return int32_t(key >> 32); }
+  static uint32_t payload(uint64_t key) { return uint32_t(key); }
+
+  // Keys go to `storage`, which must hold 8 bytes for every element the
+  // reader adds; the counts of `nodes` nodes start at zero.
+  template <class Arc>
+  void start(Arc* storage, int32_t nodes) {
+    keys = Storage(reinterpret_cast<unsigned char*>(storage));
+    counts = new (std::nothrow) int32_t[nodes + 1L]();
+    if (counts == nullptr) fail(kNoMemory);
+  }
+
+  void add(int32_t owner, uint32_t payload) {
+    set(stored++, key(owner, payload));
+    ++counts[owner + 1];
+  }
+  int32_t size() const { return stored; }
+
+  uint64_t get(int32_t i) const { return keys.get(i); }
+  void set(int32_t i, uint64_t k) { keys.set(i, k); }
+
+  // Sets every node's `first` and the sentinel's from the counts, then moves
+  // the keys into their owners' runs. Afterwards get(i) is the key of arc
+  // element i. The order inside each run is the one this permutation makes.
+  template <class Node, class Arc>
+  void sortIntoLists(graph<Node, Arc>& G) {
+    setListStarts(G);
+    permute(G);
+  }
+
+ private:
+  // counts[x] becomes the index of node x's first element.
+  template <class Node, class Arc>
+  void setListStarts(graph<Node, Arc>& G) {
+    for (int32_t x = 0; x < G.n; ++x) {
+      if (x > 0) counts[x] += counts[x - 1];
+      G.nodes[x].first = G.arcs + counts[x];
+    }
+    G.nodes[G.n].first = G.arcs + G.m;
+  }
+
+  // counts[y] is the next unfilled position of node y's run. For each node x
+  // in turn, every position p of its run still unfilled is settled: while
+  // the key at p belongs to another node y, it is exchanged with the key at
+  // y's next unfilled position, which advances. Every exchange puts one key
+  // into its final run, so there are at most m of them.
+  //
+  // Each exchange depends on the one before: the owner of the key it takes
+  // out decides where the next one goes, and that key lies anywhere in the
+  // array. So that the chain does not wait for main memory at every step,
+  // each run's record (RunAhead, 8 bytes, so that the records of all runs
+  // stay in cache) also holds the owner of the key at its next position, and
+  // a run's record is topped up a fixed number of exchanges after it was
+  // used, from memory fetched ahead meanwhile. The keys themselves still move
+  // through the array, but nothing waits for them. The order produced is
+  // that of the plain loop.
+  template <class Node, class Arc>
+  void permute(graph<Node, Arc>& G) {
+    RunAhead* runs = new (std::nothrow) RunAhead[G.n];
+    if (runs == nullptr) fail(kNoMemory);
+    const int32_t m = G.m;
+    for (int32_t y = 0; y < G.n; ++y) {
+      runs[y] = RunAhead{counts[y], RunAhead::kUnknown};
+      topUp(keys, runs[y], m);
+    }
+    delete[] counts;
+    counts = nullptr;
+
+    int32_t due[kTopUpDelay];
+    for (int32_t& y : due) y = RunAhead::kUnknown;
+    unsigned step = 0;
+    const Storage array = keys;  // a local copy stays in registers
+    for (int32_t x = 0; x < G.n; ++x) {
+      const int32_t end = static_cast<int32_t>(G.endOf(G.nodes + x) - G.arcs);
+      for (int32_t p = runs[x].next; p < end; ++p) {
+        uint64_t held = array.get(p);
+        int32_t y = owner(held);
+        while (y != x) {
+          RunAhead& run = runs[y];
+          const int32_t j = run.next++;
+          int32_t next = run.nextOwner;
+          run.nextOwner = RunAhead::kUnknown;
+          // The next owner comes from the record when it has it, so that the
+          // chain goes on while the displaced key is still on its way; the
+          // rare miss goes through a call, which keeps the compiler from
+          // making the choice depend on the displaced key.
+          if (next == RunAhead::kUnknown) next = ownerAt(array, j);
+          const uint64_t displaced = array.get(j);
+          array.set(j, held);
+          held = displaced;
+          if (j + 1 < m) array.prefetch(j + 1);
+          int32_t& slot = due[step++ % kTopUpDelay];
+          if (slot != RunAhead::kUnknown) topUp(array, runs[slot], m);
+          slot = y;
+          y = next;
+        }
+        array.set(p, held);
+      }
+    }
+    delete[] runs;
+  }
+
+  // A run's next unfilled position and, when known, the owner of the key
+  // there. The position may lie past the run's end once the run is full;
+  // its owner is then never asked for.
+  struct RunAhead {
+    static constexpr int32_t kUnknown = -1;
+    int32_t next;
+    int32_t nextOwner;
+  };
+  // Exchanges between a run's use and its top-up: enough for the memory
+  // fetched ahead at the use to have arrived.
+  static constexpr unsigned kTopUpDelay = 16;
+
+  static void topUp(const Storage& array, RunAhead& run, int32_t m) {
+    if (run.nextOwner == RunAhead::kUnknown && run.next < m)
+      run.nextOwner = owner(array.get(run.next));
+  }
+#if defined(__GNUC__)
+  __attribute__((noinline))
+#endif
+  static int32_t
+  ownerAt(const Storage& array, int32_t i) {
+    return owner(array.get(i));
+  }
+
+  Storage keys;
+  int32_t stored = 0;
+  int32_t* counts = nullptr;  // elements per node at x + 1, then positions
+};
