@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
   FILE* out = OpenOutput(argc, argv);
   UTable& U = *new (Alloc(sizeof(UTable))) UTable;
   VTable& V = *new (Alloc(sizeof(VTable))) VTable;
+  // Problems run to hundreds of megabytes: read them in large blocks.
+  std::setvbuf(stdin, nullptr, _IOFBF, std::size_t{1} << 20);
   InputBipartiteGraph(stdin, U, V);
 
   // Single precision is ample for a start reading taken right after input.
