@@ -56,7 +56,8 @@ class ArcKeys {
   static uint32_t payload(uint64_t key) { return uint32_t(key); }
 
   // Keys go to `storage`, which must hold 8 bytes for every element the
-  // reader adds; the counts of `nodes` nodes start at zero.
+  // reader adds; the counts of `nodes` nodes are allocated here, so that a
+  // problem too large for memory is refused before its lines are read.
   template <class Arc>
   void start(Arc* storage, int32_t nodes) {
     keys = Storage(reinterpret_cast<unsigned char*>(storage));
@@ -64,20 +65,21 @@ class ArcKeys {
     if (counts == nullptr) fail(kNoMemory);
   }
 
-  void add(int32_t owner, uint32_t payload) {
-    set(stored++, key(owner, payload));
-    ++counts[owner + 1];
-  }
+  void add(int32_t owner, uint32_t payload) { set(stored++, key(owner, payload)); }
   int32_t size() const { return stored; }
 
   uint64_t get(int32_t i) const { return keys.get(i); }
   void set(int32_t i, uint64_t k) { keys.set(i, k); }
 
-  // Sets every node's `first` and the sentinel's from the counts, then moves
-  // the keys into their owners' runs. Afterwards get(i) is the key of arc
-  // element i. The order inside each run is the one this permutation makes.
+  // Sets every node's `first` and the sentinel's from the owners' counts,
+  // then moves the keys into their owners' runs. Afterwards get(i) is the
+  // key of arc element i. The order inside each run is the one this
+  // permutation makes.
   template <class Node, class Arc>
   void sortIntoLists(graph<Node, Arc>& G) {
+    // Counted here rather than as the keys arrive: in a loop of its own the
+    // scattered increments overlap instead of each waiting in turn.
+    for (int32_t i = 0; i < stored; ++i) ++counts[owner(get(i)) + 1];
     setListStarts(G);
     permute(G);
   }
@@ -102,74 +104,60 @@ class ArcKeys {
   // Each exchange depends on the one before: the owner of the key it takes
   // out decides where the next one goes, and that key lies anywhere in the
   // array. So that the chain does not wait for main memory at every step,
-  // each run's record (RunAhead, 8 bytes, so that the records of all runs
-  // stay in cache) also holds the owner of the key at its next position, and
-  // a run's record is topped up a fixed number of exchanges after it was
-  // used, from memory fetched ahead meanwhile. The keys themselves still move
-  // through the array, but nothing waits for them. The order produced is
-  // that of the plain loop.
+  // nextOwner[y] caches the owner of the key at y's next position (a small
+  // array, which stays in cache far better than the keys), and it is topped
+  // up a fixed number of exchanges after y was used, from memory fetched
+  // ahead meanwhile. The keys themselves still move through the array, but
+  // nothing waits for them. The order produced is that of the plain loop.
   template <class Node, class Arc>
   void permute(graph<Node, Arc>& G) {
-    RunAhead* runs = new (std::nothrow) RunAhead[G.n];
-    if (runs == nullptr) fail(kNoMemory);
-    const int32_t m = G.m;
-    for (int32_t y = 0; y < G.n; ++y) {
-      runs[y] = RunAhead{counts[y], RunAhead::kUnknown};
-      topUp(keys, runs[y], m);
-    }
-    delete[] counts;
-    counts = nullptr;
+    const int32_t n = G.n, m = G.m;
+    const Storage array = keys;  // a local copy stays in registers
+    int32_t* const next = counts;
+    int32_t* const nextOwner = new (std::nothrow) int32_t[n];
+    if (nextOwner == nullptr) fail(kNoMemory);
+    for (int32_t y = 0; y < n; ++y)
+      nextOwner[y] = next[y] < m ? owner(array.get(next[y])) : kUnknown;
 
     int32_t due[kTopUpDelay];
-    for (int32_t& y : due) y = RunAhead::kUnknown;
+    for (int32_t& y : due) y = kUnknown;
     unsigned step = 0;
-    const Storage array = keys;  // a local copy stays in registers
-    for (int32_t x = 0; x < G.n; ++x) {
+    for (int32_t x = 0; x < n; ++x) {
       const int32_t end = static_cast<int32_t>(G.endOf(G.nodes + x) - G.arcs);
-      for (int32_t p = runs[x].next; p < end; ++p) {
+      for (int32_t p = next[x]; p < end; ++p) {
         uint64_t held = array.get(p);
         int32_t y = owner(held);
         while (y != x) {
-          RunAhead& run = runs[y];
-          const int32_t j = run.next++;
-          int32_t next = run.nextOwner;
-          run.nextOwner = RunAhead::kUnknown;
-          // The next owner comes from the record when it has it, so that the
-          // chain goes on while the displaced key is still on its way; the
-          // rare miss goes through a call, which keeps the compiler from
+          const int32_t j = next[y]++;
+          int32_t following = nextOwner[y];
+          nextOwner[y] = kUnknown;
+          // The rare miss goes through a call, which keeps the compiler from
           // making the choice depend on the displaced key.
-          if (next == RunAhead::kUnknown) next = ownerAt(array, j);
+          if (following == kUnknown) following = ownerAt(array, j);
           const uint64_t displaced = array.get(j);
           array.set(j, held);
           held = displaced;
           if (j + 1 < m) array.prefetch(j + 1);
           int32_t& slot = due[step++ % kTopUpDelay];
-          if (slot != RunAhead::kUnknown) topUp(array, runs[slot], m);
+          if (slot != kUnknown && nextOwner[slot] == kUnknown && next[slot] < m)
+            nextOwner[slot] = owner(array.get(next[slot]));
           slot = y;
-          y = next;
+          y = following;
         }
         array.set(p, held);
       }
     }
-    delete[] runs;
+    delete[] nextOwner;
   }
 
-  // A run's next unfilled position and, when known, the owner of the key
-  // there. The position may lie past the run's end once the run is full;
-  // its owner is then never asked for.
-  struct RunAhead {
-    static constexpr int32_t kUnknown = -1;
-    int32_t next;
-    int32_t nextOwner;
-  };
+  // No owner: a cache entry not filled yet, or a free slot of `due`. A
+  // position past a run's end may be cached; it is never asked for, since a
+  // run gives out exactly as many positions as it has.
+  static constexpr int32_t kUnknown = -1;
   // Exchanges between a run's use and its top-up: enough for the memory
   // fetched ahead at the use to have arrived.
   static constexpr unsigned kTopUpDelay = 16;
 
-  static void topUp(const Storage& array, RunAhead& run, int32_t m) {
-    if (run.nextOwner == RunAhead::kUnknown && run.next < m)
-      run.nextOwner = owner(array.get(run.next));
-  }
 #if defined(__GNUC__)
   __attribute__((noinline))
 #endif
@@ -180,5 +168,5 @@ class ArcKeys {
 
   Storage keys;
   int32_t stored = 0;
-  int32_t* counts = nullptr;  // elements per node at x + 1, then positions
+  int32_t* counts = nullptr;  // elements per node at x + 1, then next positions
 };

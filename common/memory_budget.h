@@ -14,11 +14,11 @@ uint64_t memoryBudget();
 inline bool affordable(uint64_t bytes) { return bytes <= memoryBudget(); }
 
 // A reader's worst case: n + 1 node records and `entries` + 1 arc elements,
-// its own working memory (12 bytes per node at most while the lists are
+// its own working memory (8 bytes per node at most while the lists are
 // built; the entries are sorted inside the arc array), and the driver's
 // work queues (at most three, n + 1 pointers each).
 constexpr uint64_t kQueuesPerRun = 3;
-constexpr uint64_t kReaderBytesPerNode = 12;
+constexpr uint64_t kReaderBytesPerNode = 8;
 inline uint64_t problemBytes(uint64_t nodes, uint64_t entries, uint64_t nodeBytes,
                              uint64_t arcBytes) {
   return (nodes + 1) * (nodeBytes + kReaderBytesPerNode + kQueuesPerRun * sizeof(void*)) +
