@@ -69,7 +69,7 @@ long scanLines(const char* path) {
 // match's scan: its token loop with the edges dropped.
 long scanTokens(const char* path) {
   FILE* in = openOrDie(path);
-  std::setvbuf(in, nullptr, _IOFBF, std::size_t{1} << 20);
+  std::setvbuf(in, nullptr, _IOFBF, std::size_t{1} << 16);
   long sum = 0;
   char word[100];
   while (!EOF_Test(in)) {
@@ -107,7 +107,7 @@ long readUnitflow(const char* path) {
 
 long readMatch(const char* path) {
   FILE* in = openOrDie(path);
-  std::setvbuf(in, nullptr, _IOFBF, std::size_t{1} << 20);
+  std::setvbuf(in, nullptr, _IOFBF, std::size_t{1} << 16);
   UTable& U = *new (Alloc(sizeof(UTable))) UTable;
   VTable& V = *new (Alloc(sizeof(VTable))) VTable;
   InputBipartiteGraph(in, U, V);

@@ -24,7 +24,7 @@ class LineInput {
   bool failed() const { return readError; }
 
   // Bytes read from the input at a time.
-  static constexpr size_t kBlockBytes = size_t{1} << 20;
+  static constexpr size_t kBlockBytes = size_t{1} << 16;
 
  private:
   // Keeps the unfinished line at [begin, end), moves it to the front of the

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   UTable& U = *new (Alloc(sizeof(UTable))) UTable;
   VTable& V = *new (Alloc(sizeof(VTable))) VTable;
   // Problems run to hundreds of megabytes: read them in large blocks.
-  std::setvbuf(stdin, nullptr, _IOFBF, std::size_t{1} << 20);
+  std::setvbuf(stdin, nullptr, _IOFBF, std::size_t{1} << 16);
   InputBipartiteGraph(stdin, U, V);
 
   // Single precision is ample for a start reading taken right after input.

@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
   // that outgrow the buffer.
   for (int i = 0; i < 8; ++i) {
     std::string text;
-    while (text.size() < 3 * LineInput::kBlockBytes) text += randomStream(random, true) + "\n";
+    while (text.size() < 16 * LineInput::kBlockBytes) text += randomStream(random, true) + "\n";
     checkLines(text);
   }
   std::printf("%d case inputs, %ld random lines, 2008 random streams: %d differences\n", cases,
