@@ -98,7 +98,7 @@ class FlowReader {
   //   2. Each key becomes (the partner's owner, the partner's final position
   //      with the record's direction in bit 31), in place.
   //   3. Records are written from the last down: record q covers bytes
-  //      [24q, 24q + 24), which only holds keys of positions above q,
+  //      [24q, 24q + 24), which hold only keys at position q or above,
   //      already used.
   void buildRecords() {
     static_assert(sizeof(flow_arc) >= 2 * sizeof(uint64_t), "keys and index fit in the records");
@@ -111,8 +111,8 @@ class FlowReader {
     for (int32_t q = 0; q < m; ++q) {
       uint32_t position = ArcKeys::payload(keys.get(q));
       uint64_t partner = index.get(int32_t(position ^ 1));
-      keys.set(q, ArcKeys::key(ArcKeys::owner(partner), ArcKeys::payload(partner) | (position & 1)
-                                                                                        << 31));
+      uint32_t direction = (position & 1) << 31;  // 1: a reverse record
+      keys.set(q, ArcKeys::key(ArcKeys::owner(partner), ArcKeys::payload(partner) | direction));
     }
     for (int32_t q = m - 1; q >= 0; --q) {
       uint64_t k = keys.get(q);
