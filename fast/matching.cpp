@@ -1,0 +1,155 @@
+#include "matching.h"
+
+#include <new>
+
+#include "matching_steps.h"
+
+namespace fast {
+
+namespace {
+
+// offsets: count + 1 entries from 0, never decreasing; every target in
+// [0, limit).
+bool ValidSide(int32_t count, const int64_t* offsets, const int32_t* targets, int32_t limit) {
+  if (count < 0 || offsets == nullptr || offsets[0] != 0) return false;
+  for (int32_t v = 0; v < count; ++v)
+    if (offsets[v + 1] < offsets[v]) return false;
+  const int64_t entries = offsets[count];
+  if (entries > 0 && targets == nullptr) return false;
+  for (int64_t e = 0; e < entries; ++e)
+    if (static_cast<uint32_t>(targets[e]) >= static_cast<uint32_t>(limit)) return false;
+  return true;
+}
+
+// The columns' adjacency of `rows` by a counting pass and a scatter.
+void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_t>* offsets,
+               std::vector<int32_t>* targets) {
+  offsets->assign(static_cast<size_t>(cols) + 1, 0);
+  const int64_t entries = rows.end(rows.count - 1);
+  for (int64_t e = 0; e < entries; ++e) ++(*offsets)[rows.targets[e] + 1];
+  for (int32_t c = 0; c < cols; ++c) (*offsets)[c + 1] += (*offsets)[c];
+  targets->resize(static_cast<size_t>(entries));
+  std::vector<int64_t> next(offsets->begin(), offsets->end() - 1);
+  for (int32_t r = 0; r < rows.count; ++r)
+    for (int64_t e = rows.begin(r); e < rows.end(r); ++e) (*targets)[next[rows.targets[e]]++] = r;
+}
+
+}  // namespace
+
+std::string_view StatusMessage(Status status) {
+  switch (status) {
+    case Status::kOptimal:
+      return "optimal";
+    case Status::kInvalidInput:
+      return "invalid input";
+    case Status::kOutOfMemory:
+      return "out of memory";
+  }
+  return "unknown status";
+}
+
+MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
+    : graph_(graph), options_(options) {}
+
+bool MaximumMatching::Valid() const {
+  if (graph_.rows < 0 || graph_.cols < 0) return false;
+  if (!ValidSide(graph_.rows, graph_.offsets, graph_.targets, graph_.cols)) return false;
+  if (graph_.col_offsets == nullptr && graph_.col_targets == nullptr) return true;
+  return ValidSide(graph_.cols, graph_.col_offsets, graph_.col_targets, graph_.rows) &&
+         graph_.col_offsets[graph_.cols] == graph_.offsets[graph_.rows];
+}
+
+Status MaximumMatching::Solve() {
+  if (!Valid()) return Status::kInvalidInput;
+  try {
+    SolveValid();
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+  return Status::kOptimal;
+}
+
+void MaximumMatching::SolveValid() {
+  row_mates_.assign(graph_.rows, -1);
+  col_mates_.assign(graph_.cols, -1);
+  counters_ = {};
+  internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
+  internal::Mates mates{row_mates_.data(), col_mates_.data()};
+  switch (options_.initialisation) {
+    case Initialisation::kNone:
+      break;
+    case Initialisation::kGreedy:
+      internal::GreedyMatch(rows, mates, &counters_);
+      break;
+    case Initialisation::kKarpSipser: {
+      internal::Adjacency cols = ColumnSide();
+      internal::KarpSipserMatch(rows, cols, mates, &counters_);
+      break;
+    }
+  }
+  internal::PothenFanSearch(rows, graph_.cols, mates, &counters_);
+  size_ = 0;
+  for (int32_t c : row_mates_) size_ += c >= 0;
+}
+
+internal::Adjacency MaximumMatching::ColumnSide() {
+  if (graph_.col_offsets != nullptr) return {graph_.cols, graph_.col_offsets, graph_.col_targets};
+  if (own_col_offsets_.empty())
+    Transpose({graph_.rows, graph_.offsets, graph_.targets}, graph_.cols, &own_col_offsets_,
+              &own_col_targets_);
+  return {graph_.cols, own_col_offsets_.data(), own_col_targets_.data()};
+}
+
+void MaximumMatching::MinimumVertexCover(std::vector<uint8_t>* row_in_cover,
+                                         std::vector<uint8_t>* col_in_cover) const {
+  // Alternating breadth-first search from the free rows: rows reached
+  // leave the cover, columns reached join it.
+  row_in_cover->assign(graph_.rows, 1);
+  col_in_cover->assign(graph_.cols, 0);
+  std::vector<int32_t> queue;
+  for (int32_t r = 0; r < graph_.rows; ++r)
+    if (row_mates_[r] < 0) {
+      (*row_in_cover)[r] = 0;
+      queue.push_back(r);
+    }
+  for (size_t head = 0; head < queue.size(); ++head) {
+    int32_t r = queue[head];
+    for (int64_t e = graph_.offsets[r]; e < graph_.offsets[r + 1]; ++e) {
+      int32_t c = graph_.targets[e];
+      if ((*col_in_cover)[c]) continue;
+      (*col_in_cover)[c] = 1;
+      int32_t mate = col_mates_[c];
+      if (mate >= 0 && (*row_in_cover)[mate]) {
+        (*row_in_cover)[mate] = 0;
+        queue.push_back(mate);
+      }
+    }
+  }
+}
+
+bool MaximumMatching::CheckResult() const {
+  int64_t pairs = 0;
+  for (int32_t r = 0; r < graph_.rows; ++r) {
+    int32_t c = row_mates_[r];
+    if (c < 0) continue;
+    if (c >= graph_.cols || col_mates_[c] != r) return false;
+    bool edge = false;
+    for (int64_t e = graph_.offsets[r]; e < graph_.offsets[r + 1] && !edge; ++e)
+      edge = graph_.targets[e] == c;
+    if (!edge) return false;
+    ++pairs;
+  }
+  for (int32_t c = 0; c < graph_.cols; ++c)
+    if (col_mates_[c] >= 0 && row_mates_[col_mates_[c]] != c) return false;
+  std::vector<uint8_t> row_in_cover, col_in_cover;
+  MinimumVertexCover(&row_in_cover, &col_in_cover);
+  int64_t cover = 0;
+  for (uint8_t in : row_in_cover) cover += in;
+  for (uint8_t in : col_in_cover) cover += in;
+  for (int32_t r = 0; r < graph_.rows; ++r)
+    for (int64_t e = graph_.offsets[r]; e < graph_.offsets[r + 1]; ++e)
+      if (!row_in_cover[r] && !col_in_cover[graph_.targets[e]]) return false;
+  return pairs == size_ && cover == size_;
+}
+
+}  // namespace fast

@@ -1,0 +1,119 @@
+// Maximum-cardinality matching in bipartite graphs given as compressed rows.
+//
+//     fast::BipartiteGraph graph{rows, cols, offsets.data(), targets.data()};
+//     fast::MaximumMatching matching(graph);
+//     if (matching.Solve() != fast::Status::kOptimal) ...
+//     matching.size(); matching.row_mates(); matching.MinimumVertexCover(&r, &c);
+//
+// The solver has no global state: two objects may solve on two threads at
+// once. Nothing here prints, throws or ends the process; errors are values.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace fast {
+
+namespace internal {
+struct Adjacency;
+}
+
+// Compressed rows: the columns adjacent to row r are
+// targets[offsets[r]] ... targets[offsets[r+1]-1], each in [0, cols).
+// Parallel entries are allowed. Ids are 0-based.
+//
+// The column side may be given too (col_offsets: cols + 1 entries,
+// col_targets: rows adjacent to each column). It must list the same edges
+// as the rows; the solver then uses it instead of building its own copy.
+// Inconsistent column arrays give a wrong answer, never a crash.
+struct BipartiteGraph {
+  int32_t rows = 0;
+  int32_t cols = 0;
+  const int64_t* offsets = nullptr;
+  const int32_t* targets = nullptr;
+  const int64_t* col_offsets = nullptr;
+  const int32_t* col_targets = nullptr;
+};
+
+enum class Status { kOptimal, kInvalidInput, kOutOfMemory };
+
+std::string_view StatusMessage(Status status);
+
+// How the first matching is built before the augmenting search.
+enum class Initialisation {
+  kNone,
+  // Each row takes its first free column, rows in order.
+  kGreedy,
+  // Karp-Sipser: a vertex with one free neighbour left is matched to it
+  // first; when none is left, a free row takes its first free column.
+  kKarpSipser,
+};
+
+// How the first matching is grown to a maximum one.
+enum class Search {
+  // Pothen-Fan PF+: phases of depth-first searches from every free row with
+  // shared visited marks, a look-ahead for a free column at every row, and
+  // the scan direction alternating between phases.
+  kPothenFan,
+};
+
+struct MatchingOptions {
+  Initialisation initialisation = Initialisation::kKarpSipser;
+  Search search = Search::kPothenFan;
+};
+
+// What a Solve() did.
+struct MatchingCounters {
+  int64_t initial_pairs = 0;  // pairs the initialisation matched
+  int64_t arc_scans = 0;      // adjacency entries read, initialisation and search
+  int64_t phases = 0;         // PF+ phases, or push-relabel global relabellings
+};
+
+class MaximumMatching {
+ public:
+  // Does not copy the graph: its arrays must outlive the object.
+  explicit MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options = {});
+
+  // Computes a maximum matching. Call once. Returns kInvalidInput when the
+  // arrays are inconsistent (offsets not monotone, a target out of range),
+  // kOutOfMemory when working memory cannot be had.
+  Status Solve();
+
+  // Matched pairs after an optimal Solve().
+  int64_t size() const { return size_; }
+  // rows entries: the column matched to each row, -1 when free.
+  const std::vector<int32_t>& row_mates() const { return row_mates_; }
+  // cols entries: the row matched to each column, -1 when free.
+  const std::vector<int32_t>& col_mates() const { return col_mates_; }
+  const MatchingCounters& counters() const { return counters_; }
+
+  // After an optimal Solve(): a minimum vertex cover of size() vertices
+  // (Koenig): the rows that no alternating path from a free row reaches,
+  // and the columns that one does.
+  void MinimumVertexCover(std::vector<uint8_t>* row_in_cover,
+                          std::vector<uint8_t>* col_in_cover) const;
+
+  // Proves an optimal result: the mates are consistent and every pair is an
+  // edge, and the cover covers every edge with size() vertices.
+  bool CheckResult() const;
+
+ private:
+  bool Valid() const;
+  void SolveValid();
+  // The column side's adjacency, the caller's or built on first use.
+  internal::Adjacency ColumnSide();
+
+  BipartiteGraph graph_;
+  MatchingOptions options_;
+  int64_t size_ = 0;
+  // Invariant: row_mates_[r] == c exactly when col_mates_[c] == r.
+  std::vector<int32_t> row_mates_;
+  std::vector<int32_t> col_mates_;
+  MatchingCounters counters_;
+  // The column side: the caller's, or a transpose built by Solve().
+  std::vector<int64_t> own_col_offsets_;
+  std::vector<int32_t> own_col_targets_;
+};
+
+}  // namespace fast
