@@ -87,7 +87,15 @@ void MaximumMatching::SolveValid() {
       break;
     }
   }
-  internal::PothenFanSearch(rows, graph_.cols, mates, &counters_);
+  switch (options_.search) {
+    case Search::kPothenFan:
+      internal::PothenFanSearch(rows, graph_.cols, mates, &counters_);
+      break;
+    case Search::kPushRelabel:
+      internal::PushRelabelSearch(rows, ColumnSide(), mates, options_.global_relabel_factor,
+                                  &counters_);
+      break;
+  }
   size_ = 0;
   for (int32_t c : row_mates_) size_ += c >= 0;
 }

@@ -56,11 +56,18 @@ enum class Search {
   // shared visited marks, a look-ahead for a free column at every row, and
   // the scan direction alternating between phases.
   kPothenFan,
+  // Push-relabel: free rows taken first-in-first-out, each taking its
+  // lowest-labelled column (a double push), with periodic global
+  // relabelling, gap relabelling, and the scan direction alternating
+  // between global relabellings.
+  kPushRelabel,
 };
 
 struct MatchingOptions {
   Initialisation initialisation = Initialisation::kKarpSipser;
   Search search = Search::kPothenFan;
+  // Push-relabel: a global relabelling after this many pushes per vertex.
+  double global_relabel_factor = 1.0;
 };
 
 // What a Solve() did.

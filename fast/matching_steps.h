@@ -31,4 +31,7 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 
 void PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters);
 
+void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                       double global_relabel_factor, MatchingCounters* counters);
+
 }  // namespace fast::internal

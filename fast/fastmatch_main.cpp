@@ -1,0 +1,145 @@
+// fastmatch: reads a matching problem from standard input, computes a
+// maximum matching, and prints the report line
+//     nodes  edges  size  initial-pairs  arc-scans  seconds
+// where initial-pairs counts the pairs the initialisation matched, and
+// arc-scans the adjacency entries read by the initialisation and the search;
+// seconds is the user CPU time of the solve alone.
+#include <getopt.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "fail.h"
+#include "matching.h"
+#include "matching_problem.h"
+#include "result_files.h"
+
+const char* const messageEnd = "";
+
+namespace {
+
+struct Options {
+  fast::MatchingOptions solver;
+  std::string matching_file;  // -w, empty when not asked for
+  std::string cover_file;     // -c
+};
+
+constexpr const char* kUsage =
+    "Usage: fastmatch [-a ALGORITHM] [-w FILE] [-c FILE] < PROBLEM\n"
+    "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
+    "matching shape) on standard input and prints the report line: nodes, edges,\n"
+    "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
+    "  -a ALGORITHM  [START+]SEARCH; START is ks (Karp-Sipser, the default),\n"
+    "                greedy or none; SEARCH is pf (Pothen-Fan PF+, the default)\n"
+    "                or pr (push-relabel)\n"
+    "  -w FILE       write the matched pairs, \"U V\" a line\n"
+    "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
+    "  -h, --help    print this help\n";
+
+[[noreturn]] void UsageError(const char* why) {
+  std::fprintf(stderr, "fastmatch: %s\n%s", why, kUsage);
+  std::exit(1);
+}
+
+bool ParseAlgorithm(const std::string& name, fast::MatchingOptions* options) {
+  size_t plus = name.find('+');
+  std::string start = plus == std::string::npos ? "ks" : name.substr(0, plus);
+  std::string search = plus == std::string::npos ? name : name.substr(plus + 1);
+  if (start == "ks")
+    options->initialisation = fast::Initialisation::kKarpSipser;
+  else if (start == "greedy")
+    options->initialisation = fast::Initialisation::kGreedy;
+  else if (start == "none")
+    options->initialisation = fast::Initialisation::kNone;
+  else
+    return false;
+  if (search == "pf")
+    options->search = fast::Search::kPothenFan;
+  else if (search == "pr")
+    options->search = fast::Search::kPushRelabel;
+  else
+    return false;
+  return true;
+}
+
+Options ParseOptions(int argc, char** argv) {
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  Options options;
+  int letter;
+  while ((letter = getopt_long(argc, argv, "+a:w:c:h", kLong, nullptr)) != -1) {
+    switch (letter) {
+      case 'a':
+        if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
+        break;
+      case 'w':
+        options.matching_file = optarg;
+        break;
+      case 'c':
+        options.cover_file = optarg;
+        break;
+      case 'h':
+        std::fputs(kUsage, stdout);
+        std::exit(0);
+      default:
+        UsageError("bad option");
+    }
+  }
+  if (optind < argc) UsageError("the problem is read from standard input");
+  return options;
+}
+
+// Refuses output files that would replace the input or each other.
+void CheckOutputs(const Options& options) {
+  for (const std::string* path : {&options.matching_file, &options.cover_file}) {
+    if (path->empty() || !IsStandardInput(*path)) continue;
+    std::fprintf(stderr, "fastmatch: %s is the standard input; it is not overwritten\n",
+                 path->c_str());
+    std::exit(1);
+  }
+  if (!options.matching_file.empty() && options.matching_file == options.cover_file)
+    UsageError("-w and -c name the same file");
+}
+
+double UserSeconds() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
+}
+
+void WriteOrExit(const std::string& error) {
+  if (error.empty()) return;
+  std::fprintf(stderr, "fastmatch: %s\n", error.c_str());
+  std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = ParseOptions(argc, argv);
+  CheckOutputs(options);
+  MatchingProblemFile problem;
+  ReadMatchingProblem(stdin, &problem);
+
+  fast::MaximumMatching matching(problem.graph(), options.solver);
+  double start = UserSeconds();
+  fast::Status status = matching.Solve();
+  double seconds = UserSeconds() - start;
+  if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
+  if (status != fast::Status::kOptimal) {
+    std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
+    return 1;
+  }
+  if (!options.matching_file.empty())
+    WriteOrExit(WriteMatchingFile(options.matching_file, problem, matching));
+  if (!options.cover_file.empty())
+    WriteOrExit(WriteCoverFile(options.cover_file, problem, matching));
+  const fast::MatchingCounters& counters = matching.counters();
+  std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
+              static_cast<long long>(matching.size()),
+              static_cast<long long>(counters.initial_pairs),
+              static_cast<long long>(counters.arc_scans), seconds);
+  return 0;
+}

@@ -1,0 +1,250 @@
+#include "matching_problem.h"
+
+#include <new>
+
+#include "fail.h"
+#include "field_scanner.h"
+#include "graph.h"
+#include "memory_budget.h"
+#include "problem_input.h"
+#include "problem_lines.h"
+
+bool EdgeBuffer::Allocate(int64_t edges) {
+  std::free(bytes_);
+  const size_t bytes = 8 * static_cast<size_t>(edges > 0 ? edges : 1);
+  bytes_ = static_cast<unsigned char*>(std::malloc(bytes));
+  if (bytes_ != nullptr) adviseHugePages(bytes_, bytes);
+  return bytes_ != nullptr;
+}
+
+namespace {
+
+// Bytes a problem may need at its peak: the edge buffer, both sides'
+// offsets and the solver's working arrays.
+constexpr uint64_t kBytesPerEdge = 8;
+constexpr uint64_t kBytesPerVertex = 40;
+
+template <class T>
+void Resize(std::vector<T>* v, size_t size) {
+  try {
+    v->assign(size, T{});
+  } catch (const std::bad_alloc&) {
+    fail(kNoMemory);
+  }
+}
+
+// Reads the lines into (row, column) pairs for a bipartite problem, or
+// (tail, head) pairs for a network, and counts each side's degrees.
+class LineReader {
+ public:
+  explicit LineReader(MatchingProblemFile* problem) : out_(*problem) {}
+
+  void Read(FILE* in) {
+    readProblemLines(in, *this);
+    if (!problem_.seen) fail("no problem line in the input");
+    if (arc_lines_left_ > 0) fail("too few arcs input");
+    if (problem_.flow && (source_ < 0 || sink_ < 0)) fail("no source or sink in the input");
+    out_.report_nodes = problem_.nodes - 2L;
+    out_.report_edges = (problem_.entries - 2 * out_.report_nodes) / 2;
+  }
+
+  void problemLine(const char* line) {
+    if (problem_.seen) fail("more than one problem line");
+    problem_ = readMatchingProblemLine(line);
+    const uint64_t vertices = static_cast<uint64_t>(problem_.nodes);
+    if (!affordable(kBytesPerEdge * problem_.arcs + kBytesPerVertex * vertices)) fail(kNoMemory);
+    if (!out_.targets.Allocate(problem_.arcs)) fail(kNoMemory);
+    if (!problem_.flow) {
+      out_.rows = problem_.firstSide;
+      out_.cols = problem_.secondSide;
+      Resize(&out_.row_offsets, out_.rows + size_t{1});
+      Resize(&out_.col_offsets, out_.cols + size_t{1});
+    }
+    arc_lines_left_ = problem_.arcs;
+  }
+
+  void nodeLine(const char* line) {
+    if (!problem_.seen) fail("problem description must come first");
+    if (!problem_.flow) fail("Node line not allowed in bipartite graph formulation");
+    long number;
+    char kind;
+    if (scanNodeLine(line, number, kind) < 2)
+      fail("wrong number of parameters in a node description line");
+    if (number < 1 || number > problem_.nodes) fail("invalid node number");
+    if (kind == 's') {
+      if (source_ >= 0) fail("Multiple sources not permitted");
+      source_ = static_cast<int32_t>(number - 1);
+    } else if (kind == 't') {
+      if (sink_ >= 0) fail("Multiple sinks not permitted");
+      sink_ = static_cast<int32_t>(number - 1);
+    } else {
+      fail("Improper source-sink description in node description line");
+    }
+  }
+
+  void arcLine(const char* line) {
+    if (arc_lines_left_ == 0) fail("too many arcs input");
+    long tail, head, capacity;
+    int fields = scanArcLine(line, tail, head, capacity);
+    if (fields != (problem_.flow ? 3 : 2))
+      fail("wrong number of parameters in an arc desrciption line");
+    if (problem_.flow) {
+      if (!InRange(tail, problem_.nodes) || !InRange(head, problem_.nodes))
+        fail("invalid node reference in an arc description line");
+      if (capacity != 1) std::printf("Warning Upper Bound changed to 1\n");
+    } else {
+      if (!InRange(tail, problem_.firstSide) || !InRange(head, problem_.secondSide))
+        fail("invalid node reference in an arc description line");
+      ++out_.row_offsets[tail];
+      ++out_.col_offsets[head];
+    }
+    out_.targets.set_pair(
+        problem_.arcs - arc_lines_left_,
+        EdgeBuffer::Pair(static_cast<int32_t>(tail - 1), static_cast<int32_t>(head - 1)));
+    --arc_lines_left_;
+  }
+
+  bool flow() const { return problem_.flow; }
+  long arcs() const { return problem_.arcs; }
+  int32_t nodes() const { return problem_.nodes; }
+  int32_t source() const { return source_; }
+  int32_t sink() const { return sink_; }
+
+ private:
+  static bool InRange(long number, long last) { return number >= 1 && number <= last; }
+
+  MatchingProblemFile& out_;
+  MatchingProblem problem_;
+  long arc_lines_left_ = 0;  // arc lines the problem line still allows
+  int32_t source_ = -1;      // node index named by the 's' line, -1 before it
+  int32_t sink_ = -1;
+};
+
+// Turns a network's (tail, head) pairs into (row, column) pairs: the nodes
+// joined to the source by one arc each are the rows, those joined to the
+// sink the columns, and every other arc must join a row and a column, in
+// either direction. Rows and columns are numbered in node order.
+class NetworkShape {
+ public:
+  NetworkShape(MatchingProblemFile* problem, int32_t nodes, int32_t source, int32_t sink)
+      : out_(*problem), source_(source), sink_(sink) {
+    Resize(&index_, static_cast<size_t>(nodes));
+  }
+
+  bool Convert(int64_t arcs) {
+    if (source_ == sink_) return false;
+    if (!Claim(arcs, source_, kRow) || !Claim(arcs, sink_, kCol)) return false;
+    Number();
+    int64_t kept = 0;
+    for (int64_t i = 0; i < arcs; ++i) {
+      uint64_t pair = out_.targets.pair(i);
+      int32_t tail = EdgeBuffer::RowOf(pair), head = EdgeBuffer::ColOf(pair);
+      if (IsTerminal(tail) || IsTerminal(head)) continue;
+      int32_t a = index_[tail], b = index_[head];
+      if (a == 0 || b == 0 || (a > 0) == (b > 0)) return false;
+      int32_t row = (a > 0 ? a : b) - 1, col = -(a > 0 ? b : a) - 1;
+      ++out_.row_offsets[row + 1];
+      ++out_.col_offsets[col + 1];
+      out_.targets.set_pair(kept++, EdgeBuffer::Pair(row, col));
+    }
+    out_.edges = kept;
+    return true;
+  }
+
+ private:
+  static constexpr int32_t kRow = 1;
+  static constexpr int32_t kCol = -1;
+
+  bool IsTerminal(int32_t node) const { return node == source_ || node == sink_; }
+
+  // Gives `side` to every node that shares an arc with `terminal`; false
+  // when such a node is a terminal or already has a side.
+  bool Claim(int64_t arcs, int32_t terminal, int32_t side) {
+    for (int64_t i = 0; i < arcs; ++i) {
+      uint64_t pair = out_.targets.pair(i);
+      int32_t tail = EdgeBuffer::RowOf(pair), head = EdgeBuffer::ColOf(pair);
+      if (tail != terminal && head != terminal) continue;
+      int32_t other = tail == terminal ? head : tail;
+      if (IsTerminal(other) || index_[other] != 0) return false;
+      index_[other] = side;
+    }
+    return true;
+  }
+
+  // Replaces each side mark by the row number + 1 or -(column number + 1).
+  void Number() {
+    for (int32_t v = 0; v < static_cast<int32_t>(index_.size()); ++v) {
+      if (index_[v] == kRow) {
+        out_.row_nodes.push_back(v + 1);
+        index_[v] = static_cast<int32_t>(out_.row_nodes.size());
+      } else if (index_[v] == kCol) {
+        out_.col_nodes.push_back(v + 1);
+        index_[v] = -static_cast<int32_t>(out_.col_nodes.size());
+      }
+    }
+    out_.rows = static_cast<int32_t>(out_.row_nodes.size());
+    out_.cols = static_cast<int32_t>(out_.col_nodes.size());
+    Resize(&out_.row_offsets, out_.rows + size_t{1});
+    Resize(&out_.col_offsets, out_.cols + size_t{1});
+  }
+
+  MatchingProblemFile& out_;
+  int32_t source_, sink_;
+  // Per node: 0 for none, r + 1 for row r, -(c + 1) for column c.
+  std::vector<int32_t> index_;
+};
+
+// Degrees at index v + 1 become run starts at index v.
+void StartsFromCounts(std::vector<int64_t>* offsets) {
+  for (size_t v = 1; v < offsets->size(); ++v) (*offsets)[v] += (*offsets)[v - 1];
+}
+
+// Moves every pair into its row's run in place: each exchange puts one pair
+// at its final place, so the pairs move at most once each.
+void SortByRow(MatchingProblemFile* p) {
+  std::vector<int64_t> next(p->row_offsets.begin(), p->row_offsets.end() - 1);
+  for (int32_t r = 0; r < p->rows; ++r) {
+    const int64_t end = p->row_offsets[r + 1];
+    for (int64_t at = next[r]; at < end; at = ++next[r]) {
+      uint64_t item = p->targets.pair(at);
+      while (EdgeBuffer::RowOf(item) != r) {
+        const int64_t to = next[EdgeBuffer::RowOf(item)]++;
+        const uint64_t displaced = p->targets.pair(to);
+        p->targets.set_pair(to, item);
+        item = displaced;
+      }
+      p->targets.set_pair(at, item);
+    }
+  }
+}
+
+// Keeps each sorted pair's column in slot i of the buffer (slot i lies in
+// pair i / 2, already read), then lists every edge under its column in the
+// slots after the row targets.
+void BuildTargets(MatchingProblemFile* p) {
+  int32_t* slots = p->targets.targets();
+  for (int64_t i = 0; i < p->edges; ++i) slots[i] = EdgeBuffer::ColOf(p->targets.pair(i));
+  std::vector<int64_t> next(p->col_offsets.begin(), p->col_offsets.end() - 1);
+  int32_t* col_targets = slots + p->edges;
+  for (int32_t r = 0; r < p->rows; ++r)
+    for (int64_t e = p->row_offsets[r]; e < p->row_offsets[r + 1]; ++e)
+      col_targets[next[slots[e]]++] = r;
+}
+
+}  // namespace
+
+void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
+  LineReader lines(problem);
+  lines.Read(in);
+  if (lines.flow()) {
+    NetworkShape shape(problem, lines.nodes(), lines.source(), lines.sink());
+    if (!shape.Convert(lines.arcs())) fail("not a bipartite matching network");
+  } else {
+    problem->edges = lines.arcs();
+    // The reader counted row r's degree at r + 1 only after a shift.
+  }
+  StartsFromCounts(&problem->row_offsets);
+  StartsFromCounts(&problem->col_offsets);
+  SortByRow(problem);
+  BuildTargets(problem);
+}

@@ -1,0 +1,24 @@
+// fastmatch's output files, written whole: the text goes to a temporary
+// file next to the target, which is renamed over it only once complete, so
+// a failure never leaves half a file behind.
+#pragma once
+
+#include <string>
+
+#include "matching.h"
+#include "matching_problem.h"
+
+// "c matching of N1 + N2 vertices, M edges", "c size K", then "U V" for
+// every matched pair by increasing U. An empty string on success, else why
+// the file could not be written.
+std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile& problem,
+                              const fast::MaximumMatching& matching);
+
+// "c vertex cover of N1 + N2 vertices, M edges", "c size K", then "1 U" for
+// every first-side and "2 V" for every second-side vertex of a minimum
+// vertex cover.
+std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& problem,
+                           const fast::MaximumMatching& matching);
+
+// Whether `path` names the file open as standard input.
+bool IsStandardInput(const std::string& path);
