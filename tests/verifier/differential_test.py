@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Randomised differential test of all eight programs, judged by `verify`.
+"""Randomised differential test of all eight programs and fastmatch, judged by
+`verify`.
 
 Usage: differential_test.py BINDIR FAMILIES COUNT SEED
 
@@ -9,7 +10,9 @@ solved by the five matching programs (with -i, -g and several -u values
 drawn per run), by match with an output file listing its matching, by both
 unit-flow programs on its matching reduction (node numbers shifted for a
 drawn -o), and by the matching programs on that reduction read as a "max"
-network. Networks come from gennet; both unit-flow programs solve each with
+network; fastmatch, with a drawn algorithm, solves the one or the other and
+writes its matching and vertex cover files, which `verify` checks too. Half
+the generated problems are renumbered at random (genbip --shuffle). Networks come from gennet; both unit-flow programs solve each with
 a drawn -o. Every claimed size, listing and flow value goes to one `verify -`
 run, which checks them against its own maximum matching with a vertex
 cover, and its own flow with a cut, of the same size.
@@ -24,15 +27,17 @@ import sys
 import tempfile
 
 MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"]
+FASTMATCH_ALGORITHMS = ["pf", "pr", "ks+pf", "ks+pr", "greedy+pf", "greedy+pr", "none+pf",
+                        "none+pr"]
 UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
-# A report line; match's seconds may read -0.00.
-REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d$")
+# A report line; match's seconds may read -0.00, fastmatch's carry three decimals.
+REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d\d?$")
 
 
 def bipartite_family(rng):
     side = lambda: rng.choice([1, 2, rng.randint(1, 12), rng.randint(10, 80)])
     family = rng.choice(["uniform", "power-law", "long-paths", "hex-grid", "hidden-perfect",
-                         "few-to-many"])
+                         "few-to-many", "ks-hard"])
     left, right = side(), side()
     options = {
         "uniform": ["--left", left, "--right", right, "--degree", rng.choice([0, 1, 2, 3, 6])],
@@ -43,8 +48,11 @@ def bipartite_family(rng):
         "hidden-perfect": ["--size", rng.randint(1, 60), "--noise", rng.choice([0, 1, 3])],
         "few-to-many": ["--left", max(left, 1), "--right", rng.randint(1, max(left, 1)),
                         "--degree", rng.randint(1, 4)],
+        "ks-hard": ["--size", max(left, 2), "--dense", rng.randint(1, max(left, 2) - 1),
+                    "--degree", rng.randint(1, 6)],
     }[family]
-    return [family] + [str(o) for o in options]
+    shuffle = ["--shuffle"] if rng.random() < 0.5 else []
+    return [family] + [str(o) for o in options] + shuffle
 
 
 def network_family(rng):
@@ -64,12 +72,14 @@ def network_family(rng):
 
 
 def odd_bipartite(rng):
-    """Shapes the generator does not make: an empty side, isolated vertices."""
+    """Shapes the generator does not make: an empty side, isolated vertices,
+    edges repeated."""
     left, right = rng.randint(0, 6), rng.randint(0, 6)
     if left + right == 0:
         left = 1
     edges = [(rng.randint(1, left), rng.randint(1, right))
              for _ in range(rng.randint(0, 12) if left and right else 0)]
+    edges += edges[:rng.randint(0, len(edges))]
     lines = ["p bipartite-matching %d %d %d" % (left, right, len(edges))]
     return "\n".join(lines + ["a %d %d" % e for e in edges]) + "\n"
 
@@ -171,6 +181,7 @@ def bipartite_round(run, rng, seed):
     form = rng.choice([problem, network])
     for program in MATCHING:
         run.claim("size", form, run.solve(program, form, matching_options(rng)))
+    fast_round(run, rng, form, seed)
     listing = os.path.join(run.workdir, "m%d" % seed)
     if run.solve("match", problem, [listing]) is not None:
         run.claims.append("matching %s %s" % (problem, listing))
@@ -179,6 +190,18 @@ def bipartite_round(run, rng, seed):
     for program in UNITFLOW:
         value = run.solve(program, moved, ["-o%d" % offset] + (["-g"] if rng.random() < 0.2 else []))
         run.claim("size", problem, value)
+
+
+def fast_round(run, rng, form, seed):
+    """fastmatch's size, matching file and vertex cover file."""
+    pairs = os.path.join(run.workdir, "w%d" % seed)
+    cover = os.path.join(run.workdir, "c%d" % seed)
+    args = ["-a", rng.choice(FASTMATCH_ALGORITHMS), "-w", pairs, "-c", cover]
+    size = run.solve("fastmatch", form, args)
+    run.claim("size", form, size)
+    if size is not None:
+        run.claims.append("matchfile %s %s" % (form, pairs))
+        run.claims.append("cover %s %s %s" % (form, pairs, cover))
 
 
 def network_round(run, rng, seed):

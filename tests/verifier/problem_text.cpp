@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <unordered_map>
 
 namespace verifier {
 
@@ -34,13 +35,19 @@ Network readNodesAndArcs(const std::vector<std::string>& text, long nodes, long 
 
 // X nodes are the source's neighbours, Y nodes the sink's; every other arc
 // joins an X node and a Y node in either direction.
-Bipartite fromMatchingNetwork(const Network& net) {
+Bipartite fromMatchingNetwork(const Network& net, VertexNumbers& names) {
   std::vector<int64_t> number(net.nodes, 0);
   Bipartite g;
   for (const Pair& a : net.arcs) {
     for (auto [terminal, other] : {a, Pair(a.second, a.first)}) {
-      if (terminal == net.source && number[other] == 0) number[other] = -(++g.left);
-      if (terminal == net.sink && number[other] == 0) number[other] = ++g.right;
+      if (terminal == net.source && number[other] == 0) {
+        number[other] = -(++g.left);
+        names.left.push_back(other + 1);
+      }
+      if (terminal == net.sink && number[other] == 0) {
+        number[other] = ++g.right;
+        names.right.push_back(other + 1);
+      }
     }
   }
   for (const Pair& a : net.arcs) {
@@ -54,6 +61,12 @@ Bipartite fromMatchingNetwork(const Network& net) {
 }  // namespace
 
 bool readBipartite(const std::string& text, Bipartite& g) {
+  VertexNumbers unused;
+  return readBipartite(text, g, unused);
+}
+
+bool readBipartite(const std::string& text, Bipartite& g, VertexNumbers& numbers) {
+  numbers = {};
   std::vector<std::string> all = lines(text);
   for (const std::string& line : all) {
     char word[21];
@@ -61,11 +74,13 @@ bool readBipartite(const std::string& text, Bipartite& g) {
     if (line[0] != 'p') continue;
     int fields = std::sscanf(line.c_str(), "%*c %20s %ld %ld %ld", word, &a, &b, &c);
     if (fields == 3 && std::strcmp(word, "max") == 0) {
-      g = fromMatchingNetwork(readNodesAndArcs(all, a, 1));
+      g = fromMatchingNetwork(readNodesAndArcs(all, a, 1), numbers);
       return true;
     }
     if (fields != 4 || std::strncmp(word, "bipartite", 9) != 0) return false;
     g = Bipartite{a, b, {}};
+    for (int64_t u = 1; u <= a; ++u) numbers.left.push_back(u);
+    for (int64_t v = 1; v <= b; ++v) numbers.right.push_back(v);
     for (const std::string& edge : all)
       if (edge[0] == 'a' && std::sscanf(edge.c_str(), "%*c %ld %ld", &a, &b) == 2)
         g.edges.emplace_back(a, b);
@@ -101,6 +116,70 @@ bool readMatchListing(const std::string& text, const Bipartite& g, std::vector<P
     pairs.emplace_back(u, v);
   }
   return true;
+}
+
+namespace {
+
+// File number -> g's number (0 when no vertex of the side has it).
+std::unordered_map<int64_t, int64_t> inverse(const std::vector<int64_t>& numbers) {
+  std::unordered_map<int64_t, int64_t> g_number;
+  for (size_t i = 0; i < numbers.size(); ++i) g_number[numbers[i]] = int64_t(i) + 1;
+  return g_number;
+}
+
+int64_t lookUp(const std::unordered_map<int64_t, int64_t>& g_number, long file_number) {
+  auto found = g_number.find(file_number);
+  return found == g_number.end() ? 0 : found->second;
+}
+
+// The lines of a result file after its comments; `size` gets the number of
+// a "c size K" comment, or -1.
+std::vector<std::string> resultLines(const std::string& text, long& size) {
+  std::vector<std::string> body;
+  size = -1;
+  for (const std::string& line : lines(text)) {
+    if (line.rfind("c ", 0) == 0)
+      std::sscanf(line.c_str(), "c size %ld", &size);
+    else if (!line.empty())
+      body.push_back(line);
+  }
+  return body;
+}
+
+}  // namespace
+
+bool readMatchingFile(const std::string& text, const VertexNumbers& numbers,
+                      std::vector<Pair>& pairs) {
+  auto left = inverse(numbers.left), right = inverse(numbers.right);
+  long size;
+  pairs.clear();
+  for (const std::string& line : resultLines(text, size)) {
+    long u, v;
+    char rest;
+    if (std::sscanf(line.c_str(), "%ld %ld %c", &u, &v, &rest) != 2) return false;
+    pairs.emplace_back(lookUp(left, u), lookUp(right, v));
+  }
+  return size == static_cast<long>(pairs.size());
+}
+
+bool readCoverFile(const std::string& text, const VertexNumbers& numbers,
+                   std::vector<int64_t>& left, std::vector<int64_t>& right) {
+  auto leftNumber = inverse(numbers.left), rightNumber = inverse(numbers.right);
+  long size;
+  left.clear();
+  right.clear();
+  for (const std::string& line : resultLines(text, size)) {
+    long side, vertex;
+    char rest;
+    if (std::sscanf(line.c_str(), "%ld %ld %c", &side, &vertex, &rest) != 2) return false;
+    if (side == 1)
+      left.push_back(lookUp(leftNumber, vertex));
+    else if (side == 2)
+      right.push_back(lookUp(rightNumber, vertex));
+    else
+      return false;
+  }
+  return size == static_cast<long>(left.size() + right.size());
 }
 
 }  // namespace verifier

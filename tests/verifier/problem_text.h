@@ -16,6 +16,26 @@ namespace verifier {
 // False when the text holds no such problem.
 bool readBipartite(const std::string& text, Bipartite& g);
 
+// The numbers that result files give g's vertices: left[u - 1] for left
+// vertex u, right[v - 1] for right vertex v. A bipartite problem's own
+// numbers, or a network's node numbers.
+struct VertexNumbers {
+  std::vector<int64_t> left;
+  std::vector<int64_t> right;
+};
+bool readBipartite(const std::string& text, Bipartite& g, VertexNumbers& numbers);
+
+// A matching file: comment lines ("c size K" must count the pairs), then
+// "U V" lines in file numbers, returned as pairs of g's numbers (0 for a
+// number that names no vertex of that side). False when not of that form.
+bool readMatchingFile(const std::string& text, const VertexNumbers& numbers,
+                      std::vector<Pair>& pairs);
+
+// A vertex cover file: comment lines, then "1 U" (left) or "2 V" (right)
+// lines, returned in g's numbers as the two sides' lists.
+bool readCoverFile(const std::string& text, const VertexNumbers& numbers,
+                   std::vector<int64_t>& left, std::vector<int64_t>& right);
+
 // A "max" or "unit-flow" network whose node numbers start at `offset`.
 bool readNetwork(const std::string& text, long offset, Network& g);
 

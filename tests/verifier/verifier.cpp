@@ -79,6 +79,28 @@ std::string checkMatching(const Bipartite& g, const std::vector<Pair>& pairs) {
   return "";
 }
 
+std::string checkCover(const Bipartite& g, const std::vector<Pair>& pairs,
+                       const std::vector<int64_t>& left, const std::vector<int64_t>& right) {
+  std::string fault = checkMatching(g, pairs);
+  if (!fault.empty()) return fault;
+  std::vector<char> leftIn(g.left + 1, 0), rightIn(g.right + 1, 0);
+  for (int64_t u : left) {
+    if (u < 1 || u > g.left || leftIn[u]) return "left cover vertex out of range or repeated";
+    leftIn[u] = 1;
+  }
+  for (int64_t v : right) {
+    if (v < 1 || v > g.right || rightIn[v]) return "right cover vertex out of range or repeated";
+    rightIn[v] = 1;
+  }
+  for (const Pair& e : g.edges)
+    if (!leftIn[e.first] && !rightIn[e.second])
+      return describe("uncovered edge", e.first, e.second);
+  if (left.size() + right.size() != pairs.size())
+    return "cover of " + std::to_string(left.size() + right.size()) + " for a matching of " +
+           std::to_string(pairs.size());
+  return "";
+}
+
 std::vector<Pair> maximumMatching(const Bipartite& g) {
   Adjacency adj = leftLists(g);
   std::vector<int64_t> left(g.left + 1, 0), right(g.right + 1, 0);

@@ -32,6 +32,10 @@ struct Network {
 
 // Each returns an empty string when the claim holds, otherwise what is wrong.
 std::string checkMatching(const Bipartite& g, const std::vector<Pair>& pairs);
+// The pairs form a maximum matching and the cover (left and right vertex
+// lists) touches every edge with as many vertices as there are pairs.
+std::string checkCover(const Bipartite& g, const std::vector<Pair>& pairs,
+                       const std::vector<int64_t>& left, const std::vector<int64_t>& right);
 std::string checkMatchingSize(const Bipartite& g, int64_t claimed);
 std::string checkFlowValue(const Network& g, int64_t claimed);
 

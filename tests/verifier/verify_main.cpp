@@ -3,6 +3,10 @@
 //   verify matching PROBLEM LISTING     match's output file is a maximum matching
 //   verify size PROBLEM SIZE            SIZE is the maximum matching size
 //   verify flow PROBLEM VALUE [OFFSET]  VALUE is the maximum flow value
+//   verify matchfile PROBLEM FILE       fastmatch's -w file is a maximum matching
+//   verify cover PROBLEM MATCHFILE COVERFILE
+//                                       fastmatch's -c file is a vertex cover of the
+//                                       matching's size
 //   verify -                            one such command per line of standard input
 //
 // Prints one line per failed check and exits with 1 when any failed, 2 on a
@@ -42,6 +46,22 @@ verifier::Bipartite bipartite(const std::string& path) {
   return g;
 }
 
+// matchfile PROBLEM FILE, or cover PROBLEM MATCHFILE COVERFILE.
+std::string checkResultFiles(const std::vector<std::string>& words) {
+  verifier::Bipartite g;
+  verifier::VertexNumbers numbers;
+  if (!verifier::readBipartite(contents(words[1]), g, numbers))
+    throw Unusable{"no matching problem in " + words[1]};
+  std::vector<verifier::Pair> pairs;
+  if (!verifier::readMatchingFile(contents(words[2]), numbers, pairs))
+    return "not a matching file with its size: " + words[2];
+  if (words.size() == 3) return verifier::checkMatching(g, pairs);
+  std::vector<int64_t> left, right;
+  if (!verifier::readCoverFile(contents(words[3]), numbers, left, right))
+    return "not a cover file with its size: " + words[3];
+  return verifier::checkCover(g, pairs, left, right);
+}
+
 // The fault found by one command, empty when its claim holds.
 std::string check(const std::vector<std::string>& words) {
   const size_t n = words.size();
@@ -52,6 +72,8 @@ std::string check(const std::vector<std::string>& words) {
       return "not a matching listing for this problem: " + words[2];
     return verifier::checkMatching(g, pairs);
   }
+  if ((n == 3 && words[0] == "matchfile") || (n == 4 && words[0] == "cover"))
+    return checkResultFiles(words);
   if (n == 3 && words[0] == "size")
     return verifier::checkMatchingSize(bipartite(words[1]), number(words[2]));
   if ((n == 3 || n == 4) && words[0] == "flow") {
@@ -62,7 +84,8 @@ std::string check(const std::vector<std::string>& words) {
   }
   throw Unusable{
       "usage: verify matching PROBLEM LISTING | size PROBLEM SIZE | "
-      "flow PROBLEM VALUE [OFFSET] | -"};
+      "flow PROBLEM VALUE [OFFSET] | matchfile PROBLEM FILE | "
+      "cover PROBLEM MATCHFILE COVERFILE | -"};
 }
 
 // Runs one command; true when its claim holds.

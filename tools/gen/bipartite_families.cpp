@@ -126,6 +126,31 @@ Bipartite fewToMany(const Parameters& p, Random& random) {
   return g;
 }
 
+// Karp-Sipser's worst case, a hidden perfect matching (i, i) under a dense
+// row block: rows R1 = 1 … dense each join `degree` random columns of
+// C2 = dense + 1 … size, every other row joins one random column of
+// C1 = 1 … dense. No vertex starts with degree one, every choice of a C1
+// column by a row of R2 costs a row of R1 its only partner outside C2, and
+// the noise edges come first in every list, so a greedy or Karp-Sipser
+// start leaves augmenting paths that run through the dense block.
+Bipartite ksHard(const Parameters& p, Random& random) {
+  const int n = p.count("size");
+  const int dense = p.count("dense");
+  const int degree = p.count("degree");
+  if (dense >= n) throw UsageError("ks-hard needs --dense below --size");
+  Bipartite g{n, n, {}};
+  g.edges.reserve(checkedSize(2.0 * n, 2.0 * n - dense + double(dense) * degree));
+  for (int i = 1; i <= n; ++i) {
+    if (i <= dense) {
+      for (int k = 0; k < degree; ++k) g.edges.push_back({i, dense + uniformIn(random, n - dense)});
+    } else {
+      g.edges.push_back({i, uniformIn(random, dense)});
+    }
+    g.edges.push_back({i, i});
+  }
+  return g;
+}
+
 const FamilySpec kUniform{"uniform",
                           "edges with both ends uniformly random",
                           {{"left", 10000, 1, true, "first-side vertices"},
@@ -155,6 +180,13 @@ const FamilySpec kHiddenPerfect{"hidden-perfect",
                                 {{"size", 10000, 1, true, "vertices per side"},
                                  {"noise", 3, 0, false, "average noise edges per vertex"}}};
 
+const FamilySpec kKsHard{
+    "ks-hard",
+    "hidden perfect matching under a dense row block, against Karp-Sipser starts",
+    {{"size", 10000, 2, true, "vertices per side"},
+     {"dense", 100, 1, true, "rows in the dense block (below --size)"},
+     {"degree", 100, 1, true, "edges of each dense row"}}};
+
 const FamilySpec kFewToMany{"few-to-many",
                             "many first-side vertices competing for few second-side ones",
                             {{"left", 10000, 1, true, "first-side vertices"},
@@ -163,9 +195,20 @@ const FamilySpec kFewToMany{"few-to-many",
 
 }  // namespace
 
+void relabelAtRandom(Bipartite& graph, Random& random) {
+  std::vector<int> left(graph.left), right(graph.right);
+  for (int i = 0; i < graph.left; ++i) left[i] = i + 1;
+  for (int i = 0; i < graph.right; ++i) right[i] = i + 1;
+  shuffle(left, random);
+  shuffle(right, random);
+  for (Edge& e : graph.edges) e = {left[e.tail - 1], right[e.head - 1]};
+  shuffle(graph.edges, random);
+}
+
 const std::vector<BipartiteFamily>& bipartiteFamilies() {
   static const std::vector<BipartiteFamily> families{
       {kUniform, uniform}, {kPowerLaw, powerLaw},           {kLongPaths, longPaths},
-      {kHexGrid, hexGrid}, {kHiddenPerfect, hiddenPerfect}, {kFewToMany, fewToMany}};
+      {kHexGrid, hexGrid}, {kHiddenPerfect, hiddenPerfect}, {kFewToMany, fewToMany},
+      {kKsHard, ksHard}};
   return families;
 }

@@ -13,3 +13,7 @@ struct BipartiteFamily {
 };
 
 const std::vector<BipartiteFamily>& bipartiteFamilies();
+
+// Renumbers both sides by random permutations and puts the edges in random
+// order: the same graph, without the order a greedy start could exploit.
+void relabelAtRandom(Bipartite& graph, Random& random);

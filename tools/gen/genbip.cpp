@@ -13,7 +13,8 @@ GeneratorSpec genbipSpec() {
       {},
       {{"reduction",
         "write the matching reduction instead: a unit-capacity max network with\n"
-        "                source 1, the first side, the second side, and sink last"}}};
+        "                source 1, the first side, the second side, and sink last"},
+       {"shuffle", "renumber both sides at random and write the edges in random order"}}};
   for (const BipartiteFamily& family : bipartiteFamilies()) spec.families.push_back(&family.spec);
   return spec;
 }
@@ -22,6 +23,7 @@ Problem build(const Request& request, Random& random) {
   for (const BipartiteFamily& family : bipartiteFamilies()) {
     if (&family.spec != request.family) continue;
     Bipartite graph = family.make(request.parameters, random);
+    if (request.has("shuffle")) relabelAtRandom(graph, random);
     if (request.has("reduction")) return matchingReduction(graph);
     return graph;
   }
