@@ -22,6 +22,7 @@ class PushRelabel {
         relabel_period_(
             std::max<int64_t>(1, static_cast<int64_t>(factor * (double(rows.count) + cols.count)))),
         label_(cols.count),
+        labelled_in_(cols.count, 0),
         columns_at_(static_cast<size_t>(dead_), 0),
         queue_(static_cast<size_t>(rows.count) + 1) {}
 
@@ -44,8 +45,11 @@ class PushRelabel {
   }
 
  private:
-  // A column's label as the search sees it: labels above the gap are dead.
-  int32_t Label(int32_t c) const { return label_[c] > gap_ ? dead_ : label_[c]; }
+  // A column's label as the search sees it: a column that held a label
+  // above the gap when the gap appeared is dead.
+  int32_t Label(int32_t c) const {
+    return label_[c] > gap_ && labelled_in_[c] != gaps_ ? dead_ : label_[c];
+  }
 
   void Activate(int32_t r) {
     queue_[tail_] = r;
@@ -82,11 +86,18 @@ class PushRelabel {
     }
   }
 
+  // A gap below the current one kills every label above it; one above it
+  // is left alone, since columns relabelled since the current gap appeared
+  // may hold labels between the two.
   void Relabel(int32_t c, int32_t label) {
     const int32_t old = label_[c];
     label_[c] = label;
+    labelled_in_[c] = gaps_;
     if (label < dead_) ++columns_at_[label];
-    if (--columns_at_[old] == 0 && old < gap_) gap_ = old;
+    if (--columns_at_[old] == 0 && old < gap_) {
+      gap_ = old;
+      ++gaps_;
+    }
   }
 
   // Exact labels: twice the alternating distance from a free column,
@@ -128,11 +139,14 @@ class PushRelabel {
   // column; 0 exactly for free columns; never decreases between global
   // relabellings.
   std::vector<int32_t> label_;
+  // Per column: the value of gaps_ when its label was last set.
+  std::vector<uint32_t> labelled_in_;
   // Per label below dead_: the columns holding it. When a count drops to
-  // zero every label above it is dead (the gap), since labels along an
-  // alternating path fall by at most 2 a step.
+  // zero every label above it is dead (the gap), since labels are even and
+  // fall by at most 2 a step along an alternating path.
   std::vector<int32_t> columns_at_;
   int32_t gap_ = 0;
+  uint32_t gaps_ = 0;     // gaps found so far
   bool forward_ = false;  // the scan direction, flipped at each global relabelling
   // Active rows, a ring of rows + 1 slots: a row is queued at most once.
   std::vector<int32_t> queue_;

@@ -4,7 +4,8 @@
 A case file holds header lines, then sections:
 
     # comment lines are ignored
-    program: augrelabel depthmatch   (names, or the groups @matching, @unitflow)
+    program: augrelabel depthmatch   (names, or the groups @matching, @unitflow,
+                                      @matching-input: @matching and fastmatch)
     args: -u 0 -o=3                  (shell words; {out} is a fresh temporary file)
     status: 1                        (expected exit status, default 0)
     stdin-path: /                    (optional: a file or directory opened as stdin)
@@ -37,8 +38,10 @@ GROUPS = {
     "@matching": ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"],
     "@unitflow": ["unitflow-lifo", "unitflow-fifo"],
 }
+# The programs that read the matching programs' input with their messages.
+GROUPS["@matching-input"] = GROUPS["@matching"] + ["fastmatch"]
 
-REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d$", re.MULTILINE)
+REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
 
 def parse_case(data):

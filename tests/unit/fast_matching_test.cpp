@@ -55,7 +55,7 @@ const fast::Search kSearches[] = {fast::Search::kPothenFan, fast::Search::kPushR
 void ExpectMaximum(const Rows& g, int64_t expected) {
   for (auto initialisation : kInitialisations)
     for (auto search : kSearches)
-      for (double relabel_factor : {1.0, 0.01}) {
+      for (double relabel_factor : {1.0, 0.01, 1000.0}) {
         fast::MatchingOptions options;
         options.initialisation = initialisation;
         options.search = search;
@@ -76,6 +76,13 @@ TEST(FastMatching, GreedyTrapNeedsAnAugmentingPath) {
 TEST(FastMatching, LongAlternatingPathAndParallelEdges) {
   ExpectMaximum(Rows(4, {{0, 1}, {1, 2, 1}, {2, 3}, {0}}), 4);
   ExpectMaximum(Rows(1, {{0, 0, 0}, {0}}), 1);
+}
+
+TEST(FastMatching, ColumnsRelabelledAfterAGapStayAlive) {
+  // Push-relabel without a start: a gap appears at a label that a later
+  // relabelling fills again; columns labelled just above it afterwards
+  // still reach a free column.
+  ExpectMaximum(Rows(7, {{6}, {6}, {3, 5}, {3, 5}, {6, 1, 6}, {4, 4, 2, 2}, {6, 0}, {3, 6, 4}}), 7);
 }
 
 TEST(FastMatching, EmptySidesAndIsolatedVertices) {
