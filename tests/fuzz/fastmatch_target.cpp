@@ -1,0 +1,81 @@
+// Fuzz target of fastmatch: the whole run on the input, with an algorithm
+// drawn from it and both result files written. A run must end in one of the
+// reader's messages with status 1, or in the report line with status 0; the
+// size must be the maximum the verifier finds in the input, and the files a
+// maximum matching and a vertex cover of its size.
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "problem_text.h"
+#include "verifier.h"
+
+namespace {
+
+const std::vector<std::vector<std::string>> kAlgorithms = {
+    {"-a", "ks+pf"},     {"-a", "ks+pr"},   {"-a", "greedy+pf"},
+    {"-a", "greedy+pr"}, {"-a", "none+pr"}, {"-a", "none+pf"}};
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
+              const std::string& pairs_path, const std::string& cover_path) {
+  long nodes, edges, matched;
+  long long initial, scans;
+  double seconds;
+  std::string report = withoutWarnings(outcome.out);
+  if (std::sscanf(report.c_str(), "%ld %ld %ld %lld %lld %lf", &nodes, &edges, &matched, &initial,
+                  &scans, &seconds) != 6)
+    finding("no report line", outcome);
+  char expected[160];
+  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %8lld %8lld %11.3f\n", nodes, edges,
+                matched, initial, scans, seconds);
+  if (report != expected) finding("malformed report line", outcome);
+  if (initial > matched) finding("more initial pairs than pairs", outcome);
+
+  verifier::Bipartite graph;
+  verifier::VertexNumbers numbers;
+  if (!verifier::readBipartite(std::string(reinterpret_cast<const char*>(data), size), graph,
+                               numbers))
+    finding("accepted input without a problem", outcome);
+  std::string fault = verifier::checkMatchingSize(graph, matched);
+  if (!fault.empty()) finding("against the input: " + fault, outcome);
+  std::vector<verifier::Pair> pairs;
+  if (!verifier::readMatchingFile(contents(pairs_path), numbers, pairs))
+    finding("unreadable matching file", outcome);
+  std::vector<int64_t> left, right;
+  if (!verifier::readCoverFile(contents(cover_path), numbers, left, right))
+    finding("unreadable cover file", outcome);
+  fault = verifier::checkCover(graph, pairs, left, right);
+  if (!fault.empty()) finding("result files: " + fault, outcome);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string stem = "/tmp/fuzz_fastmatch." + std::to_string(getpid());
+  const std::string pairs_path = stem + ".pairs", cover_path = stem + ".cover";
+  std::vector<std::string> args = {FUZZ_PROGRAM, "-w", pairs_path, "-c", cover_path};
+  for (const std::string& option : pick(kAlgorithms, data, size)) args.push_back(option);
+  optind = 0;
+  Outcome outcome = runProgram(programMain, args, data, size);
+  if (outcome.status == 1) {
+    if (!isOneOf(withoutWarnings(outcome.out), kMatchingMessages, ""))
+      finding("not a reader message", outcome);
+  } else if (outcome.status == 0) {
+    checkRun(outcome, data, size, pairs_path, cover_path);
+  } else {
+    finding("unexpected exit status", outcome);
+  }
+  unlink(pairs_path.c_str());
+  unlink(cover_path.c_str());
+  return 0;
+}
