@@ -28,13 +28,15 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-w FILE] [-c FILE] < PROBLEM\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] < PROBLEM\n"
     "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
     "matching shape) on standard input and prints the report line: nodes, edges,\n"
     "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
     "  -a ALGORITHM  [START+]SEARCH; START is ks (Karp-Sipser, the default),\n"
     "                greedy or none; SEARCH is pf (Pothen-Fan PF+, the default)\n"
     "                or pr (push-relabel)\n"
+    "  -u U          push-relabel: a global relabelling after U x (rows + columns)\n"
+    "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
     "  -h, --help    print this help\n";
@@ -69,10 +71,14 @@ Options ParseOptions(int argc, char** argv) {
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
   Options options;
   int letter;
-  while ((letter = getopt_long(argc, argv, "+a:w:c:h", kLong, nullptr)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
     switch (letter) {
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
+        break;
+      case 'u':
+        options.solver.global_relabel_factor = std::atof(optarg);
+        if (!(options.solver.global_relabel_factor > 0)) UsageError("-u needs a positive number");
         break;
       case 'w':
         options.matching_file = optarg;

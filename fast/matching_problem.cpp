@@ -1,5 +1,6 @@
 #include "matching_problem.h"
 
+#include <algorithm>
 #include <new>
 
 #include "fail.h"
@@ -199,22 +200,48 @@ void StartsFromCounts(std::vector<int64_t>* offsets) {
   for (size_t v = 1; v < offsets->size(); ++v) (*offsets)[v] += (*offsets)[v - 1];
 }
 
-// Moves every pair into its row's run in place: each exchange puts one pair
-// at its final place, so the pairs move at most once each.
-void SortByRow(MatchingProblemFile* p) {
-  std::vector<int64_t> next(p->row_offsets.begin(), p->row_offsets.end() - 1);
-  for (int32_t r = 0; r < p->rows; ++r) {
-    const int64_t end = p->row_offsets[r + 1];
-    for (int64_t at = next[r]; at < end; at = ++next[r]) {
-      uint64_t item = p->targets.pair(at);
-      while (EdgeBuffer::RowOf(item) != r) {
-        const int64_t to = next[EdgeBuffer::RowOf(item)]++;
-        const uint64_t displaced = p->targets.pair(to);
-        p->targets.set_pair(to, item);
+// Moves the pairs in [starts[0], starts[keys]) so that the pairs of key k
+// fill [starts[k], starts[k+1]), in place: each exchange puts one pair at
+// its final place, so the pairs move at most once each.
+template <class Key>
+void PlaceByKey(EdgeBuffer* pairs, const int64_t* starts, int32_t keys, Key key,
+                std::vector<int64_t>* next) {
+  next->assign(starts, starts + keys);
+  for (int32_t k = 0; k < keys; ++k) {
+    for (int64_t at = (*next)[k]; at < starts[k + 1]; at = ++(*next)[k]) {
+      uint64_t item = pairs->pair(at);
+      for (int32_t owner = key(item); owner != k; owner = key(item)) {
+        const int64_t to = (*next)[owner]++;
+        const uint64_t displaced = pairs->pair(to);
+        pairs->set_pair(to, item);
         item = displaced;
       }
-      p->targets.set_pair(at, item);
+      pairs->set_pair(at, item);
     }
+  }
+}
+
+// Sorts the pairs by row in two rounds: first into blocks of 2^shift
+// consecutive rows, whose few write positions stay in cache however the
+// input is ordered, then each block by row, within a block small enough
+// for the cache.
+void SortByRow(MatchingProblemFile* p) {
+  constexpr int32_t kMostBlocks = 1024;
+  int shift = 0;
+  while ((static_cast<int64_t>(p->rows) >> shift) > kMostBlocks) ++shift;
+  const int32_t blocks = p->rows == 0 ? 0 : ((p->rows - 1) >> shift) + 1;
+  std::vector<int64_t> block_starts(blocks + size_t{1}), next;
+  for (int32_t b = 0; b <= blocks; ++b)
+    block_starts[b] = p->row_offsets[std::min<int64_t>(int64_t{b} << shift, p->rows)];
+  PlaceByKey(
+      &p->targets, block_starts.data(), blocks,
+      [shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
+  for (int32_t b = 0; b < blocks; ++b) {
+    const int32_t first = b << shift;
+    const int32_t rows = std::min(p->rows - first, int32_t{1} << shift);
+    PlaceByKey(
+        &p->targets, p->row_offsets.data() + first, rows,
+        [first](uint64_t pair) { return EdgeBuffer::RowOf(pair) - first; }, &next);
   }
 }
 
