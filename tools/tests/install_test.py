@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Installs the build into a temporary prefix and runs the installed tools:
-compare on a small problem with the installed programs, make-samples with
-its defaults, and verify on compare's answer.
+compare on a small problem with the installed programs and every peer that
+was built, make-samples with its defaults, and verify on compare's answer.
 
 Usage: install_test.py CMAKE BUILD_DIR
 """
@@ -45,12 +45,14 @@ class Installed(unittest.TestCase):
         with open(path, "w") as f:
             f.write(PROBLEM)
         proc = subprocess.run([os.path.join(self.bin, "compare"), "--bindir", self.bin, "--csv",
-                               "-q", path], capture_output=True, text=True, timeout=120)
+                               "-q", "--peers", path], capture_output=True, text=True,
+                              timeout=120)
         self.assertEqual(proc.returncode, 0, proc.stderr)
         rows = list(csv.DictReader(io.StringIO(proc.stdout)))
+        peers = {n for n in os.listdir(os.path.join(BUILD, "bin")) if n.startswith("peer-")}
         self.assertEqual({r["program"] for r in rows},
                          {"augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch",
-                          "breadthmatch", "match"})
+                          "breadthmatch", "match"} | peers)
         self.assertEqual({r["result"] for r in rows}, {"2"})
         proc = subprocess.run([os.path.join(self.bin, "verify"), "size", path, "2"],
                               capture_output=True, timeout=60)
