@@ -14,8 +14,15 @@ Dinic::Dinic(ResidualNetwork& network, FlowCounters& counters)
 
 int64_t Dinic::Run() {
   int64_t value = 0;
-  while (Label()) value += Augment();
+  while (Phase(&value)) {
+  }
   return value;
+}
+
+bool Dinic::Phase(int64_t* value) {
+  if (!Label()) return false;
+  *value += Augment();
+  return true;
 }
 
 bool Dinic::Label() {

@@ -21,6 +21,9 @@ class Dinic {
   // still unlabelled by the last labelling (which missed the source) are the
   // source side of a minimum cut.
   int64_t Run();
+  // One phase: false when the sink is out of reach (the flow is maximum),
+  // otherwise true with the units sent added to *value.
+  bool Phase(int64_t* value);
   bool unlabelled(int32_t u) const { return distance_[u] == kUnlabelled; }
 
  private:

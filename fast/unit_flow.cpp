@@ -14,6 +14,8 @@ bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
     *algorithm = FlowAlgorithm::kDinic;
   } else if (name == "push-relabel") {
     *algorithm = FlowAlgorithm::kPushRelabel;
+  } else if (name == "hybrid") {
+    *algorithm = FlowAlgorithm::kHybrid;
   } else {
     return false;
   }
@@ -59,25 +61,54 @@ void Results(const internal::ResidualNetwork& residual, const Solver& solver, in
 
 }  // namespace
 
-Status UnitMaxFlow::Solve() {
+// A phase of Dinic's costs a pass over the arcs whatever it sends; once a
+// phase sends fewer than one unit per kScansPerUnit arc scans, the paths left
+// are long and few, and push-relabel finishes them for less. True when the
+// phases ended with the flow maximum.
+bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
+  constexpr int64_t kScansPerUnit = 1000;
+  for (;;) {
+    const int64_t scans = counters_.arc_scans, units = value_;
+    if (!dinic.Phase(&value_)) return true;
+    if ((value_ - units) * kScansPerUnit < counters_.arc_scans - scans) return false;
+  }
+}
+
+Status UnitMaxFlow::Prepare() {
+  if (residual_ != nullptr) return Status::kOptimal;
   Status status = Validate();
   if (status != Status::kOptimal) return status;
-  const bool trivial = network_.source == network_.sink;
   try {
-    internal::ResidualNetwork residual(network_);
-    if (algorithm_ == FlowAlgorithm::kDinic) {
-      internal::Dinic dinic(residual, counters_);
-      value_ = trivial ? 0 : dinic.Run();
-      Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
-    } else {
+    residual_ = std::make_unique<internal::ResidualNetwork>(network_);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+  return Status::kOptimal;
+}
+
+Status UnitMaxFlow::Solve() {
+  Status status = Prepare();
+  if (status != Status::kOptimal) return status;
+  const bool trivial = network_.source == network_.sink;
+  internal::ResidualNetwork& residual = *residual_;
+  try {
+    value_ = 0;
+    internal::Dinic dinic(residual, counters_);
+    // Dinic's ends with the labelling that shows the flow maximum.
+    bool maximum = trivial;
+    if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
+    if (algorithm_ == FlowAlgorithm::kHybrid && !trivial) maximum = ShortPhases(dinic);
+    if (!maximum) {
       internal::PushRelabel push_relabel(residual, counters_);
-      value_ = trivial ? 0 : push_relabel.Run();
-      // The cut comes from a last labelling, which Dinic's run on a maximum
-      // flow amounts to; its work is not counted.
+      value_ += push_relabel.Run();
+      // The cut comes from one more labelling, which Dinic's run on a
+      // maximum flow amounts to; its work is not counted.
       FlowCounters uncounted;
       internal::Dinic cut(residual, uncounted);
-      if (!trivial) cut.Run();
+      cut.Run();
       Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
+    } else {
+      Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
     }
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;

@@ -9,12 +9,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "status.h"
 
 namespace fast {
+
+namespace internal {
+class Dinic;
+class ResidualNetwork;
+}  // namespace internal
 
 // Arc i runs from tails[i] to heads[i], capacity 1; ids 0-based in [0, nodes).
 // Self-loops and parallel arcs allowed.
@@ -34,6 +40,9 @@ enum class FlowAlgorithm {
   kDinic,
   // First-in first-out push-relabel with global and gap relabelling.
   kPushRelabel,
+  // Dinic's phases while they send many units for their work (the short
+  // paths), then push-relabel for the long tail.
+  kHybrid,
 };
 
 // What a solve did, for the report line.
@@ -46,7 +55,8 @@ struct FlowCounters {
   int64_t arc_scans = 0;
 };
 
-// The algorithm named `name` ("dinic", "push-relabel"); false when none is.
+// The algorithm named `name` ("dinic", "push-relabel", "hybrid"); false
+// when none is.
 bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
 
 class UnitMaxFlow {
@@ -56,6 +66,11 @@ class UnitMaxFlow {
   ~UnitMaxFlow();
   UnitMaxFlow(const UnitMaxFlow&) = delete;
   UnitMaxFlow& operator=(const UnitMaxFlow&) = delete;
+
+  // Checks the network and builds the solver's residual arrays from it.
+  // Solve() does this itself when it was not done before; calling it first
+  // lets a caller time the algorithm apart from the set-up. Never throws.
+  Status Prepare();
 
   // Computes a maximum flow; may be called once. Never throws.
   Status Solve();
@@ -79,8 +94,11 @@ class UnitMaxFlow {
 
  private:
   Status Validate() const;
+  // Dinic's phases while they pay (kHybrid), adding to value_.
+  bool ShortPhases(internal::Dinic& dinic);
 
   UnitNetwork network_;
+  std::unique_ptr<internal::ResidualNetwork> residual_;  // set by Prepare()
   FlowAlgorithm algorithm_;
   int64_t value_ = 0;
   std::vector<uint8_t> arc_flow_;
