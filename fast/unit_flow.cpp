@@ -66,7 +66,7 @@ void Results(const internal::ResidualNetwork& residual, const Solver& solver, in
 // are long and few, and push-relabel finishes them for less. True when the
 // phases ended with the flow maximum.
 bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
-  constexpr int64_t kScansPerUnit = 1000;
+  constexpr int64_t kScansPerUnit = 100;
   for (;;) {
     const int64_t scans = counters_.arc_scans, units = value_;
     if (!dinic.Phase(&value_)) return true;
