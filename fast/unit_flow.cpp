@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "dinic.h"
-#include "push_relabel.h"
-#include "residual_network.h"
+#include "flow_dinic.h"
+#include "flow_push_relabel.h"
+#include "flow_residual.h"
 
 namespace fast {
 

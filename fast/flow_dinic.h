@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "residual_network.h"
+#include "flow_residual.h"
 
 namespace fast::internal {
 

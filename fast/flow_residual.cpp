@@ -1,4 +1,4 @@
-#include "residual_network.h"
+#include "flow_residual.h"
 
 namespace fast::internal {
 

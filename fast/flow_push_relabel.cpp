@@ -1,4 +1,4 @@
-#include "push_relabel.h"
+#include "flow_push_relabel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "dinic.h"
+#include "flow_dinic.h"
 
 #include <algorithm>
 
