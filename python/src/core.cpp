@@ -219,6 +219,13 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
 
 PYBIND11_MODULE(_core, m) {
   m.doc() = "The fast matching and unit-flow solvers; use the functions of matchflow.";
+  py::register_exception_translator([](std::exception_ptr thrown) {
+    try {
+      if (thrown) std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+      PyErr_SetString(PyExc_MemoryError, "not enough memory to solve this problem");
+    }
+  });
   m.def("match_compressed", &MatchCompressed<int32_t>, py::arg("indptr"), py::arg("indices"),
         py::arg("rows"), py::arg("cols"), py::arg("cover"));
   m.def("match_compressed", &MatchCompressed<int64_t>, py::arg("indptr"), py::arg("indices"),

@@ -1,6 +1,8 @@
 """maximum_matching against scipy and the independent verifier, on every
 input kind, on awkward matrices, on bad input and on two threads at once."""
 
+import subprocess
+import sys
 import threading
 
 import numpy as np
@@ -142,6 +144,26 @@ def test_unknown_input_kind_raises_type_error():
     for given in ([[0, 1], [1, 0]], "matrix", np.ones(3), 5):
         with pytest.raises(TypeError):
             maximum_matching(given)
+
+
+def test_running_out_of_memory_raises_memory_error():
+    # Under a 1 GiB address-space limit, mates for 2^31 - 1 rows cannot be had.
+    script = """if True:
+        import resource
+        resource.setrlimit(resource.RLIMIT_AS, (1 << 30, 1 << 30))
+        import numpy as np, matchflow
+        huge = 2**31 - 1
+        for call in (lambda: matchflow.maximum_matching(([0], [0]), shape=(huge, huge)),
+                     lambda: matchflow.maximum_flow([0], [1], huge, 0, 1)):
+            try:
+                call()
+                print("solved")
+            except MemoryError as error:
+                print(error)
+    """
+    proc = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == ["not enough memory to solve this problem"] * 2
 
 
 def test_two_threads_solve_at_once():
