@@ -60,7 +60,8 @@ class Flow:
         return f"Flow(value={self.value}, arcs={len(self.flow)}, nodes={len(self.source_side)})"
 
 
-def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True):
+def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
+                     algorithm="pothen-fan", initialisation="karp-sipser"):
     """Finds a maximum-cardinality matching between the rows and columns of A.
 
     Args:
@@ -81,6 +82,11 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             makes every stored entry an edge, explicit zeros included; False
             leaves out entries whose stored value is zero (at the cost of a
             copy when there are any).
+        algorithm: how the first matching is grown to a maximum one:
+            'pothen-fan' (phases of depth-first searches with look-ahead) or
+            'push-relabel'.
+        initialisation: the first matching: 'karp-sipser', 'greedy' or
+            'none'.
 
     Duplicate entries are the same edge; unsorted indices are fine. CSR
     input with int32 indices is used in place (int32 indptr is widened to a
@@ -92,8 +98,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
 
     Raises:
         ValueError: an index out of range, a malformed indptr, a negative or
-            too large dimension, an unknown perm_type, or cover=True with a
-            perm_type.
+            too large dimension, an unknown perm_type, algorithm or
+            initialisation, or cover=True with a perm_type.
         TypeError: A is none of the accepted kinds.
         MemoryError: the solver ran out of memory.
     """
@@ -101,7 +107,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
         raise ValueError(f"perm_type must be None, 'row' or 'column', got {perm_type!r}")
     if cover and perm_type is not None:
         raise ValueError("cover=True returns a Matching: leave perm_type None")
-    transposed, result = _solve_matching(A, cover, shape, zeros_are_edges)
+    transposed, result = _solve_matching(A, shape, zeros_are_edges,
+                                         (cover, algorithm, initialisation))
     size, row_mates, col_mates, row_cover, col_cover = result
     if transposed:
         row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
@@ -112,7 +119,7 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     return Matching(size, row_mates, col_mates, row_cover, col_cover)
 
 
-def _solve_matching(A, cover, shape, zeros_are_edges):
+def _solve_matching(A, shape, zeros_are_edges, settings):
     """(transposed, the solver's tuple) for any accepted input."""
     fmt = getattr(A, "format", None)
     if isinstance(fmt, str) and hasattr(A, "tocsr"):
@@ -123,22 +130,22 @@ def _solve_matching(A, cover, shape, zeros_are_edges):
             transposed = fmt == "csc"
             rows, cols = A.shape[::-1] if transposed else A.shape
             return transposed, _core.match_compressed(
-                _indptr(A.indptr), _index32(A.indices, cols, "indices"), rows, cols, cover)
+                _indptr(A.indptr), _index32(A.indices, cols, "indices"), rows, cols, *settings)
         if fmt == "coo":
             return False, _core.match_pairs(_index64(A.row, "row"), _index64(A.col, "col"),
-                                            *A.shape, cover)
-        return _solve_matching(A.tocsr(), cover, None, True)
+                                            *A.shape, *settings)
+        return _solve_matching(A.tocsr(), None, True, settings)
     if isinstance(A, np.ndarray) and A.ndim == 2:
         rows, cols = np.nonzero(A)
         return False, _core.match_pairs(rows.astype(np.int64), cols.astype(np.int64), *A.shape,
-                                        cover)
+                                        *settings)
     if isinstance(A, tuple) and len(A) == 2:
         rows, cols = (_index64(x, name) for x, name in zip(A, ("rows", "cols")))
         if shape is None:
             shape = tuple(int(x.max()) + 1 if x.size else 0 for x in (rows, cols))
         if len(shape) != 2:
             raise ValueError(f"shape must be (rows, cols), got {shape!r}")
-        return False, _core.match_pairs(rows, cols, int(shape[0]), int(shape[1]), cover)
+        return False, _core.match_pairs(rows, cols, int(shape[0]), int(shape[1]), *settings)
     raise TypeError("A must be a scipy sparse matrix or array, a 2-D numpy array or a pair "
                     f"(rows, cols) of integer arrays, got {type(A).__name__}")
 
@@ -184,7 +191,7 @@ def _index32(values, bound, name):
     return np.ascontiguousarray(array, dtype=np.int32)
 
 
-def maximum_flow(tails, heads, n, source, sink):
+def maximum_flow(tails, heads, n, source, sink, *, algorithm="dinic"):
     """Finds a maximum flow from source to sink in a unit-capacity network.
 
     Args:
@@ -193,6 +200,8 @@ def maximum_flow(tails, heads, n, source, sink):
             parallel arcs are allowed.
         n: the number of nodes, numbered 0 ... n - 1.
         source, sink: node ids; source == sink gives the value 0.
+        algorithm: 'dinic' (blocking flows along shortest paths) or
+            'push-relabel' (first-in first-out, global and gap relabelling).
 
     Returns:
         A Flow: the value, a bool per arc (True when it carries flow) and a
@@ -201,7 +210,7 @@ def maximum_flow(tails, heads, n, source, sink):
     Raises:
         ValueError: n negative or above 2147483647, source or sink or an
             arc's end not in 0 ... n - 1, tails and heads of different
-            lengths or not integers.
+            lengths or not integers, an unknown algorithm.
         MemoryError: the solver ran out of memory.
     """
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
@@ -217,4 +226,4 @@ def maximum_flow(tails, heads, n, source, sink):
     heads = _index32(heads, n, "heads")
     if tails.size != heads.size:
         raise ValueError(f"tails and heads differ in length: {tails.size} and {heads.size}")
-    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink)))
+    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm))

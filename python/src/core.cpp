@@ -92,8 +92,33 @@ struct MatchingResult {
   std::vector<uint8_t> row_cover, col_cover;
 };
 
-MatchingResult SolveMatching(const fast::BipartiteGraph& graph, bool cover) {
-  fast::MaximumMatching solver(graph);
+// The solver's options by their Python names.
+fast::MatchingOptions MatchingOptions(const std::string& algorithm,
+                                      const std::string& initialisation) {
+  fast::MatchingOptions options;
+  if (algorithm == "pothen-fan") {
+    options.search = fast::Search::kPothenFan;
+  } else if (algorithm == "push-relabel") {
+    options.search = fast::Search::kPushRelabel;
+  } else {
+    Refuse("algorithm must be 'pothen-fan' or 'push-relabel', got '" + algorithm + "'");
+  }
+  if (initialisation == "karp-sipser") {
+    options.initialisation = fast::Initialisation::kKarpSipser;
+  } else if (initialisation == "greedy") {
+    options.initialisation = fast::Initialisation::kGreedy;
+  } else if (initialisation == "none") {
+    options.initialisation = fast::Initialisation::kNone;
+  } else {
+    Refuse("initialisation must be 'karp-sipser', 'greedy' or 'none', got '" + initialisation +
+           "'");
+  }
+  return options;
+}
+
+MatchingResult SolveMatching(const fast::BipartiteGraph& graph,
+                             const fast::MatchingOptions& options, bool cover) {
+  fast::MaximumMatching solver(graph, options);
   CheckStatus(solver.Solve(), "the matching solver");
   MatchingResult result;
   result.size = solver.size();
@@ -117,7 +142,9 @@ py::tuple MatchingTuple(MatchingResult&& result, bool cover) {
 
 template <typename Index>
 py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
-                          int64_t cols, bool cover) {
+                          int64_t cols, bool cover, const std::string& algorithm,
+                          const std::string& initialisation) {
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(rows, "the number of rows");
   graph.cols = CheckedCount(cols, "the number of columns");
@@ -132,7 +159,7 @@ py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indi
     graph.offsets = offsets.data();
     graph.targets = indices.data();
     CheckIds(graph.targets, graph.offsets[graph.rows], graph.cols, "indices");
-    result = SolveMatching(graph, cover);
+    result = SolveMatching(graph, options, cover);
   }
   return MatchingTuple(std::move(result), cover);
 }
@@ -161,7 +188,9 @@ void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int3
 }
 
 py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
-                     int64_t col_count, bool cover) {
+                     int64_t col_count, bool cover, const std::string& algorithm,
+                     const std::string& initialisation) {
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(row_count, "the number of rows");
   graph.cols = CheckedCount(col_count, "the number of columns");
@@ -176,7 +205,7 @@ py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int
                   &targets);
     graph.offsets = offsets.data();
     graph.targets = targets.data();
-    result = SolveMatching(graph, cover);
+    result = SolveMatching(graph, options, cover);
   }
   return MatchingTuple(std::move(result), cover);
 }
@@ -190,7 +219,10 @@ int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
 
 // (value, flow per arc, source side per node).
 py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int64_t nodes,
-                  int64_t source, int64_t sink) {
+                  int64_t source, int64_t sink, const std::string& algorithm) {
+  fast::FlowAlgorithm flow_algorithm;
+  if (!fast::ParseFlowAlgorithm(algorithm, &flow_algorithm))
+    Refuse("algorithm must be 'dinic' or 'push-relabel', got '" + algorithm + "'");
   fast::UnitNetwork network;
   network.nodes = CheckedCount(nodes, "n");
   if (tails.ndim() != 1 || heads.ndim() != 1 || tails.size() != heads.size())
@@ -206,7 +238,7 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
     py::gil_scoped_release release;
     CheckIds(network.tails, network.arcs, network.nodes, "tails");
     CheckIds(network.heads, network.arcs, network.nodes, "heads");
-    fast::UnitMaxFlow solver(network);
+    fast::UnitMaxFlow solver(network, flow_algorithm);
     CheckStatus(solver.Solve(), "the flow solver");
     value = solver.value();
     flow = solver.arc_flow();
@@ -226,12 +258,8 @@ PYBIND11_MODULE(_core, m) {
       PyErr_SetString(PyExc_MemoryError, "not enough memory to solve this problem");
     }
   });
-  m.def("match_compressed", &MatchCompressed<int32_t>, py::arg("indptr"), py::arg("indices"),
-        py::arg("rows"), py::arg("cols"), py::arg("cover"));
-  m.def("match_compressed", &MatchCompressed<int64_t>, py::arg("indptr"), py::arg("indices"),
-        py::arg("rows"), py::arg("cols"), py::arg("cover"));
-  m.def("match_pairs", &MatchPairs, py::arg("rows"), py::arg("cols"), py::arg("row_count"),
-        py::arg("col_count"), py::arg("cover"));
-  m.def("max_flow", &MaxFlow, py::arg("tails"), py::arg("heads"), py::arg("nodes"),
-        py::arg("source"), py::arg("sink"));
+  m.def("match_compressed", &MatchCompressed<int32_t>);
+  m.def("match_compressed", &MatchCompressed<int64_t>);
+  m.def("match_pairs", &MatchPairs);
+  m.def("max_flow", &MaxFlow);
 }

@@ -42,9 +42,11 @@ def check_flow_and_cut(network, found):
 def test_generated_networks_against_scipy_and_verifier(networks, bindir):
     for (family, seed), path in networks.items():
         network = matchflow.read_problem(path)
-        found = maximum_flow(*network)
-        assert found.value == scipy_value(network), (family, seed)
-        check_flow_and_cut(network, found)
+        expected = scipy_value(network)
+        for algorithm in ("dinic", "push-relabel"):
+            found = maximum_flow(*network, algorithm=algorithm)
+            assert found.value == expected, (family, seed, algorithm)
+            check_flow_and_cut(network, found)
         assert verify(bindir, "flow", path, found.value) == "", (family, seed)
 
 
@@ -88,10 +90,11 @@ def test_source_equal_to_sink_and_no_arcs():
     (([0, 1], [1], 3, 0, 2), "differ in length"),
     (([0.0], [1.0], 3, 0, 2), "integers"),
     (([[0]], [[1]], 3, 0, 2), "one-dimensional"),
+    (([0], [1], 3, 0, 2, "edmonds-karp"), "algorithm"),
 ])
 def test_bad_input_raises_value_error(args, message):
     with pytest.raises(ValueError, match=message):
-        maximum_flow(*args)
+        maximum_flow(*args[:5], **({"algorithm": args[5]} if len(args) > 5 else {}))
 
 
 def test_two_threads_solve_at_once():

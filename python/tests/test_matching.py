@@ -24,16 +24,21 @@ def write_listing(path, problem, matching):
         f.writelines(f"{r + 1} matched to {c + 1}\n" for r, c in zip(rows, cols))
 
 
+SETTINGS = [{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push-relabel")
+            for i in ("karp-sipser", "greedy", "none")]
+
+
 def test_generated_problems_against_scipy_and_verifier(problems, bindir, tmp_path):
     for (family, seed), path in problems.items():
         problem = matchflow.read_problem(path)
         A = csr(problem)
-        found = maximum_matching(A, cover=True)
         expected = np.count_nonzero(maximum_bipartite_matching(A, perm_type="column") >= 0)
-        assert found.size == expected, (family, seed)
-        check_matching(set(zip(problem.rows.tolist(), problem.cols.tolist())), found.row_mates,
-                       found.col_mates, found.size)
-        check_cover(problem.rows, problem.cols, found.row_cover, found.col_cover, found.size)
+        edges = set(zip(problem.rows.tolist(), problem.cols.tolist()))
+        for settings in SETTINGS:
+            found = maximum_matching(A, cover=True, **settings)
+            assert found.size == expected, (family, seed, settings)
+            check_matching(edges, found.row_mates, found.col_mates, found.size)
+            check_cover(problem.rows, problem.cols, found.row_cover, found.col_cover, found.size)
         listing = tmp_path / f"{family}-{seed}.listing"
         write_listing(listing, problem, found)
         assert verify(bindir, "matching", path, listing) == "", (family, seed)
@@ -134,6 +139,8 @@ def malformed(indptr, indices, shape, kind=sp.csr_matrix):
     (lambda: maximum_matching(([0], [0]), shape=(2, 2, 2)), "shape"),
     (lambda: maximum_matching(sp.eye(2, format="csr"), perm_type="rows"), "perm_type"),
     (lambda: maximum_matching(sp.eye(2, format="csr"), "row", cover=True), "cover"),
+    (lambda: maximum_matching(sp.eye(2, format="csr"), algorithm="hopcroft-karp"), "algorithm"),
+    (lambda: maximum_matching(([0], [0]), initialisation="random"), "initialisation"),
 ])
 def test_bad_input_raises_value_error(call, message):
     with pytest.raises(ValueError, match=message):
