@@ -11,6 +11,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "fast/matching.h"
@@ -20,8 +21,8 @@ namespace py = pybind11;
 
 namespace {
 
-// Exact dtype and C order, or the call does not match: the Python layer
-// converts before calling, so nothing is copied here by accident.
+// C order: a strided array would be copied on the way in. The Python layer
+// hands over the exact dtypes, so nothing else is converted here.
 template <typename T>
 using Array = py::array_t<T, py::array::c_style>;
 
