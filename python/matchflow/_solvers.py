@@ -61,7 +61,7 @@ class Flow:
 
 
 def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
-                     algorithm="pothen-fan", initialisation="karp-sipser"):
+                     algorithm=None, initialisation=None):
     """Finds a maximum-cardinality matching between the rows and columns of A.
 
     Args:
@@ -84,9 +84,9 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             copy when there are any).
         algorithm: how the first matching is grown to a maximum one:
             'pothen-fan' (phases of depth-first searches with look-ahead) or
-            'push-relabel'.
+            'push-relabel'; None for the library's default (pothen-fan).
         initialisation: the first matching: 'karp-sipser', 'greedy' or
-            'none'.
+            'none'; None for the library's default (karp-sipser).
 
     Duplicate entries are the same edge; unsorted indices are fine. CSR
     input with int32 indices is used in place (int32 indptr is widened to a
@@ -108,7 +108,7 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     if cover and perm_type is not None:
         raise ValueError("cover=True returns a Matching: leave perm_type None")
     transposed, result = _solve_matching(A, shape, zeros_are_edges,
-                                         (cover, algorithm, initialisation))
+                                         (cover, algorithm or "", initialisation or ""))
     size, row_mates, col_mates, row_cover, col_cover = result
     if transposed:
         row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
@@ -191,7 +191,7 @@ def _index32(values, bound, name):
     return np.ascontiguousarray(array, dtype=np.int32)
 
 
-def maximum_flow(tails, heads, n, source, sink, *, algorithm="dinic"):
+def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
     """Finds a maximum flow from source to sink in a unit-capacity network.
 
     Args:
@@ -201,7 +201,8 @@ def maximum_flow(tails, heads, n, source, sink, *, algorithm="dinic"):
         n: the number of nodes, numbered 0 ... n - 1.
         source, sink: node ids; source == sink gives the value 0.
         algorithm: 'dinic' (blocking flows along shortest paths) or
-            'push-relabel' (first-in first-out, global and gap relabelling).
+            'push-relabel' (first-in first-out, global and gap relabelling);
+            None for the library's default (dinic).
 
     Returns:
         A Flow: the value, a bool per arc (True when it carries flow) and a
@@ -226,4 +227,4 @@ def maximum_flow(tails, heads, n, source, sink, *, algorithm="dinic"):
     heads = _index32(heads, n, "heads")
     if tails.size != heads.size:
         raise ValueError(f"tails and heads differ in length: {tails.size} and {heads.size}")
-    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm))
+    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or ""))

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "fast/matching.h"
@@ -93,27 +94,34 @@ struct MatchingResult {
   std::vector<uint8_t> row_cover, col_cover;
 };
 
-// The solver's options by their Python names.
+// Sets `*value` to the choice named `name` among `choices`; an empty name
+// leaves the library's default.
+template <typename Enum, size_t n>
+void Choose(const std::string& name, const std::pair<const char*, Enum> (&choices)[n],
+            const char* what, Enum* value) {
+  if (name.empty()) return;
+  std::string known;
+  for (const auto& [choice_name, choice] : choices) {
+    if (name == choice_name) {
+      *value = choice;
+      return;
+    }
+    known += std::string(known.empty() ? "'" : ", '") + choice_name + "'";
+  }
+  Refuse(std::string(what) + " must be one of " + known + ", got '" + name + "'");
+}
+
 fast::MatchingOptions MatchingOptions(const std::string& algorithm,
                                       const std::string& initialisation) {
+  static const std::pair<const char*, fast::Search> kSearches[] = {
+      {"pothen-fan", fast::Search::kPothenFan}, {"push-relabel", fast::Search::kPushRelabel}};
+  static const std::pair<const char*, fast::Initialisation> kStarts[] = {
+      {"karp-sipser", fast::Initialisation::kKarpSipser},
+      {"greedy", fast::Initialisation::kGreedy},
+      {"none", fast::Initialisation::kNone}};
   fast::MatchingOptions options;
-  if (algorithm == "pothen-fan") {
-    options.search = fast::Search::kPothenFan;
-  } else if (algorithm == "push-relabel") {
-    options.search = fast::Search::kPushRelabel;
-  } else {
-    Refuse("algorithm must be 'pothen-fan' or 'push-relabel', got '" + algorithm + "'");
-  }
-  if (initialisation == "karp-sipser") {
-    options.initialisation = fast::Initialisation::kKarpSipser;
-  } else if (initialisation == "greedy") {
-    options.initialisation = fast::Initialisation::kGreedy;
-  } else if (initialisation == "none") {
-    options.initialisation = fast::Initialisation::kNone;
-  } else {
-    Refuse("initialisation must be 'karp-sipser', 'greedy' or 'none', got '" + initialisation +
-           "'");
-  }
+  Choose(algorithm, kSearches, "algorithm", &options.search);
+  Choose(initialisation, kStarts, "initialisation", &options.initialisation);
   return options;
 }
 
@@ -221,9 +229,9 @@ int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
 // (value, flow per arc, source side per node).
 py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int64_t nodes,
                   int64_t source, int64_t sink, const std::string& algorithm) {
-  fast::FlowAlgorithm flow_algorithm;
-  if (!fast::ParseFlowAlgorithm(algorithm, &flow_algorithm))
-    Refuse("algorithm must be 'dinic' or 'push-relabel', got '" + algorithm + "'");
+  fast::FlowAlgorithm flow_algorithm = fast::FlowAlgorithm::kDinic;
+  if (!algorithm.empty() && !fast::ParseFlowAlgorithm(algorithm, &flow_algorithm))
+    Refuse("unknown flow algorithm '" + algorithm + "'");
   fast::UnitNetwork network;
   network.nodes = CheckedCount(nodes, "n");
   if (tails.ndim() != 1 || heads.ndim() != 1 || tails.size() != heads.size())
