@@ -171,7 +171,7 @@ def compare(problems, programs=None, k=1, timeout=60, *, peers=False, check=True
             'pushmatch-lifo -i']; default every one of the eight found.
         k: runs per program and problem (the times are medians).
         timeout: seconds before a run is stopped and counted as failed;
-            None for no limit.
+            None or 0 for no limit.
         peers: also run the peer adapters (peer-*).
         check: raise CompareError when tools/compare reports a fault.
         as_frame: True for a pandas DataFrame, False for a list of dicts;
@@ -179,9 +179,10 @@ def compare(problems, programs=None, k=1, timeout=60, *, peers=False, check=True
         bindir: where the programs are; default find_bindir().
 
     Returns:
-        The table of tools/compare, one record per problem and program,
-        under its column names (problem, program, nodes, edges, result,
-        counter 1, counter 2, seconds, wall s, peak MiB). Figures are
+        The table of tools/compare --csv, one record per problem and
+        program, under its column names (problem, program, nodes, edges,
+        result, counter 1, counter 2, seconds, wall s, peak MiB, then the
+        runs' own figures and what they were made with). Figures are
         numbers; a failed run has result 'FAILED' or 'TIMEOUT' and None for
         the figures it lacks.
 
@@ -195,8 +196,7 @@ def compare(problems, programs=None, k=1, timeout=60, *, peers=False, check=True
         problems = [problems]
     args = [sys.executable, _compare_script(), "--csv", "-q", "-k", str(k),
             "--bindir", bindir or find_bindir()]
-    if timeout is not None:
-        args += ["--timeout", str(timeout)]
+    args += ["--timeout", str(timeout or 0)]
     for program in programs or []:
         args += ["-p", program]
     if peers:
