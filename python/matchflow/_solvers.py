@@ -209,11 +209,15 @@ def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
         bool per node (True on the source side of a minimum cut).
 
     Raises:
+        NotImplementedError: the module was built without the flow solver.
         ValueError: n negative or above 2147483647, source or sink or an
             arc's end not in 0 ... n - 1, tails and heads of different
             lengths or not integers, an unknown algorithm.
         MemoryError: the solver ran out of memory.
     """
+    if not hasattr(_core, "max_flow"):
+        raise NotImplementedError("this build of matchflow has no flow solver: rebuild it "
+                                  "from a tree whose fast/ library has unit_flow.h")
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
         raise ValueError(f"n must be an integer, got {n!r}")
     if n < 0 or n > _INT32_MAX:

@@ -16,7 +16,12 @@
 #include <vector>
 
 #include "fast/matching.h"
+// The flow solver joins the library after the matching one; until then the
+// module offers matching alone.
+#if __has_include("fast/unit_flow.h")
+#define MATCHFLOW_HAS_FLOW 1
 #include "fast/unit_flow.h"
+#endif
 
 namespace py = pybind11;
 
@@ -219,6 +224,7 @@ py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int
   return MatchingTuple(std::move(result), cover);
 }
 
+#ifdef MATCHFLOW_HAS_FLOW
 int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
   if (node < 0 || node >= nodes)
     Refuse(std::string(what) + " " + std::to_string(node) + " is out of range [0, " +
@@ -256,6 +262,8 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
   return py::make_tuple(value, ToArray<bool>(flow), ToArray<bool>(source_side));
 }
 
+#endif  // MATCHFLOW_HAS_FLOW
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -270,5 +278,7 @@ PYBIND11_MODULE(_core, m) {
   m.def("match_compressed", &MatchCompressed<int32_t>);
   m.def("match_compressed", &MatchCompressed<int64_t>);
   m.def("match_pairs", &MatchPairs);
+#ifdef MATCHFLOW_HAS_FLOW
   m.def("max_flow", &MaxFlow);
+#endif
 }

@@ -10,7 +10,10 @@ from conftest import verify
 from scipy.sparse.csgraph import maximum_flow as scipy_maximum_flow
 
 import matchflow
-from matchflow import maximum_flow
+from matchflow import _core, maximum_flow
+
+pytestmark = pytest.mark.skipif(not hasattr(_core, "max_flow"),
+                                reason="built without the flow solver")
 
 
 def scipy_value(network):
