@@ -36,18 +36,6 @@ void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_
 
 }  // namespace
 
-std::string_view StatusMessage(Status status) {
-  switch (status) {
-    case Status::kOptimal:
-      return "optimal";
-    case Status::kInvalidInput:
-      return "invalid input";
-    case Status::kOutOfMemory:
-      return "out of memory";
-  }
-  return "unknown status";
-}
-
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
     : graph_(graph), options_(options) {}
 

@@ -10,8 +10,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
+
+#include "status.h"
 
 namespace fast {
 
@@ -35,10 +36,6 @@ struct BipartiteGraph {
   const int64_t* col_offsets = nullptr;
   const int32_t* col_targets = nullptr;
 };
-
-enum class Status { kOptimal, kInvalidInput, kOutOfMemory };
-
-std::string_view StatusMessage(Status status);
 
 // How the first matching is built before the augmenting search.
 enum class Initialisation {

@@ -1,21 +1,23 @@
 #!/usr/bin/env python3
-"""Randomised differential test of all eight programs and fastmatch, judged by
-`verify`.
+"""Randomised differential test of all eight programs, fastmatch and
+fastflow, judged by `verify`.
 
 Usage: differential_test.py BINDIR FAMILIES COUNT SEED
 
 FAMILIES is "bipartite" or "network". Bipartite problems come from genbip
-(every family, small random parameters, some with an empty side); each is
-solved by the five matching programs (with -i, -g and several -u values
-drawn per run), by match with an output file listing its matching, by both
-unit-flow programs on its matching reduction (node numbers shifted for a
-drawn -o), and by the matching programs on that reduction read as a "max"
-network; fastmatch, with a drawn algorithm, solves the one or the other and
-writes its matching and vertex cover files, which `verify` checks too. Half
-the generated problems are renumbered at random (genbip --shuffle). Networks come from gennet; both unit-flow programs solve each with
-a drawn -o. Every claimed size, listing and flow value goes to one `verify -`
-run, which checks them against its own maximum matching with a vertex
-cover, and its own flow with a cut, of the same size.
+(every family, small random parameters, some with an empty side, half of
+them renumbered at random by --shuffle); each is solved by the five matching
+programs (with -i, -g and several -u values drawn per run), by match with an
+output file listing its matching, by both unit-flow programs on its matching
+reduction (node numbers shifted for a drawn -o), and by the matching
+programs on that reduction read as a "max" network; fastmatch, with a drawn
+algorithm, solves the one or the other and writes its matching and vertex
+cover files. Networks come from gennet; both unit-flow programs solve each
+with a drawn -o. fastflow solves every reduction and network too, with a
+drawn algorithm, and writes its flow and cut files. Every claimed size,
+listing, flow value, result file and cut goes to one `verify -` run, which
+checks them against its own maximum matching with a vertex cover, and its
+own flow with a cut, of the same size.
 """
 
 import os
@@ -30,8 +32,11 @@ MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "bre
 FASTMATCH_ALGORITHMS = ["pf", "pr", "ks+pf", "ks+pr", "greedy+pf", "greedy+pr", "none+pf",
                         "none+pr"]
 UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
-# A report line; match's seconds may read -0.00, fastmatch's carry three decimals.
+# A report line; match's seconds may read -0.00, fastmatch's and fastflow's
+# carry three decimals.
 REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d\d?$")
+# fastflow runs with each algorithm; its flow and cut files are verified too.
+FASTFLOW_ALGORITHMS = ["dinic", "push-relabel"]
 
 
 def bipartite_family(rng):
@@ -147,6 +152,17 @@ class Run:
             return None
         return found.group(3)
 
+    def fastflow(self, network, offset, rng):
+        """fastflow on the network with its flow and cut files; claims of the
+        value (as a matching size on `problem` when given) and of both files."""
+        flow, cut = network + ".flow", network + ".cut"
+        args = ["-a", rng.choice(FASTFLOW_ALGORITHMS), "-o", str(offset), "-w", flow, "-c", cut]
+        value = self.solve("fastflow", network, args)
+        if value is not None:
+            self.claims.append("flowfile %s %s %d" % (network, flow, offset))
+            self.claims.append("cut %s %s %s %d" % (network, flow, cut, offset))
+        return value
+
     def claim(self, kind, path, value, *rest):
         if value is not None:
             self.claims.append(" ".join([kind, path, value] + list(rest)))
@@ -190,6 +206,7 @@ def bipartite_round(run, rng, seed):
     for program in UNITFLOW:
         value = run.solve(program, moved, ["-o%d" % offset] + (["-g"] if rng.random() < 0.2 else []))
         run.claim("size", problem, value)
+    run.claim("size", problem, run.fastflow(moved, offset, rng))
 
 
 def fast_round(run, rng, form, seed):
@@ -214,6 +231,7 @@ def network_round(run, rng, seed):
     for program in UNITFLOW:
         args = ["-o", str(offset)] + (["-u" + rng.choice(["0", "1", "3"])] if rng.random() < 0.5 else [])
         run.claim("flow", network, run.solve(program, network, args), str(offset))
+    run.claim("flow", network, run.fastflow(network, offset, rng), str(offset))
 
 
 def main():
