@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "CombBLAS.h"
 #include "BipartiteMatchings/BPMaximalMatching.h"
 #include "BipartiteMatchings/BPMaximumMatching.h"
+#include "CombBLAS.h"
 
 namespace {
 

@@ -56,8 +56,7 @@ Options parseOptions(int argc, char** argv) {
 }
 
 std::string squareMessage(int ranks) {
-  return "CombBLAS needs a square number of ranks (1, 4, 9, 16, ...), not " +
-         std::to_string(ranks);
+  return "CombBLAS needs a square number of ranks (1, 4, 9, 16, ...), not " + std::to_string(ranks);
 }
 
 // Run on its own: checks what can be checked here and hands over to mpirun.
@@ -67,8 +66,9 @@ int launch(Options options) {
   if (!isSquare(options.ranks)) error = squareMessage(options.ranks);
   if (options.problem.empty()) options.problem = standardInputPath();
   if (error.empty() && options.problem.empty())
-    error = "the ranks read their parts of a file: give the problem file's name, or redirect "
-            "standard input from the file";
+    error =
+        "the ranks read their parts of a file: give the problem file's name, or redirect "
+        "standard input from the file";
   if (error.empty()) {
     std::vector<std::string> arguments;
     if (!options.matchingFile.empty()) arguments = {"-w", options.matchingFile};
@@ -129,9 +129,9 @@ int Run::solve() {
   DistributedMatching matching = matchDistributed(graph);
   if (file && !file->write(graph, matching, error)) return refuse(error);
   if (rank == 0)
-    std::printf("%8lld %8lld %8lld %8lld %8lld %11.2f\n",
-                static_cast<long long>(graph.reportNodes), static_cast<long long>(graph.reportEdges),
-                static_cast<long long>(matching.size), static_cast<long long>(matching.initialPairs),
+    std::printf("%8lld %8lld %8lld %8lld %8lld %11.2f\n", static_cast<long long>(graph.reportNodes),
+                static_cast<long long>(graph.reportEdges), static_cast<long long>(matching.size),
+                static_cast<long long>(matching.initialPairs),
                 static_cast<long long>(matching.phases), matching.seconds);
   return 0;
 }

@@ -94,10 +94,10 @@ class RangeReader {
 
   int64_t begin = 0, end = 0;
   bool readError = false;
-  Fault fault;                  // the first fault of a single line in this range
-  int64_t edgeLines = 0;        // edge lines before it
-  int64_t warnings = 0;         // capacity warnings before it
-  int64_t lastOffset = -1;      // the last line read
+  Fault fault;              // the first fault of a single line in this range
+  int64_t edgeLines = 0;    // edge lines before it
+  int64_t warnings = 0;     // capacity warnings before it
+  int64_t lastOffset = -1;  // the last line read
   std::vector<std::pair<int64_t, int64_t>> sources, sinks;  // (offset, node): the first two
 
  private:
@@ -116,8 +116,7 @@ class RangeReader {
   MPI_Comm comm;
 };
 
-void RangeReader::readBody(int64_t headerOffset, const ProblemHeader& header,
-                           LocalGraph& graph) {
+void RangeReader::readBody(int64_t headerOffset, const ProblemHeader& header, LocalGraph& graph) {
   auto keep = [](std::vector<std::pair<int64_t, int64_t>>& list, int64_t at, int64_t node) {
     if (list.size() < 2) list.emplace_back(at, node);
   };
@@ -173,7 +172,8 @@ int64_t secondTerminal(const std::vector<std::pair<int64_t, int64_t>>& mine, MPI
   int size;
   MPI_Comm_size(comm, &size);
   int64_t local[4] = {kNowhere, -1, kNowhere, -1};
-  for (size_t i = 0; i < mine.size(); ++i) local[2 * i] = mine[i].first, local[2 * i + 1] = mine[i].second;
+  for (size_t i = 0; i < mine.size(); ++i)
+    local[2 * i] = mine[i].first, local[2 * i + 1] = mine[i].second;
   std::vector<int64_t> all(4 * size_t(size));
   MPI_Allgather(local, 4, MPI_INT64_T, all.data(), 4, MPI_INT64_T, comm);
   std::vector<std::pair<int64_t, int64_t>> named;
@@ -281,9 +281,8 @@ InputOutcome Reading::run(LocalGraph& graph) {
   }
   int64_t first = allMin(fault.offset, comm);
   if (first != kNowhere) {
-    int64_t warnings = range.lastOffset < first
-                           ? range.warnings
-                           : range.warningsBefore(headerOffset, header, first);
+    int64_t warnings = range.lastOffset < first ? range.warnings
+                                                : range.warningsBefore(headerOffset, header, first);
     return failure(allSum(warnings, comm), fromFirst(fault.offset, fault.message, comm));
   }
   int64_t warnings = allSum(range.warnings, comm);
@@ -299,7 +298,8 @@ InputOutcome Reading::run(LocalGraph& graph) {
     graph.cols = graph.secondSide = header.cols;
     graph.sideEdges = allSum(int64_t(graph.edges.size()), comm);
     graph.reportNodes = header.rows + header.cols;
-    graph.reportEdges = header.form == ProblemForm::kMatrixMarket ? graph.sideEdges : header.declared;
+    graph.reportEdges =
+        header.form == ProblemForm::kMatrixMarket ? graph.sideEdges : header.declared;
     outcome.ok = true;
   }
   outcome.warnings = warnings;

@@ -30,8 +30,8 @@ struct LocalGraph {
 
 struct InputOutcome {
   bool ok = false;
-  std::string message;    // the fault every rank agrees on
-  int64_t warnings = 0;   // on rank 0: capacity warnings to print before it
+  std::string message;      // the fault every rank agrees on
+  int64_t warnings = 0;     // on rank 0: capacity warnings to print before it
   bool unreadable = false;  // the file could not be opened: `message` says why
 };
 

@@ -33,7 +33,7 @@ class LineRange {
 
   int fd;
   int64_t end;
-  std::vector<char> buffer;  // one spare byte for a last line's NUL
+  std::vector<char> buffer;   // one spare byte for a last line's NUL
   size_t head = 0, tail = 0;  // the unread bytes are buffer[head, tail)
   int64_t headOffset = 0;     // file offset of buffer[head]
   int64_t fileOffset = 0;     // file offset of buffer[tail]

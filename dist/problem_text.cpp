@@ -143,9 +143,7 @@ const char* faultBeforeHeader(ProblemForm form, const char* line) {
   }
 }
 
-bool startsMatrixMarket(const char* text) {
-  return std::strncmp(text, "%%MatrixMarket", 14) == 0;
-}
+bool startsMatrixMarket(const char* text) { return std::strncmp(text, "%%MatrixMarket", 14) == 0; }
 
 // "%%MatrixMarket matrix coordinate FIELD SYMMETRY": any field (values are
 // not used), general, symmetric, skew-symmetric or hermitian.

@@ -11,9 +11,9 @@ enum class ProblemForm { kBipartite, kNetwork, kMatrixMarket };
 
 struct ProblemHeader {
   ProblemForm form = ProblemForm::kBipartite;
-  int64_t rows = 0;      // first side; nodes of a network; matrix rows
-  int64_t cols = 0;      // second side; nodes of a network; matrix columns
-  int64_t declared = 0;  // edge, arc or entry lines the header announces
+  int64_t rows = 0;        // first side; nodes of a network; matrix rows
+  int64_t cols = 0;        // second side; nodes of a network; matrix columns
+  int64_t declared = 0;    // edge, arc or entry lines the header announces
   bool symmetric = false;  // Matrix Market: each entry off the diagonal stands for two
 };
 
