@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -10,6 +11,10 @@
 
 #include "BipartiteMatchings/BPMaximalMatching.h"
 #include "BipartiteMatchings/BPMaximumMatching.h"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 #include "CombBLAS.h"
 
 namespace {
@@ -60,18 +65,32 @@ int64_t phasesOf(const std::string& statistics) {
   return phases;
 }
 
-BoolMatrix buildMatrix(LocalGraph& graph, std::shared_ptr<combblas::CommGrid> grid) {
+// maximumMatching cuts each rank's block of rows into four pieces per
+// OpenMP thread and divides by the piece's length, so every block must have
+// at least that many rows. Rows and columns beyond the graph's have no
+// edges and change nothing.
+Index paddedLength(Index length, combblas::CommGrid& grid) {
+  int threads = 1;
+#ifdef _OPENMP
+  threads = omp_get_max_threads();
+#endif
+  Index side = std::max(grid.GetGridRows(), grid.GetGridCols());
+  return std::max(length, 4 * threads * side);
+}
+
+BoolMatrix buildMatrix(LocalGraph& graph, std::shared_ptr<combblas::CommGrid> grid, Index rows,
+                       Index cols) {
   BoolMatrix matrix(grid);
   std::vector<std::vector<std::tuple<Index, Index, bool>>> byOwner(size_t(grid->GetSize()));
   Index local = Index(graph.edges.size());
   for (auto [row, col] : graph.edges) {
     Index localRow, localCol;
-    int owner = matrix.Owner(graph.rows, graph.cols, row, col, localRow, localCol);
+    int owner = matrix.Owner(rows, cols, row, col, localRow, localCol);
     byOwner[size_t(owner)].emplace_back(localRow, localCol, true);
   }
   std::vector<std::pair<int64_t, int64_t>>().swap(graph.edges);
   // Parallel edges become one entry.
-  matrix.SparseCommon(byOwner, local, graph.rows, graph.cols, [](bool a, bool) { return a; });
+  matrix.SparseCommon(byOwner, local, rows, cols, [](bool a, bool) { return a; });
   return matrix;
 }
 
@@ -83,8 +102,9 @@ DistributedMatching matchDistributed(LocalGraph& graph) {
   MPI_Comm_rank(MPI_COMM_WORLD, &rank);
   if (graph.sideEdges == 0) return result;
   auto grid = std::make_shared<combblas::CommGrid>(MPI_COMM_WORLD, 0, 0);
-  BoolMatrix matrix = buildMatrix(graph, grid);
-  IndexVector rowMates(grid, graph.rows, Index(-1)), colMates(grid, graph.cols, Index(-1));
+  Index rows = paddedLength(graph.rows, *grid), cols = paddedLength(graph.cols, *grid);
+  BoolMatrix matrix = buildMatrix(graph, grid, rows, cols);
+  IndexVector rowMates(grid, rows, Index(-1)), colMates(grid, cols, Index(-1));
 
   MPI_Barrier(MPI_COMM_WORLD);
   double start = MPI_Wtime();
@@ -106,6 +126,7 @@ DistributedMatching matchDistributed(LocalGraph& graph) {
   result.size = rowMates.Count([](Index mate) { return mate != -1; });
   result.firstRow = rowMates.LengthUntil();
   const Index* mates = rowMates.GetLocArr();
-  result.rowMates.assign(mates, mates + rowMates.LocArrSize());
+  Index real = std::clamp(graph.rows - result.firstRow, Index(0), rowMates.LocArrSize());
+  result.rowMates.assign(mates, mates + real);
   return result;
 }

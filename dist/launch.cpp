@@ -48,7 +48,8 @@ std::string relaunch(int ranks, const std::vector<std::string>& arguments) {
   ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return std::string("cannot find this program: ") + std::strerror(errno);
   self[length] = '\0';
-  std::vector<std::string> words = {"mpirun", "-np", std::to_string(ranks), "--oversubscribe"};
+  std::vector<std::string> words = {"mpirun", "-np", std::to_string(ranks), "--oversubscribe",
+                                    "--quiet"};
   if (geteuid() == 0) words.push_back("--allow-run-as-root");
   words.push_back(self);
   words.insert(words.end(), arguments.begin(), arguments.end());
