@@ -51,6 +51,33 @@ class Peers(unittest.TestCase):
                 data = generate(BINDIR, "gennet", *args)
                 self.check(peers("-flow"), data, Problem(data.decode()).flow_value())
 
+    def test_network_corners(self):
+        # A source-to-sink arc, parallel and antiparallel arcs, a self-loop,
+        # an arc into the source and one out of the sink; the node lines
+        # come after the arcs and comments sit between them.
+        text = """c corners
+p max 5 11
+a 1 5 1
+a 1 2 1
+a 1 2 1
+a 2 3 1
+a 3 2 1
+a 3 3 1
+c between the arcs
+a 3 5 1
+a 2 4 1
+a 4 5 1
+a 4 1 1
+a 5 2 1
+n 1 s
+n 5 t
+"""
+        self.check(peers("-flow"), text.encode(), 3)
+
+    def test_repeated_edges_and_isolated_vertices(self):
+        text = "p bipartite-matching 4 5 6\na 1 1\na 1 1\na 2 1\na 2 1\na 4 5\na 4 5\n"
+        self.check(peers("-matching") + peers("-flow"), text.encode(), 2)
+
     def test_matching_peers_refuse_other_networks(self):
         data = generate(BINDIR, "gennet", *NETWORKS[0])
         for program in peers("-matching"):
