@@ -63,7 +63,7 @@ struct Fault {
 // This rank's byte range of the file and the reading state over it.
 class RangeReader {
  public:
-  RangeReader(int fd, int64_t fileSize, MPI_Comm comm) : fd(fd), comm(comm) {
+  RangeReader(int fd, int64_t fileSize, MPI_Comm comm) : fd(fd) {
     int rank, size;
     MPI_Comm_rank(comm, &rank);
     MPI_Comm_size(comm, &size);
@@ -113,7 +113,6 @@ class RangeReader {
   }
 
   int fd;
-  MPI_Comm comm;
 };
 
 void RangeReader::readBody(int64_t headerOffset, const ProblemHeader& header, LocalGraph& graph) {
