@@ -1,0 +1,108 @@
+#include "dimacs.h"
+
+#include <algorithm>
+#include <string>
+
+#include "fields.h"
+#include "input_error.h"
+
+namespace {
+
+struct Reader {
+  explicit Reader(Source& source) : source(source) {}
+
+  Source& source;
+  Problem problem;
+  bool seenProblem = false, seenSource = false, seenSink = false;
+  std::uint64_t declaredArcs = 0, changed = 0;
+  std::string_view line;
+
+  [[noreturn]] void fail(const std::string& message) const {
+    throw InputError(source.lineNumber(), message, line);
+  }
+
+  void problemLine(Fields& fields) {
+    if (seenProblem) fail("a second problem line");
+    seenProblem = true;
+    if (fields.word() != "max") fail("not a maximum-flow problem: expected 'p max NODES ARCS'");
+    if (!fields.number(problem.nodes, kLargestNumber) ||
+        !fields.number(declaredArcs, kLargestNumber) || !fields.atEnd() || problem.nodes < 2) {
+      fail("expected 'p max NODES ARCS' with at least 2 nodes");
+    }
+    problem.edges.reserve(std::min<std::uint64_t>(declaredArcs, 1 << 28));
+  }
+
+  std::uint32_t node(Fields& fields) {
+    std::uint64_t id;
+    if (!fields.number(id, problem.nodes) || id == 0) {
+      fail("expected a node number in 1.." + std::to_string(problem.nodes));
+    }
+    return static_cast<std::uint32_t>(id - 1);
+  }
+
+  void nodeLine(Fields& fields) {
+    if (!seenProblem) fail("a node line before the problem line");
+    const std::uint32_t id = node(fields);
+    const std::string_view kind = fields.word();
+    if ((kind != "s" && kind != "t") || !fields.atEnd()) fail("expected 'n NODE s' or 'n NODE t'");
+    bool& seen = kind == "s" ? seenSource : seenSink;
+    if (seen) fail(std::string("a second ") + (kind == "s" ? "source" : "sink"));
+    seen = true;
+    (kind == "s" ? problem.source : problem.sink) = id;
+    if (seenSource && seenSink && problem.source == problem.sink) {
+      fail("the source and the sink are one node");
+    }
+  }
+
+  void arcLine(Fields& fields) {
+    if (!seenProblem) fail("an arc line before the problem line");
+    if (problem.edges.size() == declaredArcs) {
+      fail("more arcs than the problem line's " + std::to_string(declaredArcs));
+    }
+    const std::uint32_t tail = node(fields), head = node(fields);
+    std::uint64_t capacity;
+    if (!fields.number(capacity, UINT64_MAX) || !fields.atEnd()) {
+      fail("expected 'a TAIL HEAD CAPACITY' with a capacity of 0 or more");
+    }
+    changed += capacity != 1;
+    problem.edges.push_back({tail, head});
+  }
+
+  void read() {
+    while (source.nextLine(line)) {
+      Fields fields(line);
+      const std::string_view kind = fields.word();
+      if (kind.empty() || kind[0] == 'c') continue;
+      if (kind == "p") {
+        problemLine(fields);
+      } else if (kind == "n") {
+        nodeLine(fields);
+      } else if (kind == "a") {
+        arcLine(fields);
+      } else {
+        fail("unknown line type (expected c, p, n or a)");
+      }
+    }
+    line = {};
+    if (!seenProblem) fail("no problem line");
+    if (!seenSource || !seenSink) fail(seenSource ? "no sink (n NODE t)" : "no source (n NODE s)");
+    if (problem.edges.size() < declaredArcs) {
+      fail("the problem line declares " + std::to_string(declaredArcs) + " arcs, the file has " +
+           std::to_string(problem.edges.size()));
+    }
+  }
+};
+
+}  // namespace
+
+Problem convertDimacs(Source& source) {
+  Reader reader(source);
+  reader.read();
+  Problem problem = std::move(reader.problem);
+  problem.isNetwork = true;
+  const std::string changed = std::to_string(reader.changed) + " of " +
+                              std::to_string(problem.edges.size()) + " capacities changed to 1";
+  problem.notes.push_back("DIMACS max-flow network, every arc made capacity 1: " + changed);
+  problem.messages.push_back(changed);
+  return problem;
+}

@@ -1,0 +1,11 @@
+// DIMACS maximum-flow files ("p max N M", "n ID s", "n ID t", "a U V CAP")
+// checked and made unit networks: every capacity becomes 1.
+#pragma once
+
+#include "problem.h"
+#include "source.h"
+
+// Throws InputError at the first fault: a line of unknown type, a second
+// problem line, a number out of range, a missing or repeated terminal, or an
+// arc count other than the problem line's.
+Problem convertDimacs(Source& source);

@@ -1,0 +1,23 @@
+// Edge lists, one "TAIL HEAD" pair a line, as bipartite problems or unit
+// networks. Lines whose first non-blank character is '#' or '%' are
+// comments; fields after the first two are ignored.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "problem.h"
+#include "source.h"
+
+struct EdgeListOptions {
+  std::optional<int> base;  // 0 or 1; unset: 0 when some id is 0, else 1
+  bool undirected = false;  // each pair in both directions
+  bool flow = false;        // a network rather than a bipartite problem
+  // A network's terminals: given in the file's numbering, or, with
+  // superTerminals > 0, a super-source and a super-sink (see edge_list.cpp).
+  std::optional<std::uint64_t> source, sink;
+  std::uint64_t superTerminals = 0;
+};
+
+// Throws InputError at the first fault of the file or of the terminals.
+Problem convertEdgeList(Source& source, const EdgeListOptions& options);

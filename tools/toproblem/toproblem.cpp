@@ -1,0 +1,208 @@
+// toproblem: converts matrices and graphs in common formats into the suite's
+// problem files. See usage() or docs/real-inputs.md.
+#include <charconv>
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dimacs.h"
+#include "edge_list.h"
+#include "input_error.h"
+#include "matrix_market.h"
+#include "output.h"
+#include "write_problem.h"
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kBadInput = 2;
+
+const char* const kUsage =
+    "usage: toproblem mtx [--drop-zeros] [--merge-duplicates] [-o OUT] FILE\n"
+    "       toproblem edges [--base 0|1] [--bipartite | --flow (--source S --sink T | --super K)]\n"
+    "                       [--undirected] [-o OUT] FILE\n"
+    "       toproblem dimacs [-o OUT] FILE\n"
+    "\n"
+    "Writes a bipartite matching problem (mtx, edges) or a unit network (edges --flow,\n"
+    "dimacs) to OUT, or to standard output without -o. FILE may be gzip-compressed;\n"
+    "'-' reads standard input. Bad input: a message with its line number, exit status 2.\n"
+    "\n"
+    "mtx     Matrix Market coordinate file; rows are the first side, columns the second.\n"
+    "        --drop-zeros        leave out entries whose value is zero\n"
+    "        --merge-duplicates  one edge per row and column (output sorted)\n"
+    "edges   pairs 'TAIL HEAD' a line; '#' and '%' start comments; more fields ignored.\n"
+    "        --base 0|1          the first vertex id (default: 0 if some id is 0, else 1)\n"
+    "        --bipartite         tails as the first side, heads as the second (default)\n"
+    "        --undirected        every pair in both directions\n"
+    "        --flow              a unit network with terminals --source S --sink T, or with\n"
+    "        --super K           a super-source joined to the K vertices nearest one end of a\n"
+    "                            long shortest path and a super-sink from the K nearest the other\n"
+    "dimacs  DIMACS max-flow file, checked; every capacity becomes 1.\n";
+
+struct UsageError {
+  std::string message;
+};
+
+struct Command {
+  std::string format, input, output = "-";
+  std::vector<std::string> options;  // as given, for the header
+  MatrixMarketOptions matrix;
+  EdgeListOptions edges;
+  bool bipartite = false;
+};
+
+std::uint64_t numberOption(const std::string& name, const char* text) {
+  std::uint64_t value = 0;
+  const std::string_view view(text);
+  const auto [stop, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+  if (view.empty() || error != std::errc() || stop != view.data() + view.size()) {
+    throw UsageError{name + " needs a whole number, not '" + std::string(text) + "'"};
+  }
+  return value;
+}
+
+// Options that take a value; true when `name` was one of them.
+bool valueOption(Command& command, const std::string& name, const char* value) {
+  if (name == "-o" || name == "--output") {
+    command.output = value;
+    return true;
+  }
+  if (command.format != "edges") return false;
+  if (name == "--base") {
+    const std::uint64_t base = numberOption(name, value);
+    if (base > 1) throw UsageError{"--base must be 0 or 1"};
+    command.edges.base = static_cast<int>(base);
+  } else if (name == "--source") {
+    command.edges.source = numberOption(name, value);
+  } else if (name == "--sink") {
+    command.edges.sink = numberOption(name, value);
+  } else if (name == "--super") {
+    command.edges.superTerminals = numberOption(name, value);
+    if (command.edges.superTerminals == 0) throw UsageError{"--super must be at least 1"};
+  } else {
+    return false;
+  }
+  command.options.push_back(name + " " + value);
+  return true;
+}
+
+bool flagOption(Command& command, const std::string& name) {
+  const bool matrix = command.format == "mtx", edges = command.format == "edges";
+  if (matrix && name == "--drop-zeros") {
+    command.matrix.dropZeros = true;
+  } else if (matrix && name == "--merge-duplicates") {
+    command.matrix.mergeDuplicates = true;
+  } else if (edges && name == "--bipartite") {
+    command.bipartite = true;
+  } else if (edges && name == "--undirected") {
+    command.edges.undirected = true;
+  } else if (edges && name == "--flow") {
+    command.edges.flow = true;
+  } else {
+    return false;
+  }
+  command.options.push_back(name);
+  return true;
+}
+
+void checkEdgeOptions(const Command& command) {
+  const EdgeListOptions& edges = command.edges;
+  const bool terminals = edges.source || edges.sink, super = edges.superTerminals > 0;
+  if (command.bipartite && edges.flow)
+    throw UsageError{"--bipartite and --flow exclude each other"};
+  if (!edges.flow && (terminals || super)) {
+    throw UsageError{"--source, --sink and --super need --flow"};
+  }
+  if (edges.flow && terminals == super) {
+    throw UsageError{"--flow needs --source S --sink T, or --super K"};
+  }
+  if (terminals && !(edges.source && edges.sink))
+    throw UsageError{"--flow needs both --source and --sink"};
+}
+
+Command parseCommand(int argc, char** argv) {
+  if (argc < 2) throw UsageError{"no format given"};
+  if (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help") return {};
+  Command command;
+  command.format = argv[1];
+  if (command.format != "mtx" && command.format != "edges" && command.format != "dimacs") {
+    throw UsageError{"unknown format '" + command.format + "' (mtx, edges or dimacs)"};
+  }
+  for (int k = 2; k < argc; ++k) {
+    const std::string word = argv[k];
+    if (word.size() > 1 && word[0] == '-') {
+      if (flagOption(command, word)) continue;
+      if (k + 1 < argc && valueOption(command, word, argv[k + 1])) {
+        ++k;
+        continue;
+      }
+      throw UsageError{"unknown option '" + word + "' for " + command.format};
+    }
+    if (!command.input.empty()) throw UsageError{"more than one input file"};
+    command.input = word;
+  }
+  if (command.input.empty()) throw UsageError{"no input file"};
+  if (command.format == "edges") checkEdgeOptions(command);
+  return command;
+}
+
+std::vector<std::string> header(const Command& command, const Source& source) {
+  std::string options;
+  for (const std::string& option : command.options) options += " " + option;
+  std::ostringstream checksum;
+  checksum << std::hex << std::setw(8) << std::setfill('0') << source.crc();
+  return {"converted by toproblem " + command.format,
+          "options:" + (options.empty() ? std::string(" none") : options),
+          "source: " + (command.input == "-" ? std::string("standard input") : command.input),
+          "source CRC-32: " + checksum.str() + ", " + std::to_string(source.rawBytes()) + " bytes" +
+              (source.compressed() ? ", gzip-compressed" : "")};
+}
+
+Problem convert(const Command& command, Source& source) {
+  if (command.format == "mtx") return convertMatrixMarket(source, command.matrix);
+  if (command.format == "edges") return convertEdgeList(source, command.edges);
+  return convertDimacs(source);
+}
+
+int run(const Command& command) {
+  Source source(command.input);
+  const Problem problem = convert(command, source);
+  Output output(command.output);
+  writeProblem(output, header(command, source), problem);
+  output.commit();
+  for (const std::string& message : problem.messages) {
+    std::fprintf(stderr, "toproblem: %s\n", message.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Command command;
+  try {
+    command = parseCommand(argc, argv);
+    if (command.format.empty()) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    return run(command);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "toproblem: %s (toproblem --help shows the usage)\n",
+                 error.message.c_str());
+    return kBadInput;
+  } catch (const InputError& error) {
+    std::fprintf(stderr, "toproblem: %s",
+                 command.input == "-" ? "standard input" : command.input.c_str());
+    if (error.line() > 0) std::fprintf(stderr, ":%ld", error.line());
+    std::fprintf(stderr, ": %s", error.what());
+    if (!error.text().empty()) std::fprintf(stderr, ": '%s'", error.text().c_str());
+    std::fputc('\n', stderr);
+    return kBadInput;
+  } catch (const SystemError& error) {
+    std::fprintf(stderr, "toproblem: %s\n", error.what());
+    return kFailed;
+  }
+}
