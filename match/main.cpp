@@ -2,6 +2,8 @@
 // maximum matching, optionally lists it in a file, verifies it and prints
 // one report line.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <new>
@@ -21,11 +23,21 @@ double UserSeconds() {
   return static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1000000.0;
 }
 
+// True when `name` is the file standard input reads: opening it for writing
+// would empty the problem before it is read.
+bool IsStandardInput(const char* name) {
+  struct stat input, output;
+  if (fstat(STDIN_FILENO, &input) != 0 || stat(name, &output) != 0) return false;
+  return input.st_dev == output.st_dev && input.st_ino == output.st_ino;
+}
+
 // The output file named on the command line, created before any input is
-// read; null when none is named.
+// read; null when none is named. A name starting with '-' is taken for an
+// option such as -h, which match does not have; ./-h names such a file.
 FILE* OpenOutput(int argc, char** argv) {
-  if (argc > 2) Barf("Usage: match <input [<output file>]");
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) Barf("Usage: match <input [<output file>]");
   if (argc < 2) return nullptr;
+  if (IsStandardInput(argv[1])) Barf("Output file is the standard input");
   FILE* out = std::fopen(argv[1], "w");
   if (out == nullptr) Barf("Could not open output file");
   return out;

@@ -20,9 +20,18 @@ A section holds the bytes of its lines up to the next section header,
 line terminators included; `--- NAME noeol` drops the last line terminator.
 A missing stdin section is an empty input; a missing stdout or stderr
 section expects nothing on that stream. Each program runs with its bare name
-as argv[0], as if found on the PATH, and {program} in an expected section
-stands for that name. The seconds column of report lines is
-masked on both sides before comparing.
+as argv[0], as if found on the PATH, in a fresh temporary directory where
+{out} is the file `out`, and {program} in an expected section stands for
+that name. The seconds column of report lines is masked on both sides before
+comparing.
+
+More section forms:
+
+    --- stdout @unitflow             (for the programs of that group only;
+                                      the section without a group serves the rest)
+    --- file -h absent               (no file of that name is left in the directory)
+    stdin-path: {out}                (the stdin section is written to {out}
+                                      first, and {out} is opened as stdin)
 """
 
 import argparse
@@ -49,7 +58,10 @@ def parse_case(data):
             if name is not None:
                 sections[name] = (b"".join(body), flags)
             words = line[4:].decode().split()
-            name, flags, body = words[0], words[1:], []
+            if words[0] == "file":  # the file's name belongs to the section's name
+                words[:2] = [" ".join(words[:2])]
+            groups = [w for w in words[1:] if w.startswith("@")]
+            name, flags, body = " ".join([words[0]] + groups), words[1:], []
         elif name is not None:
             body.append(line)
         elif line.strip() and not line.startswith(b"#"):
@@ -61,8 +73,21 @@ def parse_case(data):
     for key, (content, flags) in sections.items():
         if "noeol" in flags and content.endswith(b"\n"):
             content = content[:-1]
-        out[key] = content
+        out[key] = None if "absent" in flags else content
     return headers, out
+
+
+def sections_for(program, sections):
+    """The sections that apply to one program: a group's own section wins."""
+    chosen = {}
+    for key, content in sections.items():
+        groups = [w for w in key.split(" ") if w.startswith("@")]
+        name = key[:len(key) - len(" ".join(groups))].rstrip()
+        if not groups:
+            chosen.setdefault(name, content)
+        elif any(program in GROUPS.get(g, []) for g in groups):
+            chosen[name] = content
+    return chosen
 
 
 def mask_seconds(text):
@@ -83,25 +108,46 @@ def show(label, text):
     sys.stdout.write(f"--- {label} ---\n{text.decode(errors='replace')}\n")
 
 
+def run_program(program, binary, args, headers, sections, tmp):
+    stdin_path = headers.get("stdin-path")
+    if stdin_path == "{out}":
+        stdin_path = os.path.join(tmp, "out")
+        with open(stdin_path, "wb") as f:
+            f.write(sections.get("stdin", b""))
+    if stdin_path is None:
+        return subprocess.run([program] + args, executable=binary, cwd=tmp,
+                              input=sections.get("stdin", b""), capture_output=True, timeout=60)
+    stdin_fd = os.open(stdin_path, os.O_RDONLY)
+    try:
+        return subprocess.run([program] + args, executable=binary, cwd=tmp, stdin=stdin_fd,
+                              capture_output=True, timeout=60)
+    finally:
+        os.close(stdin_fd)
+
+
+def check_files(tmp, sections, failures):
+    for key, want in sections.items():
+        if not key.startswith("file "):
+            continue
+        name = key[len("file "):]
+        path = os.path.join(tmp, name)
+        got = open(path, "rb").read() if os.path.exists(path) else None
+        if got != want:
+            failures.append(f"file {name}")
+            show(f"file {name} expected", want if want is not None else b"<absent>")
+            show(f"file {name} got", got if got is not None else b"<absent>")
+
+
 def run_one(program, bindir, headers, sections):
+    sections = sections_for(program, sections)
     with tempfile.TemporaryDirectory() as tmp:
         out_path = os.path.join(tmp, "out")
         args = [a.replace("{out}", out_path) for a in shlex.split(headers.get("args", ""))]
-        binary = os.path.join(bindir, program)
+        binary = os.path.abspath(os.path.join(bindir, program))
         if not os.path.exists(binary):
             print(f"{program}: no such program in {bindir}")
             return False
-        if "stdin-path" in headers:
-            stdin_fd = os.open(headers["stdin-path"], os.O_RDONLY)
-            try:
-                proc = subprocess.run([program] + args, executable=binary, stdin=stdin_fd,
-                                      capture_output=True, timeout=60)
-            finally:
-                os.close(stdin_fd)
-        else:
-            proc = subprocess.run([program] + args, executable=binary,
-                                  input=sections.get("stdin", b""), capture_output=True,
-                                  timeout=60)
+        proc = run_program(program, binary, args, headers, sections, tmp)
         failures = []
         want_status = int(headers.get("status", "0"))
         if proc.returncode != want_status:
@@ -112,12 +158,7 @@ def run_one(program, bindir, headers, sections):
                 failures.append(stream)
                 show(f"{stream} expected", want)
                 show(f"{stream} got", got)
-        if "out" in sections:
-            got = open(out_path, "rb").read() if os.path.exists(out_path) else None
-            if got != sections["out"]:
-                failures.append("output file")
-                show("file out expected", sections["out"])
-                show("file out got", got if got is not None else b"<missing>")
+        check_files(tmp, sections, failures)
         for failure in failures:
             print(f"{program}: {failure} differs")
         return not failures

@@ -2,7 +2,8 @@
 // command line of a matching program and then of a unit-flow program. The
 // parser must either return with every parameter in its range, or end with
 // status 1 after getopt's diagnostic and the usage text for the option
-// string, nothing else, on standard error.
+// string, nothing else, on standard error. A parse that returns may leave
+// only its notes about -u values and an ignored operand there.
 #include <unistd.h>
 
 #include <string>
@@ -46,6 +47,42 @@ bool isDiagnostic(const std::string& text, const std::string& program) {
   return false;
 }
 
+// Strips `prefix` from the front of `text`; false when it is not there.
+bool consume(std::string& text, const std::string& prefix) {
+  if (text.compare(0, prefix.size(), prefix) != 0) return false;
+  text.erase(0, prefix.size());
+  return true;
+}
+
+// True when `err` is a run of -u notes, each naming a value of the command
+// line, and then at most one operand note naming an argument.
+bool areNotices(std::string err, const std::vector<std::string>& args) {
+  auto isArgumentTail = [&](const std::string& text) {
+    for (const std::string& arg : args)
+      if (arg.size() >= text.size() &&
+          arg.compare(arg.size() - text.size(), text.size(), text) == 0)
+        return true;
+    return false;
+  };
+  const std::string valueEnd = "' is not a number; it is read as ";
+  while (consume(err, "note: -u value '")) {
+    size_t end = err.find(valueEnd);
+    size_t line = end == std::string::npos ? end : err.find('\n', end);
+    if (line == std::string::npos || !isArgumentTail(err.substr(0, end))) return false;
+    err.erase(0, line + 1);
+  }
+  const std::string operandEnd =
+      "' and what follows are ignored; the problem is read from standard input\n";
+  if (err.empty()) return true;
+  if (!consume(err, "note: '") || err.size() < operandEnd.size() ||
+      err.compare(err.size() - operandEnd.size(), operandEnd.size(), operandEnd) != 0)
+    return false;
+  const std::string operand = err.substr(0, err.size() - operandEnd.size());
+  for (const std::string& arg : args)
+    if (arg == operand) return true;
+  return false;
+}
+
 void parseAs(const char* options, const std::vector<std::string>& args) {
   optionString = options;
   bool flow = options == kFlowOptions;
@@ -56,8 +93,8 @@ void parseAs(const char* options, const std::vector<std::string>& args) {
     if (outcome.err.compare(split, std::string::npos, usage) != 0 ||
         !isDiagnostic(outcome.err.substr(0, split), args[0]))
       finding("option error without the diagnostic and the usage text", outcome);
-  } else if (outcome.status != 0 || !outcome.err.empty() || param.globalUpdateFactor == 0.0 ||
-             (param.gapCheck != 0 && param.gapCheck != 1) ||
+  } else if (outcome.status != 0 || !areNotices(outcome.err, args) ||
+             param.globalUpdateFactor == 0.0 || (param.gapCheck != 0 && param.gapCheck != 1) ||
              (param.greedyInit != 0 && param.greedyInit != (flow ? 0 : 1))) {
     finding("options accepted into a wrong state", outcome);
   }

@@ -20,10 +20,12 @@ double parseNumber(const OptionSpec& option, const std::string& text) {
   if (option.integer && (value != std::floor(value) || value > kLargestCount)) {
     throw UsageError(where + " needs a whole number up to 2147483647, not '" + text + "'");
   }
-  if (value < option.least) {
-    char least[32];
-    std::snprintf(least, sizeof least, "%g", option.least);
-    throw UsageError(where + " must be at least " + least + ", not '" + text + "'");
+  if (value < option.least || value > option.most) {
+    const bool low = value < option.least;
+    char bound[32];
+    std::snprintf(bound, sizeof bound, "%g", low ? option.least : option.most);
+    throw UsageError(where + (low ? " must be at least " : " must be at most ") + bound +
+                     ", not '" + text + "'");
   }
   return value;
 }

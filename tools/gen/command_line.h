@@ -7,6 +7,7 @@
 // anything else on the command line is a usage error (exit status 2).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -20,6 +21,7 @@ struct OptionSpec {
   double least;      // smallest accepted value
   bool integer;      // whole numbers only, at most 2147483647
   const char* help;
+  double most = HUGE_VAL;  // largest accepted value
 };
 
 struct FamilySpec {

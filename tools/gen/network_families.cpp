@@ -116,8 +116,8 @@ const FamilySpec kCyclic{
     {{"nodes", 10000, 3, true, "nodes, source and sink included"},
      {"arcs", 50000, 1, true, "arcs"},
      {"terminal-arcs", 1000, 1, true, "arcs out of the source and into the sink"},
-     {"reverse", 0.3, 0, false, "probability of adding an arc's reverse"},
-     {"parallel", 0.2, 0, false, "probability of doubling an arc"}}};
+     {"reverse", 0.3, 0, false, "probability of adding an arc's reverse", 1},
+     {"parallel", 0.2, 0, false, "probability of doubling an arc", 1}}};
 
 }  // namespace
 

@@ -192,11 +192,16 @@ class Usage(unittest.TestCase):
                 self.assertEqual(proc.stdout, b"")
                 self.assertIn(message, proc.stderr)
 
-    def test_network_arc_budget_too_small(self):
-        proc = subprocess.run([os.path.join(BINDIR, "gennet"), "cyclic", "--nodes", "100",
-                               "--arcs", "50"], capture_output=True)
-        self.assertEqual(proc.returncode, 2)
-        self.assertIn(b"--arcs must be at least", proc.stderr)
+    def test_bad_network_arguments_exit_2_with_a_message_and_no_output(self):
+        cases = {("cyclic", "--nodes", "100", "--arcs", "50"): b"--arcs must be at least",
+                 ("cyclic", "--reverse", "2"): b"--reverse must be at most 1, not '2'",
+                 ("cyclic", "--parallel", "1.5"): b"--parallel must be at most 1"}
+        for args, message in cases.items():
+            with self.subTest(args=args):
+                proc = subprocess.run([os.path.join(BINDIR, "gennet"), *args],
+                                      capture_output=True)
+                self.assertEqual((proc.returncode, proc.stdout), (2, b""))
+                self.assertIn(message, proc.stderr)
 
 
 class ReadByTheSolvers(unittest.TestCase):
