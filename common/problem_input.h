@@ -39,16 +39,21 @@ void readProblemLines(FILE* in, Reader& reader) {
 }
 
 // A node line's letter: 's' names `node` the source, 't' the sink; each may
-// be named once.
-template <class Node, class Arc>
-void nameTerminal(graph<Node, Arc>& G, Node* node, char kind) {
+// be named once. `none` is the value of a terminal not yet named.
+template <class Id>
+void nameTerminal(Id& source, Id& sink, Id node, Id none, char kind) {
   if (kind == 's') {
-    if (G.source != nullptr) fail("Multiple sources not permitted");
-    G.source = node;
+    if (source != none) fail("Multiple sources not permitted");
+    source = node;
   } else if (kind == 't') {
-    if (G.sink != nullptr) fail("Multiple sinks not permitted");
-    G.sink = node;
+    if (sink != none) fail("Multiple sinks not permitted");
+    sink = node;
   } else {
     fail("Improper source-sink description in node description line");
   }
+}
+
+template <class Node, class Arc>
+void nameTerminal(graph<Node, Arc>& G, Node* node, char kind) {
+  nameTerminal(G.source, G.sink, node, static_cast<Node*>(nullptr), kind);
 }

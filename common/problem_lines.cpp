@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "fail.h"
 #include "field_scanner.h"
@@ -51,4 +52,27 @@ MatchingProblem readMatchingProblemLine(const char* line) {
     fail("It is not a Bipartite Matching problem line");
   }
   return problem;
+}
+
+FlowProblem readFlowProblemLine(const char* line) {
+  // The word is part of the line, so a buffer of the line's length holds it.
+  std::vector<char> word(std::strlen(line) + 1);
+  long nodes, arcs;
+  FieldScanner scan(line);
+  scan.skipChar();
+  scan.word(word.data(), 0);
+  scan.integer(nodes);
+  scan.integer(arcs);
+  if (scan.result() != 3) fail("wrong number of parameters in the problem line");
+  if (std::strcmp(word.data(), "max") != 0 && std::strcmp(word.data(), "unit-flow") != 0)
+    fail("it is not a Unit Flow problem line");
+  if (nodes < 1 || nodes > kLargest || arcs < 1 || arcs > kLargest / 2) badValue();
+  return FlowProblem{static_cast<int32_t>(nodes), static_cast<int32_t>(arcs)};
+}
+
+int32_t flowNodeIndex(long number, long offset, int32_t nodes, const char* message) {
+  if (number < INT32_MIN || number > INT32_MAX) fail(message);
+  long index = number - offset;
+  if (index < 0 || index >= nodes) fail(message);
+  return static_cast<int32_t>(index);
 }

@@ -18,3 +18,19 @@ struct MatchingProblem {
 // own and the derived counts must fit in 32 bits; a fault prints its message
 // and exits with status 1.
 MatchingProblem readMatchingProblemLine(const char* line);
+
+// The problem line of the unit-flow input.
+struct FlowProblem {
+  int32_t nodes = 0;  // in 1 … INT32_MAX
+  int32_t arcs = 0;   // arc lines the problem declares, in 1 … INT32_MAX / 2
+};
+
+// Parses "p max N M" or "p unit-flow N M". A fault prints its message and
+// exits with status 1.
+FlowProblem readFlowProblemLine(const char* line);
+
+// The index of node `number` in a network of `nodes` nodes numbered from
+// `offset`; a number outside prints `message` and exits with status 1. The
+// number is checked against the 32-bit range first, so the subtraction
+// cannot wrap.
+int32_t flowNodeIndex(long number, long offset, int32_t nodes, const char* message);

@@ -1,7 +1,6 @@
 #include "flow_reader.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "arc_lists.h"
@@ -9,6 +8,7 @@
 #include "field_scanner.h"
 #include "memory_budget.h"
 #include "problem_input.h"
+#include "problem_lines.h"
 #include "run_state.h"
 
 namespace {
@@ -34,24 +34,13 @@ class FlowReader {
   void problemLine(const char* line) {
     if (problemSeen) fail("more than one problem line");
     problemSeen = true;
-    // The word is part of the line, so a buffer of the line's length holds it.
-    std::vector<char> word(std::strlen(line) + 1);
-    long nodes, arcs;
-    FieldScanner scan(line);
-    scan.skipChar();
-    scan.word(word.data(), 0);
-    scan.integer(nodes);
-    scan.integer(arcs);
-    if (scan.result() != 3) fail("wrong number of parameters in the problem line");
-    if (std::strcmp(word.data(), "max") != 0 && std::strcmp(word.data(), "unit-flow") != 0)
-      fail("it is not a Unit Flow problem line");
-    if (nodes < 1 || nodes > INT32_MAX || arcs < 1 || arcs > INT32_MAX / 2)
-      fail("bad value of a parameter in the problem line");
-    int32_t records = static_cast<int32_t>(2 * arcs);
+    FlowProblem problem = readFlowProblemLine(line);
+    const int32_t nodes = problem.nodes, arcs = problem.arcs;
+    int32_t records = 2 * arcs;
     if (!affordable(problemBytes(nodes, records, sizeof(node_flow_data), sizeof(flow_arc))))
       fail(kNoMemory);
-    if (!G.makeNodes(static_cast<int32_t>(nodes)) || !G.makeArcs(records)) fail(kNoMemory);
-    keys.start(G.arcs, static_cast<int32_t>(nodes));
+    if (!G.makeNodes(nodes) || !G.makeArcs(records)) fail(kNoMemory);
+    keys.start(G.arcs, nodes);
     arcLinesLeft = arcs;
   }
 
@@ -81,13 +70,8 @@ class FlowReader {
   }
 
  private:
-  // The index of node `number` counted from param.labelOffset. The number is
-  // checked against the 32-bit range first, so the subtraction cannot wrap.
   int32_t nodeIndex(long number, const char* message) const {
-    if (number < INT32_MIN || number > INT32_MAX) fail(message);
-    long index = number - param.labelOffset;
-    if (index < 0 || index >= G.n) fail(message);
-    return static_cast<int32_t>(index);
+    return flowNodeIndex(number, param.labelOffset, G.n, message);
   }
 
   // Turns the sorted keys (owner, input position) into records, in the same

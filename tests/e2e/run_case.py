@@ -47,7 +47,7 @@ GROUPS = {
     "@unitflow": ["unitflow-lifo", "unitflow-fifo"],
 }
 
-REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d$", re.MULTILINE)
+REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
 
 def parse_case(data):

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Randomised differential test of all eight programs, judged by `verify`.
+"""Randomised differential test of all eight programs and fastflow, judged by
+`verify`.
 
 Usage: differential_test.py BINDIR FAMILIES COUNT SEED
 
@@ -10,9 +11,11 @@ drawn per run), by match with an output file listing its matching, by both
 unit-flow programs on its matching reduction (node numbers shifted for a
 drawn -o), and by the matching programs on that reduction read as a "max"
 network. Networks come from gennet; both unit-flow programs solve each with
-a drawn -o. Every claimed size, listing and flow value goes to one `verify -`
-run, which checks them against its own maximum matching with a vertex
-cover, and its own flow with a cut, of the same size.
+a drawn -o. fastflow solves every reduction and network too, with a drawn
+algorithm, and writes its flow and cut files. Every claimed size, listing,
+flow value, flow file and cut goes to one `verify -` run, which checks them
+against its own maximum matching with a vertex cover, and its own flow with
+a cut, of the same size.
 """
 
 import os
@@ -25,8 +28,10 @@ import tempfile
 
 MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"]
 UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
-# A report line; match's seconds may read -0.00.
-REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d$")
+# A report line; match's seconds may read -0.00, fastflow's carry three decimals.
+REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d\d?$")
+# fastflow runs with each algorithm; its flow and cut files are verified too.
+FASTFLOW_ALGORITHMS = ["dinic", "push-relabel"]
 
 
 def bipartite_family(rng):
@@ -137,6 +142,17 @@ class Run:
             return None
         return found.group(3)
 
+    def fastflow(self, network, offset, rng):
+        """fastflow on the network with its flow and cut files; claims of the
+        value (as a matching size on `problem` when given) and of both files."""
+        flow, cut = network + ".flow", network + ".cut"
+        args = ["-a", rng.choice(FASTFLOW_ALGORITHMS), "-o", str(offset), "-w", flow, "-c", cut]
+        value = self.solve("fastflow", network, args)
+        if value is not None:
+            self.claims.append("flowfile %s %s %d" % (network, flow, offset))
+            self.claims.append("cut %s %s %s %d" % (network, flow, cut, offset))
+        return value
+
     def claim(self, kind, path, value, *rest):
         if value is not None:
             self.claims.append(" ".join([kind, path, value] + list(rest)))
@@ -179,6 +195,7 @@ def bipartite_round(run, rng, seed):
     for program in UNITFLOW:
         value = run.solve(program, moved, ["-o%d" % offset] + (["-g"] if rng.random() < 0.2 else []))
         run.claim("size", problem, value)
+    run.claim("size", problem, run.fastflow(moved, offset, rng))
 
 
 def network_round(run, rng, seed):
@@ -191,6 +208,7 @@ def network_round(run, rng, seed):
     for program in UNITFLOW:
         args = ["-o", str(offset)] + (["-u" + rng.choice(["0", "1", "3"])] if rng.random() < 0.5 else [])
         run.claim("flow", network, run.solve(program, network, args), str(offset))
+    run.claim("flow", network, run.fastflow(network, offset, rng), str(offset))
 
 
 def main():

@@ -1,8 +1,10 @@
 #include "problem_text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 namespace verifier {
 
@@ -15,20 +17,64 @@ std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
+// Calls visit(line) for every line of `text`, without its '\n'; the large
+// problems are read this way, without a copy of each line.
+template <class Visit>
+void forEachLine(const std::string& text, Visit visit) {
+  for (size_t begin = 0; begin < text.size();) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    visit(std::string_view(text).substr(begin, end - begin));
+    begin = end + 1;
+  }
+}
+
+// Up to `count` integers after the line's first character, as
+// "%*c %ld %ld ..." reads them; returns how many were read and leaves
+// `*end`, when given, just past the last.
+int numbers(std::string_view line, long* out, int count, size_t* end = nullptr, size_t i = 1) {
+  int read = 0;
+  for (; read < count; ++read) {
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    bool negative = i < line.size() && line[i] == '-';
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) ++i;
+    if (i == line.size() || !std::isdigit(static_cast<unsigned char>(line[i]))) break;
+    long value = 0;
+    for (; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i)
+      value = value * 10 + (line[i] - '0');
+    out[read] = negative ? -value : value;
+    if (end != nullptr) *end = i;
+  }
+  return read;
+}
+
+// The lines of `text` that begin with 'p'.
+std::vector<std::string> problemLines(const std::string& text) {
+  std::vector<std::string> found;
+  forEachLine(text, [&](std::string_view line) {
+    if (!line.empty() && line[0] == 'p') found.emplace_back(line);
+  });
+  return found;
+}
+
 // The network's arcs as (tail, head) pairs numbered from 0, with the
 // source and sink named by its node lines.
-Network readNodesAndArcs(const std::vector<std::string>& text, long nodes, long offset) {
+Network readNodesAndArcs(const std::string& text, long nodes, long offset) {
   Network g;
   g.nodes = nodes;
   g.source = g.sink = -1;
-  for (const std::string& line : text) {
-    long x, y;
-    char kind;
-    if (line[0] == 'n' && std::sscanf(line.c_str(), "%*c %ld %c", &x, &kind) == 2)
-      (kind == 's' ? g.source : g.sink) = x - offset;
-    if (line[0] == 'a' && std::sscanf(line.c_str(), "%*c %ld %ld", &x, &y) == 2)
-      g.arcs.emplace_back(x - offset, y - offset);
-  }
+  forEachLine(text, [&](std::string_view line) {
+    long x[2];
+    if (line.empty()) return;
+    size_t end = 0;
+    if (line[0] == 'n' && numbers(line, x, 1, &end) == 1) {
+      // "%*c %ld %c": the kind is the first non-blank after the number.
+      while (end < line.size() && std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+      if (end < line.size()) (line[end] == 's' ? g.source : g.sink) = x[0] - offset;
+    }
+    if (line[0] == 'a' && numbers(line, x, 2) == 2)
+      g.arcs.emplace_back(x[0] - offset, x[1] - offset);
+  });
   return g;
 }
 
@@ -54,37 +100,72 @@ Bipartite fromMatchingNetwork(const Network& net) {
 }  // namespace
 
 bool readBipartite(const std::string& text, Bipartite& g) {
-  std::vector<std::string> all = lines(text);
-  for (const std::string& line : all) {
+  for (const std::string& line : problemLines(text)) {
     char word[21];
     long a, b, c;
     if (line[0] != 'p') continue;
     int fields = std::sscanf(line.c_str(), "%*c %20s %ld %ld %ld", word, &a, &b, &c);
     if (fields == 3 && std::strcmp(word, "max") == 0) {
-      g = fromMatchingNetwork(readNodesAndArcs(all, a, 1));
+      g = fromMatchingNetwork(readNodesAndArcs(text, a, 1));
       return true;
     }
     if (fields != 4 || std::strncmp(word, "bipartite", 9) != 0) return false;
     g = Bipartite{a, b, {}};
-    for (const std::string& edge : all)
-      if (edge[0] == 'a' && std::sscanf(edge.c_str(), "%*c %ld %ld", &a, &b) == 2)
-        g.edges.emplace_back(a, b);
+    forEachLine(text, [&](std::string_view edge) {
+      long x[2];
+      if (!edge.empty() && edge[0] == 'a' && numbers(edge, x, 2) == 2)
+        g.edges.emplace_back(x[0], x[1]);
+    });
     return true;
   }
   return false;
 }
 
 bool readNetwork(const std::string& text, long offset, Network& g) {
-  std::vector<std::string> all = lines(text);
-  for (const std::string& line : all) {
+  for (const std::string& line : problemLines(text)) {
     char word[16];
     long nodes, arcs;
     if (line[0] == 'p' && std::sscanf(line.c_str(), "%*c %15s %ld %ld", word, &nodes, &arcs) == 3) {
-      g = readNodesAndArcs(all, nodes, offset);
+      g = readNodesAndArcs(text, nodes, offset);
       return g.source >= 0 && g.sink >= 0;
     }
   }
   return false;
+}
+
+namespace {
+
+// The lines of a result file other than comments and blank lines, each
+// holding exactly `count` integers, numbered from `offset`.
+bool resultLines(const std::string& text, long offset, int count, std::vector<int64_t>& values) {
+  bool wellFormed = true;
+  forEachLine(text, [&](std::string_view line) {
+    size_t end = 0;
+    long x[2];
+    if (line.empty() || line[0] == 'c' || !wellFormed) return;
+    if (numbers(line, x, count, &end, 0) != count ||
+        line.find_first_not_of(" \t\r", end) != std::string_view::npos) {
+      wellFormed = false;
+      return;
+    }
+    for (int k = 0; k < count; ++k) values.push_back(x[k] - offset);
+  });
+  return wellFormed;
+}
+
+}  // namespace
+
+bool readFlowFile(const std::string& text, long offset, std::vector<Pair>& arcs) {
+  std::vector<int64_t> ends;
+  if (!resultLines(text, offset, 2, ends)) return false;
+  arcs.clear();
+  for (size_t k = 0; k < ends.size(); k += 2) arcs.emplace_back(ends[k], ends[k + 1]);
+  return true;
+}
+
+bool readCutFile(const std::string& text, long offset, std::vector<int64_t>& side) {
+  side.clear();
+  return resultLines(text, offset, 1, side);
 }
 
 bool readMatchListing(const std::string& text, const Bipartite& g, std::vector<Pair>& pairs) {

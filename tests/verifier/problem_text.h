@@ -19,6 +19,15 @@ bool readBipartite(const std::string& text, Bipartite& g);
 // A "max" or "unit-flow" network whose node numbers start at `offset`.
 bool readNetwork(const std::string& text, long offset, Network& g);
 
+// A flow file: comment lines ("c ...") and "U V" lines, one for every unit
+// of flow on an arc from U to V, node numbers starting at `offset`; the arcs
+// come out numbered from 0. False when a line is of neither kind.
+bool readFlowFile(const std::string& text, long offset, std::vector<Pair>& arcs);
+
+// A cut file: comment lines and one node number (from `offset`) a line, the
+// source side of a cut; the nodes come out numbered from 0.
+bool readCutFile(const std::string& text, long offset, std::vector<int64_t>& side);
+
 // The pairs of match's output file: a heading with |U|, |V| and |E|, an empty
 // line, then "u matched to v" lines. False when the text is not of that form
 // or its heading disagrees with g.

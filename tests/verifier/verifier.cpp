@@ -1,6 +1,9 @@
 #include "verifier.h"
 
+#include <algorithm>
 #include <deque>
+
+#include "max_flow.h"
 
 namespace verifier {
 
@@ -79,41 +82,7 @@ std::string checkMatching(const Bipartite& g, const std::vector<Pair>& pairs) {
   return "";
 }
 
-std::vector<Pair> maximumMatching(const Bipartite& g) {
-  Adjacency adj = leftLists(g);
-  std::vector<int64_t> left(g.left + 1, 0), right(g.right + 1, 0);
-  std::vector<int64_t> parent(g.right + 1), seen(g.right + 1, 0);
-  std::vector<int64_t> queue;
-  for (int64_t root = 1; root <= g.left; ++root) {
-    // Breadth-first over alternating paths; parent[v] is the left vertex
-    // from whose list v was reached.
-    queue.assign(1, root);
-    int64_t freeEnd = 0;
-    for (size_t head = 0; head < queue.size() && freeEnd == 0; ++head) {
-      int64_t u = queue[head];
-      for (int64_t v : adj[u]) {
-        if (seen[v] == root) continue;
-        seen[v] = root;
-        parent[v] = u;
-        if (right[v] == 0) {
-          freeEnd = v;
-          break;
-        }
-        queue.push_back(right[v]);
-      }
-    }
-    for (int64_t v = freeEnd; v != 0;) {
-      int64_t u = parent[v], next = left[u];
-      left[u] = v;
-      right[v] = u;
-      v = next;
-    }
-  }
-  std::vector<Pair> pairs;
-  for (int64_t u = 1; u <= g.left; ++u)
-    if (left[u] != 0) pairs.emplace_back(u, left[u]);
-  return pairs;
-}
+std::vector<Pair> maximumMatching(const Bipartite& g) { return hopcroftKarp(g); }
 
 std::string checkMatchingSize(const Bipartite& g, int64_t claimed) {
   std::vector<Pair> best = maximumMatching(g);
@@ -125,83 +94,87 @@ std::string checkMatchingSize(const Bipartite& g, int64_t claimed) {
   return "";
 }
 
-namespace {
-
-// Residual network: arc 2i is input arc i, arc 2i + 1 its reverse.
-struct Residual {
-  std::vector<int64_t> head, room;
-  std::vector<std::vector<int64_t>> out;
-
-  explicit Residual(const Network& g) : out(g.nodes) {
-    for (const Pair& a : g.arcs) {
-      add(a.first, a.second, 1);
-      add(a.second, a.first, 0);
-    }
-  }
-  void add(int64_t from, int64_t to, int64_t capacity) {
-    out[from].push_back(static_cast<int64_t>(head.size()));
-    head.push_back(to);
-    room.push_back(capacity);
-  }
-  // Breadth-first from s over arcs with room; parent arc per node, −1 when
-  // unreached (s gets −2).
-  std::vector<int64_t> search(int64_t s) const {
-    std::vector<int64_t> parent(out.size(), -1);
-    parent[s] = -2;
-    std::deque<int64_t> queue{s};
-    for (; !queue.empty(); queue.pop_front()) {
-      for (int64_t a : out[queue.front()]) {
-        if (room[a] == 0 || parent[head[a]] != -1) continue;
-        parent[head[a]] = a;
-        queue.push_back(head[a]);
-      }
-    }
-    return parent;
-  }
-};
-
-// The flow must leave every node but the terminals balanced and bring
-// `value` units into the sink.
-bool isFlow(const Network& g, const Residual& r, int64_t value) {
-  std::vector<int64_t> balance(g.nodes, 0);
-  for (size_t i = 0; i < g.arcs.size(); ++i) {
-    int64_t units = 1 - r.room[2 * i];
-    balance[g.arcs[i].first] -= units;
-    balance[g.arcs[i].second] += units;
-  }
-  for (int64_t x = 0; x < g.nodes; ++x)
-    if (x != g.source && x != g.sink && balance[x] != 0) return false;
-  return balance[g.sink] == value;
+std::string checkFlowValue(const Network& g, int64_t claimed) {
+  if (g.source == g.sink)
+    return claimed == 0 ? "" : "flow " + std::to_string(claimed) + " claimed with source = sink";
+  MaximumFlow best = maximumFlow(g);
+  // The nodes the source still reaches hold the source but not the sink:
+  // the arcs leaving them form a cut, which must match the flow.
+  int64_t cut = 0;
+  for (const Pair& a : g.arcs) cut += best.reached[a.first] && !best.reached[a.second];
+  if (cut != best.value) return "verifier's own flow and cut disagree";
+  if (claimed != best.value)
+    return "flow " + std::to_string(claimed) + " claimed, maximum is " + std::to_string(best.value);
+  return "";
 }
 
-// Augments along shortest paths until none is left; returns the flow value
-// and leaves the final search, which missed the sink, in `parent`.
-int64_t saturate(const Network& g, Residual& r, std::vector<int64_t>& parent) {
-  int64_t value = 0;
-  for (parent = r.search(g.source); parent[g.sink] != -1; parent = r.search(g.source), ++value) {
-    for (int64_t x = g.sink; x != g.source; x = r.head[parent[x] ^ 1]) {
-      --r.room[parent[x]];
-      ++r.room[parent[x] ^ 1];
-    }
+namespace {
+
+// The value of `flow` as a set of arcs of g, or a fault: an arc g lacks (or
+// holds fewer times), or a node other than the terminals out of balance.
+// The value of `flow` as a multiset of arcs of g, with the flow on every
+// arc of g in `carries`, or a fault: an arc g lacks (or holds fewer times),
+// or a node other than the terminals out of balance.
+std::string flowValue(const Network& g, const std::vector<Pair>& flow,
+                      std::vector<uint8_t>& carries, int64_t& value) {
+  std::vector<int64_t> order(g.arcs.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = int64_t(i);
+  std::sort(order.begin(), order.end(),
+            [&](int64_t a, int64_t b) { return g.arcs[a] < g.arcs[b]; });
+  std::vector<Pair> used(flow);
+  std::sort(used.begin(), used.end());
+  carries.assign(g.arcs.size(), 0);
+  size_t i = 0;
+  for (size_t k = 0; k < used.size(); ++k, ++i) {
+    while (i < order.size() && g.arcs[order[i]] < used[k]) ++i;
+    if (i == order.size() || g.arcs[order[i]] != used[k])
+      return describe("flow on an arc the network lacks (or has fewer times)", used[k].first,
+                      used[k].second);
+    carries[order[i]] = 1;
   }
-  return value;
+  std::vector<int64_t> balance(g.nodes, 0);  // units in minus units out
+  for (const Pair& a : flow) --balance[a.first], ++balance[a.second];
+  for (int64_t v = 0; v < g.nodes; ++v)
+    if (v != g.source && v != g.sink && balance[v] != 0)
+      return "flow not conserved at node index " + std::to_string(v);
+  value = g.source == g.sink ? 0 : balance[g.sink];
+  return "";
 }
 
 }  // namespace
 
-std::string checkFlowValue(const Network& g, int64_t claimed) {
-  if (g.source == g.sink)
-    return claimed == 0 ? "" : "flow " + std::to_string(claimed) + " claimed with source = sink";
-  Residual r(g);
-  std::vector<int64_t> parent;
-  int64_t value = saturate(g, r, parent);
-  // The nodes the last search reached hold the source but not the sink:
-  // the input arcs leaving them form a cut.
-  int64_t cut = 0;
-  for (const Pair& a : g.arcs) cut += parent[a.first] != -1 && parent[a.second] == -1;
-  if (cut != value || !isFlow(g, r, value)) return "verifier's own flow and cut disagree";
-  if (claimed != value)
-    return "flow " + std::to_string(claimed) + " claimed, maximum is " + std::to_string(value);
+// A feasible flow is maximum exactly when its residual network holds no
+// path from the source to the sink; the nodes the source then reaches form
+// a cut as large as the flow.
+std::string checkFlowArcs(const Network& g, const std::vector<Pair>& flow) {
+  std::vector<uint8_t> carries;
+  int64_t value = 0;
+  std::string fault = flowValue(g, flow, carries, value);
+  if (!fault.empty()) return fault;
+  std::vector<uint8_t> reached = residualReach(g, carries);
+  if (g.source != g.sink && reached[g.sink])
+    return "flow of " + std::to_string(value) + " is not maximum: an augmenting path remains";
+  return "";
+}
+
+std::string checkCut(const Network& g, const std::vector<Pair>& flow,
+                     const std::vector<int64_t>& side) {
+  std::vector<uint8_t> carries;
+  int64_t value = 0;
+  std::string fault = flowValue(g, flow, carries, value);
+  if (!fault.empty()) return fault;
+  std::vector<uint8_t> inside(g.nodes, 0);
+  for (int64_t v : side) {
+    if (v < 0 || v >= g.nodes) return "cut node index out of range: " + std::to_string(v);
+    if (inside[v]) return "cut node listed twice: index " + std::to_string(v);
+    inside[v] = 1;
+  }
+  if (!inside[g.source]) return "source not on the source side";
+  if (g.source != g.sink && inside[g.sink]) return "sink on the source side";
+  int64_t leaving = 0;
+  for (const Pair& a : g.arcs) leaving += inside[a.first] && !inside[a.second];
+  if (leaving != value)
+    return "cut of " + std::to_string(leaving) + " arcs for a flow of " + std::to_string(value);
   return "";
 }
 

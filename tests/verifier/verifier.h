@@ -35,6 +35,17 @@ std::string checkMatching(const Bipartite& g, const std::vector<Pair>& pairs);
 std::string checkMatchingSize(const Bipartite& g, int64_t claimed);
 std::string checkFlowValue(const Network& g, int64_t claimed);
 
+// A flow file's arcs claimed to form a maximum flow: each must be an arc of
+// g (a parallel arc as often as g has it), the flow must be conserved at
+// every node but the terminals, and its value must be the maximum.
+std::string checkFlowArcs(const Network& g, const std::vector<Pair>& flow);
+// A cut file's source side against a flow: the flow must be feasible, the
+// side must hold the source and not the sink, and exactly as many arcs of g
+// as the flow's value must leave it (a cut no larger than a flow proves
+// both optimal).
+std::string checkCut(const Network& g, const std::vector<Pair>& flow,
+                     const std::vector<int64_t>& side);
+
 // A maximum matching of g, found by augmenting paths.
 std::vector<Pair> maximumMatching(const Bipartite& g);
 

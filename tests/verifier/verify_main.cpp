@@ -3,6 +3,11 @@
 //   verify matching PROBLEM LISTING     match's output file is a maximum matching
 //   verify size PROBLEM SIZE            SIZE is the maximum matching size
 //   verify flow PROBLEM VALUE [OFFSET]  VALUE is the maximum flow value
+//   verify flowfile PROBLEM FILE [OFFSET]
+//                                       fastflow's -w FILE is a maximum flow
+//   verify cut PROBLEM FLOWFILE CUTFILE [OFFSET]
+//                                       fastflow's -c CUTFILE is a minimum cut,
+//                                       as large as the flow in FLOWFILE
 //   verify -                            one such command per line of standard input
 //
 // Prints one line per failed check and exits with 1 when any failed, 2 on a
@@ -42,6 +47,31 @@ verifier::Bipartite bipartite(const std::string& path) {
   return g;
 }
 
+verifier::Network network(const std::string& path, long offset) {
+  verifier::Network g;
+  if (!verifier::readNetwork(contents(path), offset, g))
+    throw Unusable{"no network with source and sink in " + path};
+  return g;
+}
+
+std::vector<verifier::Pair> flowArcs(const std::string& path, long offset) {
+  std::vector<verifier::Pair> arcs;
+  if (!verifier::readFlowFile(contents(path), offset, arcs))
+    throw Unusable{"not a flow file: " + path};
+  return arcs;
+}
+
+// The flowfile and cut commands; `words` holds no offset.
+std::string checkFlowResult(const std::vector<std::string>& words, long offset) {
+  verifier::Network g = network(words[1], offset);
+  std::vector<verifier::Pair> arcs = flowArcs(words[2], offset);
+  if (words[0] == "flowfile") return verifier::checkFlowArcs(g, arcs);
+  std::vector<int64_t> side;
+  if (!verifier::readCutFile(contents(words[3]), offset, side))
+    throw Unusable{"not a cut file: " + words[3]};
+  return verifier::checkCut(g, arcs, side);
+}
+
 // The fault found by one command, empty when its claim holds.
 std::string check(const std::vector<std::string>& words) {
   const size_t n = words.size();
@@ -60,9 +90,14 @@ std::string check(const std::vector<std::string>& words) {
       throw Unusable{"no network with source and sink in " + words[1]};
     return verifier::checkFlowValue(g, number(words[2]));
   }
+  if ((n == 3 || n == 4) && words[0] == "flowfile")
+    return checkFlowResult({words.begin(), words.begin() + 3}, n == 4 ? number(words[3]) : 1);
+  if ((n == 4 || n == 5) && words[0] == "cut")
+    return checkFlowResult({words.begin(), words.begin() + 4}, n == 5 ? number(words[4]) : 1);
   throw Unusable{
       "usage: verify matching PROBLEM LISTING | size PROBLEM SIZE | "
-      "flow PROBLEM VALUE [OFFSET] | -"};
+      "flow PROBLEM VALUE [OFFSET] | flowfile PROBLEM FILE [OFFSET] | "
+      "cut PROBLEM FLOWFILE CUTFILE [OFFSET] | -"};
 }
 
 // Runs one command; true when its claim holds.

@@ -1,0 +1,27 @@
+// The outcome of a solver in the fast library.
+#pragma once
+
+#include <string_view>
+
+namespace fast {
+
+enum class Status {
+  kOptimal,       // the solver finished; its results are optimal
+  kInvalidInput,  // an id out of range or inconsistent sizes; nothing was solved
+  kOutOfMemory,   // the working arrays could not be obtained
+};
+
+// A short English description of `status`.
+constexpr std::string_view StatusMessage(Status status) {
+  switch (status) {
+    case Status::kOptimal:
+      return "optimal";
+    case Status::kInvalidInput:
+      return "invalid input";
+    case Status::kOutOfMemory:
+      return "out of memory";
+  }
+  return "unknown status";
+}
+
+}  // namespace fast

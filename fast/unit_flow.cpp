@@ -1,0 +1,139 @@
+#include "unit_flow.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "flow_dinic.h"
+#include "flow_push_relabel.h"
+#include "flow_residual.h"
+
+namespace fast {
+
+bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
+  if (name == "dinic") {
+    *algorithm = FlowAlgorithm::kDinic;
+  } else if (name == "push-relabel") {
+    *algorithm = FlowAlgorithm::kPushRelabel;
+  } else if (name == "hybrid") {
+    *algorithm = FlowAlgorithm::kHybrid;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+UnitMaxFlow::UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm)
+    : network_(network), algorithm_(algorithm) {}
+
+UnitMaxFlow::~UnitMaxFlow() = default;
+
+Status UnitMaxFlow::Validate() const {
+  const UnitNetwork& g = network_;
+  // Residual arc ids are 32-bit, two per input arc.
+  if (g.arcs > int64_t{INT32_MAX}) return Status::kOutOfMemory;
+  if (g.nodes < 1 || g.arcs < 0 || g.source < 0 || g.source >= g.nodes || g.sink < 0 ||
+      g.sink >= g.nodes)
+    return Status::kInvalidInput;
+  if (g.arcs > 0 && (g.tails == nullptr || g.heads == nullptr)) return Status::kInvalidInput;
+  for (int64_t i = 0; i < g.arcs; ++i) {
+    if (g.tails[i] < 0 || g.tails[i] >= g.nodes || g.heads[i] < 0 || g.heads[i] >= g.nodes)
+      return Status::kInvalidInput;
+  }
+  return Status::kOptimal;
+}
+
+namespace {
+
+// The flow on every input arc and the source side of a minimum cut, read
+// from the final residual network: a node is on the source side when the
+// sink cannot be reached from it.
+template <class Solver>
+void Results(const internal::ResidualNetwork& residual, const Solver& solver, int64_t arcs,
+             std::vector<uint8_t>* arc_flow, std::vector<uint8_t>* source_side) {
+  arc_flow->assign(size_t(arcs), 0);
+  for (int64_t i = 0; i < arcs; ++i) {
+    uint32_t a = residual.forward(i);
+    (*arc_flow)[i] = a != internal::ResidualNetwork::kNone && !residual.open(a);
+  }
+  source_side->assign(size_t(residual.nodes()), 0);
+  for (int32_t u = 0; u < residual.nodes(); ++u) (*source_side)[u] = solver.unlabelled(u);
+}
+
+}  // namespace
+
+// A phase of Dinic's costs a pass over the arcs whatever it sends; once a
+// phase sends fewer than one unit per kScansPerUnit arc scans, the paths left
+// are long and few, and push-relabel finishes them for less. True when the
+// phases ended with the flow maximum.
+bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
+  constexpr int64_t kScansPerUnit = 100;
+  for (;;) {
+    const int64_t scans = counters_.arc_scans, units = value_;
+    if (!dinic.Phase(&value_)) return true;
+    if ((value_ - units) * kScansPerUnit < counters_.arc_scans - scans) return false;
+  }
+}
+
+Status UnitMaxFlow::Prepare() {
+  if (residual_ != nullptr) return Status::kOptimal;
+  Status status = Validate();
+  if (status != Status::kOptimal) return status;
+  try {
+    residual_ = std::make_unique<internal::ResidualNetwork>(network_);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+  return Status::kOptimal;
+}
+
+Status UnitMaxFlow::Solve() {
+  Status status = Prepare();
+  if (status != Status::kOptimal) return status;
+  const bool trivial = network_.source == network_.sink;
+  internal::ResidualNetwork& residual = *residual_;
+  try {
+    value_ = 0;
+    internal::Dinic dinic(residual, counters_);
+    // Dinic's ends with the labelling that shows the flow maximum.
+    bool maximum = trivial;
+    if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
+    if (algorithm_ == FlowAlgorithm::kHybrid && !trivial) maximum = ShortPhases(dinic);
+    if (!maximum) {
+      internal::PushRelabel push_relabel(residual, counters_);
+      value_ += push_relabel.Run();
+      // The cut comes from one more labelling, which Dinic's run on a
+      // maximum flow amounts to; its work is not counted.
+      FlowCounters uncounted;
+      internal::Dinic cut(residual, uncounted);
+      cut.Run();
+      Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
+    } else {
+      Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
+    }
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+#ifdef FAST_CHECK_RESULTS
+  if (!CheckResult()) std::abort();
+#endif
+  return Status::kOptimal;
+}
+
+bool UnitMaxFlow::CheckResult() const {
+  const UnitNetwork& g = network_;
+  if (arc_flow_.size() != size_t(g.arcs) || source_side_.size() != size_t(g.nodes)) return false;
+  std::vector<int64_t> balance(size_t(g.nodes), 0);  // units in minus units out
+  int64_t cut = 0;
+  for (int64_t i = 0; i < g.arcs; ++i) {
+    balance[g.heads[i]] += arc_flow_[i];
+    balance[g.tails[i]] -= arc_flow_[i];
+    cut += source_side_[g.tails[i]] && !source_side_[g.heads[i]];
+  }
+  for (int32_t u = 0; u < g.nodes; ++u)
+    if (u != g.source && u != g.sink && balance[u] != 0) return false;
+  if (g.source == g.sink) return value_ == 0 && source_side_[g.source];
+  return balance[g.sink] == value_ && cut == value_ && source_side_[g.source] &&
+         !source_side_[g.sink];
+}
+
+}  // namespace fast

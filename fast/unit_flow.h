@@ -1,0 +1,109 @@
+// Maximum flow in unit-capacity networks.
+//
+//   fast::UnitNetwork network{nodes, arcs, tails, heads, source, sink};
+//   fast::UnitMaxFlow flow(network);
+//   if (flow.Solve() == fast::Status::kOptimal) use(flow.value(), flow.arc_flow());
+//
+// The solver works on a residual copy of the network and never changes the
+// caller's arrays.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "status.h"
+
+namespace fast {
+
+namespace internal {
+class Dinic;
+class ResidualNetwork;
+}  // namespace internal
+
+// Arc i runs from tails[i] to heads[i], capacity 1; ids 0-based in [0, nodes).
+// Self-loops and parallel arcs allowed.
+struct UnitNetwork {
+  int32_t nodes = 0;
+  int64_t arcs = 0;
+  const int32_t* tails = nullptr;
+  const int32_t* heads = nullptr;
+  int32_t source = 0;
+  int32_t sink = 0;
+};
+
+enum class FlowAlgorithm {
+  // Blocking flows along shortest paths, each phase a breadth-first labelling
+  // from the sink and a depth-first augmentation from the source
+  // (Hopcroft-Karp on a matching reduction).
+  kDinic,
+  // First-in first-out push-relabel with global and gap relabelling.
+  kPushRelabel,
+  // Dinic's phases while they send many units for their work (the short
+  // paths), then push-relabel for the long tail.
+  kHybrid,
+};
+
+// What a solve did, for the report line.
+struct FlowCounters {
+  // Dinic: blocking-flow phases (breadth-first labellings).
+  // Push-relabel: global relabellings, the first one included.
+  int64_t phases = 0;
+  // Every look at a residual arc: in labellings, in searches for an
+  // admissible arc, in pushes and in relabels.
+  int64_t arc_scans = 0;
+};
+
+// The algorithm named `name` ("dinic", "push-relabel", "hybrid"); false
+// when none is.
+bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
+
+class UnitMaxFlow {
+ public:
+  // Keeps a view of `network`: its arrays must outlive Solve().
+  explicit UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm = FlowAlgorithm::kDinic);
+  ~UnitMaxFlow();
+  UnitMaxFlow(const UnitMaxFlow&) = delete;
+  UnitMaxFlow& operator=(const UnitMaxFlow&) = delete;
+
+  // Checks the network and builds the solver's residual arrays from it.
+  // Solve() does this itself when it was not done before; calling it first
+  // lets a caller time the algorithm apart from the set-up. Never throws.
+  Status Prepare();
+
+  // Computes a maximum flow; may be called once. Never throws.
+  Status Solve();
+
+  // After a successful Solve():
+  int64_t value() const { return value_; }
+  // arcs entries, 1 = the arc carries flow. The arcs carrying flow form a
+  // flow of value() from the source to the sink; self-loops carry none.
+  const std::vector<uint8_t>& arc_flow() const { return arc_flow_; }
+  // nodes entries, 1 = on the source side of a minimum cut: exactly value()
+  // arcs lead from this side to the other; the source is on it, the sink
+  // (unless it is the source) is not.
+  const std::vector<uint8_t>& source_side() const { return source_side_; }
+  const FlowCounters& counters() const { return counters_; }
+
+  // Proves the result with its certificate: a flow that is conserved at
+  // every node but the terminals and brings value() units into the sink,
+  // and a source side with value() arcs leaving it. Solve() runs it in
+  // builds with assertions.
+  bool CheckResult() const;
+
+ private:
+  Status Validate() const;
+  // Dinic's phases while they pay (kHybrid), adding to value_.
+  bool ShortPhases(internal::Dinic& dinic);
+
+  UnitNetwork network_;
+  std::unique_ptr<internal::ResidualNetwork> residual_;  // set by Prepare()
+  FlowAlgorithm algorithm_;
+  int64_t value_ = 0;
+  std::vector<uint8_t> arc_flow_;
+  std::vector<uint8_t> source_side_;
+  FlowCounters counters_;
+};
+
+}  // namespace fast

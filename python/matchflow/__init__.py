@@ -1,0 +1,21 @@
+"""matchflow: maximum bipartite matching and unit-capacity maximum flow.
+
+The fast solvers run in-process on the arrays you have:
+
+    maximum_matching(A)   A: scipy sparse matrix, 2-D numpy array or (rows, cols)
+    maximum_flow(tails, heads, n, source, sink)
+
+and the suite's command-line programs run from Python:
+
+    run(program, problem, *options)     one program, its parsed report line
+    compare(problems, programs=None)    the table of tools/compare
+    read_problem(path), write_problem(problem, path)
+"""
+
+from ._solvers import Flow, Matching, maximum_flow, maximum_matching
+from ._suite import (BipartiteProblem, CompareError, NetworkProblem, Report, RunError, compare,
+                     find_bindir, read_problem, run, write_problem)
+
+__all__ = ["maximum_matching", "maximum_flow", "Matching", "Flow", "run", "compare",
+           "find_bindir", "read_problem", "write_problem", "Report", "BipartiteProblem",
+           "NetworkProblem", "RunError", "CompareError"]

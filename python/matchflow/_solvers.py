@@ -1,0 +1,234 @@
+"""maximum_matching and maximum_flow: the fast solvers on arrays, in-process."""
+
+import numpy as np
+
+from . import _core
+
+_INT32_MAX = np.iinfo(np.int32).max
+
+
+class Matching:
+    """A maximum matching between the rows and the columns of a matrix.
+
+    Attributes:
+        size: the number of matched pairs.
+        row_mates: int32 array, one entry per row: its column, or -1 if free.
+        col_mates: int32 array, one entry per column: its row, or -1 if free.
+        row_cover, col_cover: bool arrays of a minimum vertex cover (size
+            vertices in all, every edge has an end in it), or None unless
+            asked for with cover=True.
+    """
+
+    __slots__ = ("size", "row_mates", "col_mates", "row_cover", "col_cover")
+
+    def __init__(self, size, row_mates, col_mates, row_cover=None, col_cover=None):
+        self.size = size
+        self.row_mates = row_mates
+        self.col_mates = col_mates
+        self.row_cover = row_cover
+        self.col_cover = col_cover
+
+    def pairs(self):
+        """Returns (rows, cols): the matched pairs as two int32 arrays, by row."""
+        rows = np.flatnonzero(self.row_mates >= 0).astype(np.int32)
+        return rows, self.row_mates[rows]
+
+    def __repr__(self):
+        return (f"Matching(size={self.size}, rows={len(self.row_mates)}, "
+                f"cols={len(self.col_mates)}, cover={self.row_cover is not None})")
+
+
+class Flow:
+    """A maximum flow in a unit-capacity network.
+
+    Attributes:
+        value: the flow value.
+        flow: bool array, one entry per arc: True when the arc carries flow.
+        source_side: bool array, one entry per node: True for the nodes on
+            the source side of a minimum cut (arcs leaving it, all saturated,
+            number exactly value).
+    """
+
+    __slots__ = ("value", "flow", "source_side")
+
+    def __init__(self, value, flow, source_side):
+        self.value = value
+        self.flow = flow
+        self.source_side = source_side
+
+    def __repr__(self):
+        return f"Flow(value={self.value}, arcs={len(self.flow)}, nodes={len(self.source_side)})"
+
+
+def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
+                     algorithm=None, initialisation=None):
+    """Finds a maximum-cardinality matching between the rows and columns of A.
+
+    Args:
+        A: a scipy sparse matrix or array of any format (rows are the first
+            side, columns the second; a stored entry is an edge), a dense
+            two-dimensional numpy array (a nonzero entry is an edge), or a
+            tuple (rows, cols) of integer arrays listing the edges.
+        perm_type: None (the default) returns a Matching. 'row' or 'column'
+            returns what scipy.sparse.csgraph.maximum_bipartite_matching
+            returns with that perm_type: 'row' the int32 array of the row
+            matched to each column, 'column' that of the column matched to
+            each row, -1 for free vertices.
+        cover: also compute a minimum vertex cover (Koenig); only with
+            perm_type None.
+        shape: (number of rows, number of columns) for a pair (rows, cols);
+            by default one more than the largest index on each side.
+        zeros_are_edges: for sparse input: True (the default, as in scipy)
+            makes every stored entry an edge, explicit zeros included; False
+            leaves out entries whose stored value is zero (at the cost of a
+            copy when there are any).
+        algorithm: how the first matching is grown to a maximum one:
+            'pothen-fan' (phases of depth-first searches with look-ahead) or
+            'push-relabel'; None for the library's default (pothen-fan).
+        initialisation: the first matching: 'karp-sipser', 'greedy' or
+            'none'; None for the library's default (karp-sipser).
+
+    Duplicate entries are the same edge; unsorted indices are fine. CSR
+    input with int32 indices is used in place (int32 indptr is widened to a
+    64-bit copy); CSC input is solved as its transpose, without a copy;
+    other formats are converted to CSR first.
+
+    Returns:
+        A Matching, or an int32 array when perm_type is given.
+
+    Raises:
+        ValueError: an index out of range, a malformed indptr, a negative or
+            too large dimension, an unknown perm_type, algorithm or
+            initialisation, or cover=True with a perm_type.
+        TypeError: A is none of the accepted kinds.
+        MemoryError: the solver ran out of memory.
+    """
+    if perm_type not in (None, "row", "column"):
+        raise ValueError(f"perm_type must be None, 'row' or 'column', got {perm_type!r}")
+    if cover and perm_type is not None:
+        raise ValueError("cover=True returns a Matching: leave perm_type None")
+    transposed, result = _solve_matching(A, shape, zeros_are_edges,
+                                         (cover, algorithm or "", initialisation or ""))
+    size, row_mates, col_mates, row_cover, col_cover = result
+    if transposed:
+        row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
+    if perm_type == "row":
+        return col_mates
+    if perm_type == "column":
+        return row_mates
+    return Matching(size, row_mates, col_mates, row_cover, col_cover)
+
+
+def _solve_matching(A, shape, zeros_are_edges, settings):
+    """(transposed, the solver's tuple) for any accepted input."""
+    fmt = getattr(A, "format", None)
+    if isinstance(fmt, str) and hasattr(A, "tocsr"):
+        if not zeros_are_edges:
+            A = _without_zeros(A)
+            fmt = A.format
+        if fmt in ("csr", "csc"):
+            transposed = fmt == "csc"
+            rows, cols = A.shape[::-1] if transposed else A.shape
+            return transposed, _core.match_compressed(
+                _indptr(A.indptr), _index32(A.indices, cols, "indices"), rows, cols, *settings)
+        if fmt == "coo":
+            return False, _core.match_pairs(_index64(A.row, "row"), _index64(A.col, "col"),
+                                            *A.shape, *settings)
+        return _solve_matching(A.tocsr(), None, True, settings)
+    if isinstance(A, np.ndarray) and A.ndim == 2:
+        rows, cols = np.nonzero(A)
+        return False, _core.match_pairs(rows.astype(np.int64), cols.astype(np.int64), *A.shape,
+                                        *settings)
+    if isinstance(A, tuple) and len(A) == 2:
+        rows, cols = (_index64(x, name) for x, name in zip(A, ("rows", "cols")))
+        if shape is None:
+            shape = tuple(int(x.max()) + 1 if x.size else 0 for x in (rows, cols))
+        if len(shape) != 2:
+            raise ValueError(f"shape must be (rows, cols), got {shape!r}")
+        return False, _core.match_pairs(rows, cols, int(shape[0]), int(shape[1]), *settings)
+    raise TypeError("A must be a scipy sparse matrix or array, a 2-D numpy array or a pair "
+                    f"(rows, cols) of integer arrays, got {type(A).__name__}")
+
+
+def _without_zeros(A):
+    if A.format in ("csr", "csc", "coo") and np.count_nonzero(A.data) == A.data.size:
+        return A
+    A = A.tocsr(copy=True)
+    A.eliminate_zeros()
+    return A
+
+
+def _indptr(indptr):
+    if indptr.dtype in (np.int32, np.int64):
+        return indptr
+    return _index64(indptr, "indptr")
+
+
+def _integers(values, name):
+    array = np.asarray(values)
+    if array.dtype.kind not in "iu" and not (array.dtype.kind == "f" and array.size == 0):
+        raise ValueError(f"{name} must hold integers, got dtype {array.dtype}")
+    if array.ndim != 1:
+        raise ValueError(f"{name} must be one-dimensional, got {array.ndim} dimensions")
+    return array
+
+
+def _index64(values, name):
+    array = _integers(values, name)
+    if array.dtype == np.uint64 and array.size and array.max() > np.iinfo(np.int64).max:
+        raise ValueError(f"{name}: {array.max()} is out of range")
+    return np.ascontiguousarray(array, dtype=np.int64)
+
+
+def _index32(values, bound, name):
+    """values as a C-ordered int32 array: in place when it is one already."""
+    array = _integers(values, name)
+    if array.dtype == np.int32:
+        return np.ascontiguousarray(array)
+    if array.size and (array.min() < 0 or array.max() >= bound):
+        i = np.flatnonzero((array < 0) | (array >= bound))[0]
+        raise ValueError(f"{name}[{i}] = {array[i]} is out of range [0, {bound})")
+    return np.ascontiguousarray(array, dtype=np.int32)
+
+
+def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
+    """Finds a maximum flow from source to sink in a unit-capacity network.
+
+    Args:
+        tails, heads: integer arrays of equal length: arc i runs from node
+            tails[i] to node heads[i] with capacity 1. Self-loops and
+            parallel arcs are allowed.
+        n: the number of nodes, numbered 0 ... n - 1.
+        source, sink: node ids; source == sink gives the value 0.
+        algorithm: 'dinic' (blocking flows along shortest paths) or
+            'push-relabel' (first-in first-out, global and gap relabelling);
+            None for the library's default (dinic).
+
+    Returns:
+        A Flow: the value, a bool per arc (True when it carries flow) and a
+        bool per node (True on the source side of a minimum cut).
+
+    Raises:
+        NotImplementedError: the module was built without the flow solver.
+        ValueError: n negative or above 2147483647, source or sink or an
+            arc's end not in 0 ... n - 1, tails and heads of different
+            lengths or not integers, an unknown algorithm.
+        MemoryError: the solver ran out of memory.
+    """
+    if not hasattr(_core, "max_flow"):
+        raise NotImplementedError("this build of matchflow has no flow solver: rebuild it "
+                                  "from a tree whose fast/ library has unit_flow.h")
+    if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
+        raise ValueError(f"n must be an integer, got {n!r}")
+    if n < 0 or n > _INT32_MAX:
+        raise ValueError(f"n must lie in [0, {_INT32_MAX}], got {n}")
+    for name, node in (("source", source), ("sink", sink)):
+        if not isinstance(node, (int, np.integer)) or isinstance(node, bool):
+            raise ValueError(f"{name} must be an integer, got {node!r}")
+        if not 0 <= node < n:
+            raise ValueError(f"{name} {node} is out of range [0, {n})")
+    tails = _index32(tails, n, "tails")
+    heads = _index32(heads, n, "heads")
+    if tails.size != heads.size:
+        raise ValueError(f"tails and heads differ in length: {tails.size} and {heads.size}")
+    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or ""))

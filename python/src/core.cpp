@@ -1,0 +1,284 @@
+// matchflow._core: the fast solvers on numpy arrays. The Python layer
+// (matchflow/_solvers.py) picks the dtypes; this layer checks every index,
+// runs the solver with the GIL released and turns its results into arrays.
+// Bad input raises ValueError, a failed allocation MemoryError.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "fast/matching.h"
+// The flow solver joins the library after the matching one; until then the
+// module offers matching alone.
+#if __has_include("fast/unit_flow.h")
+#define MATCHFLOW_HAS_FLOW 1
+#include "fast/unit_flow.h"
+#endif
+
+namespace py = pybind11;
+
+namespace {
+
+// C order: a strided array would be copied on the way in. The Python layer
+// hands over the exact dtypes, so nothing else is converted here.
+template <typename T>
+using Array = py::array_t<T, py::array::c_style>;
+
+[[noreturn]] void Refuse(const std::string& why) { throw std::invalid_argument(why); }
+
+void CheckStatus(fast::Status status, const char* solver) {
+  if (status == fast::Status::kOptimal) return;
+  if (status == fast::Status::kOutOfMemory) throw std::bad_alloc();
+  Refuse(std::string(solver) + " refused the input: " + std::string(fast::StatusMessage(status)));
+}
+
+int32_t CheckedCount(int64_t count, const char* what) {
+  if (count < 0) Refuse(std::string(what) + " must not be negative, got " + std::to_string(count));
+  if (count > std::numeric_limits<int32_t>::max())
+    Refuse(std::string(what) + " " + std::to_string(count) + " exceeds 2147483647");
+  return static_cast<int32_t>(count);
+}
+
+// Every id of `ids` lies in [0, bound); names the first that does not.
+void CheckIds(const int32_t* ids, int64_t count, int32_t bound, const char* what) {
+  for (int64_t i = 0; i < count; ++i) {
+    if (static_cast<uint32_t>(ids[i]) >= static_cast<uint32_t>(bound))
+      Refuse(std::string(what) + "[" + std::to_string(i) + "] = " + std::to_string(ids[i]) +
+             " is out of range [0, " + std::to_string(bound) + ")");
+  }
+}
+
+// Row offsets as the solver takes them: 64-bit, starting at 0, never
+// decreasing, ending within the targets. 64-bit input is used in place.
+class Offsets {
+ public:
+  template <typename Index>
+  Offsets(const Index* indptr, int32_t rows, int64_t targets) {
+    if constexpr (std::is_same_v<Index, int64_t>) {
+      data_ = indptr;
+    } else {
+      copy_.assign(indptr, indptr + rows + 1);
+      data_ = copy_.data();
+    }
+    if (data_[0] != 0) Refuse("indptr[0] = " + std::to_string(data_[0]) + ", must be 0");
+    for (int32_t r = 0; r < rows; ++r) {
+      if (data_[r + 1] < data_[r])
+        Refuse("indptr decreases at position " + std::to_string(r + 1) + ": " +
+               std::to_string(data_[r]) + " then " + std::to_string(data_[r + 1]));
+    }
+    if (data_[rows] > targets)
+      Refuse("indptr ends at " + std::to_string(data_[rows]) + " but indices holds only " +
+             std::to_string(targets) + " entries");
+  }
+  const int64_t* data() const { return data_; }
+
+ private:
+  std::vector<int64_t> copy_;
+  const int64_t* data_ = nullptr;
+};
+
+template <typename T, typename Element>
+py::array_t<T> ToArray(const std::vector<Element>& values) {
+  static_assert(sizeof(T) == sizeof(Element));
+  py::array_t<T> array(static_cast<py::ssize_t>(values.size()));
+  if (!values.empty()) std::memcpy(array.mutable_data(), values.data(), values.size() * sizeof(T));
+  return array;
+}
+
+struct MatchingResult {
+  int64_t size = 0;
+  std::vector<int32_t> row_mates, col_mates;
+  std::vector<uint8_t> row_cover, col_cover;
+};
+
+// Sets `*value` to the choice named `name` among `choices`; an empty name
+// leaves the library's default.
+template <typename Enum, size_t n>
+void Choose(const std::string& name, const std::pair<const char*, Enum> (&choices)[n],
+            const char* what, Enum* value) {
+  if (name.empty()) return;
+  std::string known;
+  for (const auto& [choice_name, choice] : choices) {
+    if (name == choice_name) {
+      *value = choice;
+      return;
+    }
+    known += std::string(known.empty() ? "'" : ", '") + choice_name + "'";
+  }
+  Refuse(std::string(what) + " must be one of " + known + ", got '" + name + "'");
+}
+
+fast::MatchingOptions MatchingOptions(const std::string& algorithm,
+                                      const std::string& initialisation) {
+  static const std::pair<const char*, fast::Search> kSearches[] = {
+      {"pothen-fan", fast::Search::kPothenFan}, {"push-relabel", fast::Search::kPushRelabel}};
+  static const std::pair<const char*, fast::Initialisation> kStarts[] = {
+      {"karp-sipser", fast::Initialisation::kKarpSipser},
+      {"greedy", fast::Initialisation::kGreedy},
+      {"none", fast::Initialisation::kNone}};
+  fast::MatchingOptions options;
+  Choose(algorithm, kSearches, "algorithm", &options.search);
+  Choose(initialisation, kStarts, "initialisation", &options.initialisation);
+  return options;
+}
+
+MatchingResult SolveMatching(const fast::BipartiteGraph& graph,
+                             const fast::MatchingOptions& options, bool cover) {
+  fast::MaximumMatching solver(graph, options);
+  CheckStatus(solver.Solve(), "the matching solver");
+  MatchingResult result;
+  result.size = solver.size();
+  result.row_mates = solver.row_mates();
+  result.col_mates = solver.col_mates();
+  if (cover) solver.MinimumVertexCover(&result.row_cover, &result.col_cover);
+  return result;
+}
+
+// (size, row mates, column mates, row cover, column cover); the covers are
+// None unless asked for.
+py::tuple MatchingTuple(MatchingResult&& result, bool cover) {
+  py::object row_cover = py::none(), col_cover = py::none();
+  if (cover) {
+    row_cover = ToArray<bool>(result.row_cover);
+    col_cover = ToArray<bool>(result.col_cover);
+  }
+  return py::make_tuple(result.size, ToArray<int32_t>(result.row_mates),
+                        ToArray<int32_t>(result.col_mates), row_cover, col_cover);
+}
+
+template <typename Index>
+py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
+                          int64_t cols, bool cover, const std::string& algorithm,
+                          const std::string& initialisation) {
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  fast::BipartiteGraph graph;
+  graph.rows = CheckedCount(rows, "the number of rows");
+  graph.cols = CheckedCount(cols, "the number of columns");
+  if (indptr.ndim() != 1 || indptr.size() != rows + 1)
+    Refuse("indptr must have " + std::to_string(rows + 1) + " entries, got " +
+           std::to_string(indptr.size()));
+  if (indices.ndim() != 1) Refuse("indices must be one-dimensional");
+  MatchingResult result;
+  {
+    py::gil_scoped_release release;
+    Offsets offsets(indptr.data(), graph.rows, indices.size());
+    graph.offsets = offsets.data();
+    graph.targets = indices.data();
+    CheckIds(graph.targets, graph.offsets[graph.rows], graph.cols, "indices");
+    result = SolveMatching(graph, options, cover);
+  }
+  return MatchingTuple(std::move(result), cover);
+}
+
+void CheckPair(int64_t id, int64_t i, int32_t bound, const char* what) {
+  if (id < 0 || id >= bound)
+    Refuse(std::string(what) + "[" + std::to_string(i) + "] = " + std::to_string(id) +
+           " is out of range [0, " + std::to_string(bound) + ")");
+}
+
+// Compressed rows from (row, column) pairs by a counting sort; the order of
+// the pairs within a row is kept.
+void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int32_t row_count,
+                   int32_t col_count, std::vector<int64_t>* offsets,
+                   std::vector<int32_t>* targets) {
+  for (int64_t i = 0; i < pairs; ++i) {
+    CheckPair(rows[i], i, row_count, "rows");
+    CheckPair(cols[i], i, col_count, "cols");
+  }
+  offsets->assign(static_cast<size_t>(row_count) + 1, 0);
+  for (int64_t i = 0; i < pairs; ++i) ++(*offsets)[rows[i] + 1];
+  for (int32_t r = 0; r < row_count; ++r) (*offsets)[r + 1] += (*offsets)[r];
+  targets->resize(pairs);
+  std::vector<int64_t> next(offsets->begin(), offsets->end() - 1);
+  for (int64_t i = 0; i < pairs; ++i) (*targets)[next[rows[i]]++] = static_cast<int32_t>(cols[i]);
+}
+
+py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
+                     int64_t col_count, bool cover, const std::string& algorithm,
+                     const std::string& initialisation) {
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  fast::BipartiteGraph graph;
+  graph.rows = CheckedCount(row_count, "the number of rows");
+  graph.cols = CheckedCount(col_count, "the number of columns");
+  if (rows.ndim() != 1 || cols.ndim() != 1 || rows.size() != cols.size())
+    Refuse("rows and cols must be one-dimensional and of the same length");
+  MatchingResult result;
+  {
+    py::gil_scoped_release release;
+    std::vector<int64_t> offsets;
+    std::vector<int32_t> targets;
+    CompressPairs(rows.data(), cols.data(), rows.size(), graph.rows, graph.cols, &offsets,
+                  &targets);
+    graph.offsets = offsets.data();
+    graph.targets = targets.data();
+    result = SolveMatching(graph, options, cover);
+  }
+  return MatchingTuple(std::move(result), cover);
+}
+
+#ifdef MATCHFLOW_HAS_FLOW
+int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
+  if (node < 0 || node >= nodes)
+    Refuse(std::string(what) + " " + std::to_string(node) + " is out of range [0, " +
+           std::to_string(nodes) + ")");
+  return static_cast<int32_t>(node);
+}
+
+// (value, flow per arc, source side per node).
+py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int64_t nodes,
+                  int64_t source, int64_t sink, const std::string& algorithm) {
+  fast::FlowAlgorithm flow_algorithm = fast::FlowAlgorithm::kDinic;
+  if (!algorithm.empty() && !fast::ParseFlowAlgorithm(algorithm, &flow_algorithm))
+    Refuse("unknown flow algorithm '" + algorithm + "'");
+  fast::UnitNetwork network;
+  network.nodes = CheckedCount(nodes, "n");
+  if (tails.ndim() != 1 || heads.ndim() != 1 || tails.size() != heads.size())
+    Refuse("tails and heads must be one-dimensional and of the same length");
+  network.source = CheckedNode(source, network.nodes, "source");
+  network.sink = CheckedNode(sink, network.nodes, "sink");
+  network.arcs = tails.size();
+  network.tails = tails.data();
+  network.heads = heads.data();
+  int64_t value = 0;
+  std::vector<uint8_t> flow, source_side;
+  {
+    py::gil_scoped_release release;
+    CheckIds(network.tails, network.arcs, network.nodes, "tails");
+    CheckIds(network.heads, network.arcs, network.nodes, "heads");
+    fast::UnitMaxFlow solver(network, flow_algorithm);
+    CheckStatus(solver.Solve(), "the flow solver");
+    value = solver.value();
+    flow = solver.arc_flow();
+    source_side = solver.source_side();
+  }
+  return py::make_tuple(value, ToArray<bool>(flow), ToArray<bool>(source_side));
+}
+
+#endif  // MATCHFLOW_HAS_FLOW
+
+}  // namespace
+
+PYBIND11_MODULE(_core, m) {
+  m.doc() = "The fast matching and unit-flow solvers; use the functions of matchflow.";
+  py::register_exception_translator([](std::exception_ptr thrown) {
+    try {
+      if (thrown) std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+      PyErr_SetString(PyExc_MemoryError, "not enough memory to solve this problem");
+    }
+  });
+  m.def("match_compressed", &MatchCompressed<int32_t>);
+  m.def("match_compressed", &MatchCompressed<int64_t>);
+  m.def("match_pairs", &MatchPairs);
+#ifdef MATCHFLOW_HAS_FLOW
+  m.def("max_flow", &MaxFlow);
+#endif
+}

@@ -1,0 +1,121 @@
+"""maximum_flow against scipy and the independent verifier, with its flow and
+cut checked arc by arc, on bad input and on two threads at once."""
+
+import threading
+
+import numpy as np
+import pytest
+import scipy.sparse as sp
+from conftest import verify
+from scipy.sparse.csgraph import maximum_flow as scipy_maximum_flow
+
+import matchflow
+from matchflow import _core, maximum_flow
+
+pytestmark = pytest.mark.skipif(not hasattr(_core, "max_flow"),
+                                reason="built without the flow solver")
+
+
+def scipy_value(network):
+    """The flow value by scipy: parallel arcs summed, self-loops left out."""
+    keep = network.tails != network.heads
+    capacity = sp.csr_matrix((np.ones(np.count_nonzero(keep), dtype=np.int32),
+                              (network.tails[keep], network.heads[keep])),
+                             shape=(network.n, network.n))
+    return scipy_maximum_flow(capacity, network.source, network.sink).flow_value
+
+
+def check_flow_and_cut(network, found):
+    """The arcs with flow form a flow of the value found, and the source side
+    is a cut whose capacity equals that value."""
+    tails, heads, flow, side = network.tails, network.heads, found.flow, found.source_side
+    balance = (np.bincount(heads[flow], minlength=network.n)
+               - np.bincount(tails[flow], minlength=network.n))
+    inner = np.ones(network.n, dtype=bool)
+    inner[[network.source, network.sink]] = False
+    assert not balance[inner].any(), "flow is not conserved"
+    assert balance[network.sink] == found.value
+    assert side[network.source] and not side[network.sink]
+    leaving = side[tails] & ~side[heads]
+    entering = ~side[tails] & side[heads]
+    assert np.count_nonzero(leaving) == found.value
+    assert flow[leaving].all() and not flow[entering].any()
+
+
+def test_generated_networks_against_scipy_and_verifier(networks, bindir):
+    for (family, seed), path in networks.items():
+        network = matchflow.read_problem(path)
+        expected = scipy_value(network)
+        for algorithm in ("dinic", "push-relabel"):
+            found = maximum_flow(*network, algorithm=algorithm)
+            assert found.value == expected, (family, seed, algorithm)
+            check_flow_and_cut(network, found)
+        assert verify(bindir, "flow", path, found.value) == "", (family, seed)
+
+
+def test_reduction_flow_equals_matching_size(problems, networks):
+    for family in ("long-paths", "few-to-many"):
+        problem = matchflow.read_problem(problems[family, 1])
+        network = matchflow.read_problem(networks[f"{family} reduction", 1])
+        assert maximum_flow(*network).value == matchflow.maximum_matching(problem[:2],
+                                                                          shape=problem.shape).size
+
+
+def test_parallel_arcs_self_loops_and_input_kinds():
+    # Two parallel arcs 0->1, a self-loop at 1, one arc 1->2: value 1.
+    tails, heads = [0, 0, 1, 1], [1, 1, 1, 2]
+    for kind in (list, np.array, lambda x: np.array(x, dtype=np.uint16),
+                 lambda x: np.array(x, dtype=np.int64)[::-1][::-1]):
+        found = maximum_flow(kind(tails), kind(heads), 3, 0, 2)
+        assert found.value == 1
+        assert found.flow.tolist().count(True) == 2 and found.flow[3] and not found.flow[2]
+    assert maximum_flow([0, 0, 1, 1], [1, 1, 2, 2], 3, 0, 2).value == 2
+
+
+def test_source_equal_to_sink_and_no_arcs():
+    found = maximum_flow([0, 1], [1, 0], 2, 1, 1)
+    assert found.value == 0 and not found.flow.any()
+    found = maximum_flow([], [], 2, 0, 1)
+    assert found.value == 0 and found.source_side.tolist() == [True, False]
+
+
+@pytest.mark.parametrize("args, message", [
+    (([0, 1], [1, 5], 3, 0, 2), r"heads\[1\] = 5"),
+    (([0, -1], [1, 2], 3, 0, 2), r"tails\[1\] = -1"),
+    (([0, 1], [1, 2**40], 3, 0, 2), r"heads\[1\] = 1099511627776"),
+    (([0], [1], -1, 0, 0), "n must lie in"),
+    (([0], [1], 2**31, 0, 1), "n must lie in"),
+    (([0], [1], 2.0, 0, 1), "n must be an integer"),
+    (([0], [1], 3, 3, 1), "source 3 is out of range"),
+    (([0], [1], 3, 0, -1), "sink -1 is out of range"),
+    (([0], [1], 3, "0", 1), "source must be an integer"),
+    (([0], [1], 0, 0, 0), "source 0 is out of range"),
+    (([0, 1], [1], 3, 0, 2), "differ in length"),
+    (([0.0], [1.0], 3, 0, 2), "integers"),
+    (([[0]], [[1]], 3, 0, 2), "one-dimensional"),
+    (([0], [1], 3, 0, 2, "edmonds-karp"), "algorithm"),
+])
+def test_bad_input_raises_value_error(args, message):
+    with pytest.raises(ValueError, match=message):
+        maximum_flow(*args[:5], **({"algorithm": args[5]} if len(args) > 5 else {}))
+
+
+def test_two_threads_solve_at_once():
+    rng = np.random.default_rng(9)
+    nodes, arcs = 20000, 100000
+    networks = [(rng.integers(0, nodes, arcs), rng.integers(0, nodes, arcs)) for _ in range(2)]
+    alone = [maximum_flow(t, h, nodes, 0, 1) for t, h in networks]
+    results = [None, None]
+
+    def solve(i):
+        results[i] = [maximum_flow(*networks[i], nodes, 0, 1) for _ in range(3)]
+
+    threads = [threading.Thread(target=solve, args=(i,)) for i in range(2)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    for i in range(2):
+        for found in results[i]:
+            assert found.value == alone[i].value
+            assert np.array_equal(found.source_side, alone[i].source_side)

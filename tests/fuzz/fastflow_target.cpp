@@ -1,0 +1,65 @@
+// Fuzz target of fastflow: the whole run on the input, with options drawn
+// from it. A run must end in one of the unit-flow reader's messages and a
+// newline with status 1, or in the report line with status 0, whose value
+// must be the maximum the verifier finds in the input text. The core proves
+// every result it returns (CheckResult) in this build, and aborts if not.
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "problem_text.h"
+#include "verifier.h"
+
+namespace {
+
+const std::vector<std::vector<std::string>> kOptions = {
+    {}, {"-a", "push-relabel"}, {"-o0"}, {"-o", "3", "-a=dinic"}, {"-a", "push-relabel", "-o=0"}};
+
+long offsetOf(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-o0" || args[i] == "-o=0") return 0;
+    if (args[i] == "-o") return std::stol(args[i + 1]);
+  }
+  return 1;
+}
+
+void checkRun(const Outcome& outcome, const std::vector<std::string>& args, const uint8_t* data,
+              size_t size) {
+  long nodes, arcs, value;
+  unsigned long long phases, scans;
+  double seconds;
+  if (std::sscanf(outcome.out.c_str(), "%ld %ld %ld %llu %llu %lf", &nodes, &arcs, &value, &phases,
+                  &scans, &seconds) != 6)
+    finding("no report line", outcome);
+  char expected[200];
+  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %21llu %21llu %11.3f\n", nodes, arcs,
+                value, phases, scans, seconds);
+  if (outcome.out != expected) finding("malformed report line", outcome);
+  verifier::Network network;
+  if (!verifier::readNetwork(std::string(reinterpret_cast<const char*>(data), size), offsetOf(args),
+                             network))
+    finding("accepted input without a network", outcome);
+  if (nodes != network.nodes || arcs != long(network.arcs.size())) finding("wrong sizes", outcome);
+  std::string fault = verifier::checkFlowValue(network, value);
+  if (!fault.empty()) finding("against the input: " + fault, outcome);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> args = {FUZZ_PROGRAM};
+  for (const std::string& option : pick(kOptions, data, size)) args.push_back(option);
+  Outcome outcome = runProgram(programMain, args, data, size);
+  if (outcome.status == 1) {
+    if (!isOneOf(outcome.out, kFlowMessages, "\n")) finding("not a reader message", outcome);
+  } else if (outcome.status == 0) {
+    checkRun(outcome, args, data, size);
+  } else {
+    finding("unexpected exit status", outcome);
+  }
+  optind = 0;
+  return 0;
+}

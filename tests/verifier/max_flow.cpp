@@ -1,0 +1,224 @@
+#include "max_flow.h"
+
+#include <algorithm>
+
+namespace verifier {
+
+namespace {
+
+// Residual arcs in compressed rows: input arc i becomes arc out[i] in its
+// tail's row (capacity 1) and that arc's twin in the head's row (capacity
+// 0); cap[a] + cap[twin[a]] == 1 always.
+struct Residual {
+  std::vector<int64_t> row;   // row[v] … row[v + 1] − 1 are v's arcs
+  std::vector<int32_t> to;    // head of each arc
+  std::vector<int64_t> twin;  // the arc of the opposite direction
+  std::vector<uint8_t> cap;   // residual capacity, 0 or 1
+  std::vector<int64_t> out;   // input arc i's forward arc
+
+  explicit Residual(const Network& g) : row(g.nodes + 1, 0), out(g.arcs.size()) {
+    for (const Pair& a : g.arcs) ++row[a.first + 1], ++row[a.second + 1];
+    for (int64_t v = 0; v < g.nodes; ++v) row[v + 1] += row[v];
+    std::vector<int64_t> fill(row.begin(), row.end() - 1);
+    to.resize(row[g.nodes]);
+    twin.resize(row[g.nodes]);
+    cap.resize(row[g.nodes]);
+    for (size_t i = 0; i < g.arcs.size(); ++i) {
+      int64_t f = fill[g.arcs[i].first]++, b = fill[g.arcs[i].second]++;
+      to[f] = int32_t(g.arcs[i].second), to[b] = int32_t(g.arcs[i].first);
+      twin[f] = b, twin[b] = f;
+      cap[f] = 1, cap[b] = 0;
+      out[i] = f;
+    }
+  }
+};
+
+class Dinic {
+ public:
+  Dinic(const Network& g, Residual& r) : level(g.nodes), g(g), r(r), next(g.nodes) {}
+
+  int64_t run() {
+    int64_t value = 0;
+    while (levels()) {
+      for (int64_t v = 0; v < g.nodes; ++v) next[v] = r.row[v];
+      while (int64_t sent = path()) value += sent;
+    }
+    return value;
+  }
+
+  // Breadth-first levels from the source; true when the sink has one.
+  bool levels() {
+    std::fill(level.begin(), level.end(), -1);
+    std::vector<int64_t> queue{g.source};
+    level[g.source] = 0;
+    for (size_t i = 0; i < queue.size(); ++i) {
+      int64_t v = queue[i];
+      for (int64_t a = r.row[v]; a < r.row[v + 1]; ++a) {
+        if (r.cap[a] && level[r.to[a]] < 0) {
+          level[r.to[a]] = level[v] + 1;
+          queue.push_back(r.to[a]);
+        }
+      }
+    }
+    return level[g.sink] >= 0;
+  }
+
+  // One augmenting path along rising levels, searched depth first with a
+  // stack of arcs; 1 when found and augmented, 0 when the phase is over.
+  int64_t path() {
+    std::vector<int64_t>& stack = arcs;
+    stack.clear();
+    int64_t v = g.source;
+    while (v != g.sink) {
+      int64_t& a = next[v];
+      while (a < r.row[v + 1] && !admissible(v, a)) ++a;
+      if (a < r.row[v + 1]) {
+        stack.push_back(a);
+        v = r.to[a];
+        continue;
+      }
+      level[v] = -1;  // no way on from v in this phase
+      if (stack.empty()) return 0;
+      v = r.to[r.twin[stack.back()]];
+      stack.pop_back();
+      ++next[v];
+    }
+    for (int64_t a : stack) r.cap[a] = 0, r.cap[r.twin[a]] = 1;
+    return 1;
+  }
+
+  std::vector<int64_t> level;
+
+ private:
+  // Open, one level up, and not beyond the sink's level: a node there other
+  // than the sink leads nowhere in this phase.
+  bool admissible(int64_t v, int64_t a) const {
+    int64_t w = r.to[a];
+    return r.cap[a] && level[w] == level[v] + 1 && (level[w] < level[g.sink] || w == g.sink);
+  }
+
+  const Network& g;
+  Residual& r;
+  std::vector<int64_t> next;  // the first arc of v not yet ruled out in this phase
+  std::vector<int64_t> arcs;
+};
+
+}  // namespace
+
+MaximumFlow maximumFlow(const Network& g) {
+  MaximumFlow result;
+  Residual r(g);
+  Dinic dinic(g, r);
+  if (g.source != g.sink) result.value = dinic.run();
+  dinic.levels();
+  result.reached.resize(g.nodes);
+  for (int64_t v = 0; v < g.nodes; ++v) result.reached[v] = dinic.level[v] >= 0;
+  result.flow.resize(g.arcs.size());
+  for (size_t i = 0; i < g.arcs.size(); ++i) result.flow[i] = 1 - r.cap[r.out[i]];
+  return result;
+}
+
+std::vector<uint8_t> residualReach(const Network& g, const std::vector<uint8_t>& flow) {
+  Residual r(g);
+  for (size_t i = 0; i < g.arcs.size(); ++i)
+    r.cap[r.out[i]] = 1 - flow[i], r.cap[r.twin[r.out[i]]] = flow[i];
+  Dinic search(g, r);
+  search.levels();
+  std::vector<uint8_t> reached(g.nodes);
+  for (int64_t v = 0; v < g.nodes; ++v) reached[v] = search.level[v] >= 0;
+  return reached;
+}
+
+namespace {
+
+// Hopcroft-Karp: phases of a breadth-first layering from the free left
+// vertices, then vertex-disjoint shortest augmenting paths by depth-first
+// search along the layers.
+class HopcroftKarp {
+ public:
+  explicit HopcroftKarp(const Bipartite& g)
+      : g(g),
+        row(g.left + 2, 0),
+        layer(g.left + 1),
+        next(g.left + 1),
+        leftMate(g.left + 1, 0),
+        rightMate(g.right + 1, 0) {
+    for (const Pair& e : g.edges) ++row[e.first + 1];
+    for (int64_t u = 1; u <= g.left; ++u) row[u + 1] += row[u];
+    std::vector<int64_t> fill(row.begin(), row.end() - 1);
+    column.resize(g.edges.size());
+    for (const Pair& e : g.edges) column[fill[e.first]++] = e.second;
+  }
+
+  std::vector<Pair> run() {
+    while (layers())
+      for (int64_t u = 1; u <= g.left; ++u)
+        if (leftMate[u] == 0) augment(u);
+    std::vector<Pair> pairs;
+    for (int64_t u = 1; u <= g.left; ++u)
+      if (leftMate[u] != 0) pairs.emplace_back(u, leftMate[u]);
+    return pairs;
+  }
+
+ private:
+  static constexpr int64_t kNone = -1;
+
+  // Layers of left vertices; true when some free right vertex is reachable.
+  bool layers() {
+    std::vector<int64_t> queue;
+    for (int64_t u = 1; u <= g.left; ++u) {
+      layer[u] = leftMate[u] == 0 ? 0 : kNone;
+      if (layer[u] == 0) queue.push_back(u);
+      next[u] = row[u];
+    }
+    bool found = false;
+    for (size_t i = 0; i < queue.size(); ++i) {
+      int64_t u = queue[i];
+      for (int64_t e = row[u]; e < row[u + 1]; ++e) {
+        int64_t w = rightMate[column[e]];
+        if (w == 0)
+          found = true;
+        else if (layer[w] == kNone)
+          layer[w] = layer[u] + 1, queue.push_back(w);
+      }
+    }
+    return found;
+  }
+
+  // Depth first from free left vertex `root` along the layers, with an
+  // explicit stack of left vertices; flips the path when it reaches a free
+  // right vertex.
+  void augment(int64_t root) {
+    std::vector<int64_t> stack{root};
+    while (!stack.empty()) {
+      int64_t u = stack.back();
+      if (next[u] == row[u + 1]) {
+        layer[u] = kNone;
+        stack.pop_back();
+        if (!stack.empty()) ++next[stack.back()];
+        continue;
+      }
+      int64_t v = column[next[u]], w = rightMate[v];
+      if (w == 0) {
+        for (int64_t x : stack) {
+          int64_t y = column[next[x]];
+          leftMate[x] = y, rightMate[y] = x, layer[x] = kNone;
+        }
+        return;
+      }
+      if (layer[w] == layer[u] + 1)
+        stack.push_back(w);
+      else
+        ++next[u];
+    }
+  }
+
+  const Bipartite& g;
+  std::vector<int64_t> row, column, layer, next, leftMate, rightMate;
+};
+
+}  // namespace
+
+std::vector<Pair> hopcroftKarp(const Bipartite& g) { return HopcroftKarp(g).run(); }
+
+}  // namespace verifier
