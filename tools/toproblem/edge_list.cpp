@@ -89,7 +89,6 @@ std::uint64_t terminal(std::uint64_t id, int base, std::uint64_t vertices, const
 }
 
 void joinSuperTerminals(const EdgeListOptions& options, std::uint64_t vertices, Problem& problem) {
-  if (problem.edges.empty()) throw InputError(0, "--super needs at least one edge");
   const Sweep sweep = doubleSweep(vertices, problem.edges, options.superTerminals);
   problem.nodes = vertices + 2;
   problem.source = vertices;
@@ -126,9 +125,10 @@ void makeNetwork(const EdgeListOptions& options, int base, std::uint64_t vertice
 
 Problem convertEdgeList(Source& source, const EdgeListOptions& options) {
   Pairs pairs = readPairs(source);
+  if (pairs.edges.empty()) throw InputError(source.lineNumber(), "the list has no edges");
   Problem problem;
   const int base = rebase(pairs, options, problem);
-  const std::uint64_t vertices = pairs.edges.empty() ? 0 : pairs.largest + 1 - base;
+  const std::uint64_t vertices = pairs.largest + 1 - base;
   problem.edges = std::move(pairs.edges);
   if (options.undirected) addReverses(problem.edges);
   if (options.flow) {

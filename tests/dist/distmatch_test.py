@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""Differential test of distmatch with 1 and 4 ranks.
+
+Usage: distmatch_test.py BINDIR
+
+Every genbip family and the odd shapes (an empty side, isolated vertices,
+parallel edges) are solved with 1 and with 4 ranks; a "max" network of
+matching shape and Matrix Market files (general and symmetric) with 4.
+`verify size` judges every size, and every -w file must list that many
+pairs, each an edge of the problem, no vertex twice. Faulty inputs whose
+fault lies in a later rank's part of the file must end with the message
+augrelabel prints for them, once, and exit status 1.
+"""
+
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+from concurrent.futures import ThreadPoolExecutor
+
+REPORT = re.compile(r"^ *(\d+) +(\d+) +(\d+) +\d+ +\d+ +\d+\.\d\d$")
+FAMILIES = [
+    ["uniform", "--left", "300", "--right", "250", "--degree", "3"],
+    ["power-law", "--left", "300", "--right", "300", "--degree", "3", "--exponent", "1"],
+    ["long-paths", "--blocks", "40", "--block-size", "3"],
+    ["hex-grid", "--rows", "12", "--width", "15"],
+    ["hidden-perfect", "--size", "200", "--noise", "2"],
+    ["few-to-many", "--left", "300", "--right", "40", "--degree", "2"],
+]
+
+
+class Check:
+    def __init__(self, bindir):
+        self.bindir = bindir
+        self.workdir = tempfile.mkdtemp(prefix="distmatch-")
+        self.claims, self.faults, self.files = [], [], 0
+
+    def save(self, text, suffix=".txt"):
+        self.files += 1
+        path = os.path.join(self.workdir, "p%d%s" % (self.files, suffix))
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    def run(self, program, args, stdin=None):
+        with open(stdin or os.devnull) as source:
+            return subprocess.run([os.path.join(self.bindir, program)] + args, stdin=source,
+                                  capture_output=True, text=True, timeout=120)
+
+    def solve(self, path, ranks, edges, sides, claim_path=None):
+        """distmatch on `path`, a problem with the list `edges` between
+        `sides`; its size is claimed against `claim_path`."""
+        listing = path + ".m%d" % ranks
+        done = self.run("distmatch", ["-np", str(ranks), "-w", listing, path])
+        match = REPORT.match(done.stdout)
+        if done.returncode != 0 or not match or done.stdout.count("\n") != 1:
+            self.faults.append("%s, %d ranks: status %d, output %r %r"
+                               % (path, ranks, done.returncode, done.stdout, done.stderr[-300:]))
+            return None
+        size = int(match.group(3))
+        self.claims.append("size %s %d" % (claim_path or path, size))
+        self.check_listing(listing, size, edges, sides)
+        return match.groups()
+
+    def check_listing(self, listing, size, edges, sides):
+        with open(listing) as f:
+            lines = f.read().splitlines()
+        header = [l for l in lines if l.startswith("c ")]
+        pairs = [tuple(map(int, l.split())) for l in lines if not l.startswith("c ")]
+        wanted = ["c matching of %d + %d vertices, %d edges" % (sides[0], sides[1], len(edges)),
+                  "c size %d" % size]
+        edges = set(edges)
+        fault = None
+        if header[:2] != wanted:
+            fault = "header %r, not %r" % (header[:2], wanted)
+        elif len(pairs) != size:
+            fault = "%d pairs for size %d" % (len(pairs), size)
+        elif any(p not in edges for p in pairs):
+            fault = "a pair that is not an edge"
+        elif len({u for u, _ in pairs}) != size or len({v for _, v in pairs}) != size:
+            fault = "a vertex matched twice"
+        elif pairs != sorted(pairs):
+            fault = "pairs not in row order"
+        if fault:
+            self.faults.append("%s: %s" % (listing, fault))
+
+    def verify(self):
+        verdict = subprocess.run([os.path.join(self.bindir, "verify"), "-"],
+                                 input="\n".join(self.claims), capture_output=True, text=True)
+        self.faults += verdict.stdout.splitlines() + verdict.stderr.splitlines()
+        if verdict.returncode != 0 and not self.faults:
+            self.faults.append("verify exit status %d" % verdict.returncode)
+
+
+def bipartite_text(left, right, edges):
+    lines = ["c written by distmatch_test", "p bipartite-matching %d %d %d" % (left, right, len(edges))]
+    return "\n".join(lines + ["a %d %d" % e for e in edges]) + "\n"
+
+
+def parse(text):
+    header = next(l for l in text.splitlines() if l.startswith("p")).split()
+    edges = [tuple(map(int, l.split()[1:3])) for l in text.splitlines() if l.startswith("a")]
+    return int(header[2]), int(header[3]), edges
+
+
+def odd_shapes(rng):
+    isolated = [(rng.randint(1, 40), rng.randint(1, 25)) for _ in range(60)]
+    parallel = isolated + isolated[:20] + [(41, 26)] * 3
+    tiny = [(1, 1), (2, 1), (3, 2), (3, 2)]
+    return [(0, 7, []), (9, 0, []), (5, 5, []), (3, 2, tiny), (60, 30, parallel)]
+
+
+def network_text(left, right, edges):
+    """The matching reduction with arcs in both directions, capacities 1."""
+    sink = left + right + 2
+    arcs = ["1 %d" % (1 + u) for u in range(1, left + 1)]
+    arcs += ["%d %d" % ((1 + u, 1 + left + v) if i % 2 else (1 + left + v, 1 + u))
+             for i, (u, v) in enumerate(edges)]
+    arcs += ["%d %d" % (sink, 1 + left + v) for v in range(1, right + 1)]
+    lines = ["p max %d %d" % (sink, len(arcs)), "n 1 s", "n %d t" % sink]
+    return "\n".join(lines + ["a %s 1" % a for a in arcs]) + "\n"
+
+
+def matrix_market(rows, cols, edges, symmetric):
+    kind = "symmetric" if symmetric else "general"
+    lines = ["%%%%MatrixMarket matrix coordinate pattern %s" % kind, "% a comment",
+             "%d %d %d" % (rows, cols, len(edges))]
+    return "\n".join(lines + ["%d %d" % e for e in edges]) + "\n"
+
+
+def solved_everywhere(check, rng):
+    """Runs three at a time: most of a small run is mpirun starting up."""
+    texts = [subprocess.run([os.path.join(check.bindir, "genbip")] + family + ["--seed", "7"],
+                            capture_output=True, text=True, check=True).stdout
+             for family in FAMILIES]
+    texts += [bipartite_text(*shape) for shape in odd_shapes(rng)]
+    jobs = []
+    for text in texts:
+        left, right, edges = parse(text)
+        path = check.save(text)
+        jobs += [(path, ranks, edges, (left, right)) for ranks in (1, 4)]
+    left, right, edges = parse(texts[0])
+    original = check.save(texts[0])
+    arcs = [(1 + u, 1 + left + v) for u, v in edges]
+    jobs.append((check.save(network_text(left, right, edges)), 4, arcs, (left, right), original))
+    jobs.append((check.save(matrix_market(left, right, edges, False), ".mtx"), 4, edges,
+                 (left, right), original))
+    square = sorted({(max(u, v), min(u, v)) for u, v in edges if v <= left})
+    mirrored = sorted(set(square) | {(v, u) for u, v in square})
+    jobs.append((check.save(matrix_market(left, left, square, True), ".mtx"), 4, mirrored,
+                 (left, left), check.save(bipartite_text(left, left, mirrored))))
+    with ThreadPoolExecutor(3) as pool:
+        reports = list(pool.map(lambda job: check.solve(*job), jobs))
+    for i in range(0, 2 * len(texts), 2):
+        if None not in reports[i:i + 2] and reports[i] != reports[i + 1]:
+            check.faults.append("%s: 1 rank %r, 4 ranks %r" % (jobs[i][0], reports[i], reports[i + 1]))
+
+
+def faulty_inputs(rng):
+    """Inputs whose fault lies past the first quarter of the file."""
+    edges = [(rng.randint(1, 200), rng.randint(1, 200)) for _ in range(3000)]
+    lines = bipartite_text(200, 200, edges).splitlines()
+    unknown = lines[:2000] + ["x an unknown line"] + lines[2000:]
+    too_many = ([lines[0], "p bipartite-matching 200 200 1500"] + lines[2:2800]
+                + ["a 1 999"] + lines[2800:])
+    network = network_text(200, 200, edges).splitlines()
+    for i in range(10, len(network), 500):
+        network[i] = network[i][:-1] + "5"  # capacity warnings before and after the fault
+    sources = network[:2600] + ["n 7 s"] + network[2600:]
+    sinks = network[:1700] + ["n 9 t"] + network[1700:]
+    second_problem = lines[:2500] + ["p bipartite-matching 1 1 1"] + lines[2500:]
+    too_few = [lines[0], "p bipartite-matching 200 200 3001"] + lines[2:]
+    comments = ["c nothing but comments"] * 500
+    texts = (unknown, too_many, sources, sinks, second_problem, too_few, comments, [])
+    return ["\n".join(text) + "\n" if text else "" for text in texts]
+
+
+def rejected_alike(check, rng):
+    def compare(path):
+        expected = check.run("augrelabel", [], stdin=path)
+        got = check.run("distmatch", ["-np", "4", path])
+        if (got.returncode, got.stdout) != (expected.returncode, expected.stdout) or expected.returncode != 1:
+            check.faults.append("%s: distmatch %d %r, augrelabel %d %r" % (
+                path, got.returncode, got.stdout[-200:], expected.returncode, expected.stdout[-200:]))
+
+    paths = [check.save(text) for text in faulty_inputs(rng)]
+    with ThreadPoolExecutor(3) as pool:
+        list(pool.map(compare, paths))
+    refused = check.run("distmatch", ["-np", "2", paths[0]])
+    if refused.returncode != 1 or "square" not in refused.stderr:
+        check.faults.append("-np 2: status %d, %r" % (refused.returncode, refused.stderr))
+
+
+def main():
+    check = Check(sys.argv[1])
+    rng = random.Random(15)
+    solved_everywhere(check, rng)
+    rejected_alike(check, rng)
+    check.verify()
+    if check.faults:
+        for fault in check.faults[:20]:
+            print(fault)
+        print("FAILED: files kept in %s" % check.workdir)
+        return 1
+    shutil.rmtree(check.workdir)
+    print("%d sizes verified, faulty inputs rejected alike" % len(check.claims))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
