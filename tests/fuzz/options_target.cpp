@@ -6,6 +6,7 @@
 // only its notes about -u values and an ignored operand there.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,16 +48,12 @@ bool isDiagnostic(const std::string& text, const std::string& program) {
   return false;
 }
 
-// Strips `prefix` from the front of `text`; false when it is not there.
-bool consume(std::string& text, const std::string& prefix) {
-  if (text.compare(0, prefix.size(), prefix) != 0) return false;
-  text.erase(0, prefix.size());
-  return true;
-}
-
-// True when `err` is a run of -u notes, each naming a value of the command
-// line, and then at most one operand note naming an argument.
-bool areNotices(std::string err, const std::vector<std::string>& args) {
+// True when `err`, from `at` on, is a run of -u notes, each naming a value
+// of the command line and the number it is read as, and then at most one
+// operand note naming an argument. A value may itself contain the text that
+// ends its note, or a newline, so every place where the note could end is
+// tried.
+bool areNotices(const std::string& err, size_t at, const std::vector<std::string>& args) {
   auto isArgumentTail = [&](const std::string& text) {
     for (const std::string& arg : args)
       if (arg.size() >= text.size() &&
@@ -64,22 +61,37 @@ bool areNotices(std::string err, const std::vector<std::string>& args) {
         return true;
     return false;
   };
+  auto isNumber = [](const std::string& text) {
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size();
+  };
+  const std::string valueStart = "note: -u value '";
   const std::string valueEnd = "' is not a number; it is read as ";
-  while (consume(err, "note: -u value '")) {
-    size_t end = err.find(valueEnd);
-    size_t line = end == std::string::npos ? end : err.find('\n', end);
-    if (line == std::string::npos || !isArgumentTail(err.substr(0, end))) return false;
-    err.erase(0, line + 1);
+  if (err.compare(at, valueStart.size(), valueStart) == 0) {
+    size_t value = at + valueStart.size();
+    for (size_t end = err.find(valueEnd, value); end != std::string::npos;
+         end = err.find(valueEnd, end + 1)) {
+      size_t number = end + valueEnd.size();
+      size_t line = err.find('\n', number);
+      if (line != std::string::npos && isArgumentTail(err.substr(value, end - value)) &&
+          isNumber(err.substr(number, line - number)) && areNotices(err, line + 1, args))
+        return true;
+    }
+    return false;
   }
+  const std::string operandStart = "note: '";
   const std::string operandEnd =
       "' and what follows are ignored; the problem is read from standard input\n";
-  if (err.empty()) return true;
-  if (!consume(err, "note: '") || err.size() < operandEnd.size() ||
+  if (at == err.size()) return true;
+  if (err.size() - at < operandStart.size() + operandEnd.size() ||
+      err.compare(at, operandStart.size(), operandStart) != 0 ||
       err.compare(err.size() - operandEnd.size(), operandEnd.size(), operandEnd) != 0)
     return false;
-  const std::string operand = err.substr(0, err.size() - operandEnd.size());
+  size_t operand = at + operandStart.size();
+  const std::string name = err.substr(operand, err.size() - operandEnd.size() - operand);
   for (const std::string& arg : args)
-    if (arg == operand) return true;
+    if (arg == name) return true;
   return false;
 }
 
@@ -93,7 +105,7 @@ void parseAs(const char* options, const std::vector<std::string>& args) {
     if (outcome.err.compare(split, std::string::npos, usage) != 0 ||
         !isDiagnostic(outcome.err.substr(0, split), args[0]))
       finding("option error without the diagnostic and the usage text", outcome);
-  } else if (outcome.status != 0 || !areNotices(outcome.err, args) ||
+  } else if (outcome.status != 0 || !areNotices(outcome.err, 0, args) ||
              param.globalUpdateFactor == 0.0 || (param.gapCheck != 0 && param.gapCheck != 1) ||
              (param.greedyInit != 0 && param.greedyInit != (flow ? 0 : 1))) {
     finding("options accepted into a wrong state", outcome);
