@@ -18,15 +18,10 @@ void badValue() { fail("bad value of a parameter in the problem line"); }
 }  // namespace
 
 MatchingProblem readMatchingProblemLine(const char* line) {
-  char word[21] = "";
-  long a = 0, b = 0, c = 0;
-  FieldScanner scan(line);
-  scan.skipChar();
-  scan.word(word, 20);
-  scan.integer(a);
-  scan.integer(b);
-  scan.integer(c);
-  int fields = scan.result();
+  const ProblemLineFields f = scanProblemLine(line);
+  const char* word = f.word;
+  const long a = f.a, b = f.b, c = f.c;
+  const int fields = f.count;
   MatchingProblem problem;
   problem.seen = true;
   if (std::strcmp(word, "max") == 0) {
