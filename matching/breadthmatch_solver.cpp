@@ -11,6 +11,7 @@
 // - augments += 1 for every greedy match and every augmentation.
 #include "breadthmatch.h"
 #include "matching_start.h"
+#include "one_pass.h"
 #include "run_state.h"
 
 void augment(match_node* y) {
@@ -72,16 +73,9 @@ bool search(match_node* root, Queue& bfsQueue, Queue& reached) {
 void bfsBIM(Queue& bfsQueue, Queue& reached) {
   freeAll();
   if (param.greedyInit) greedyMatch<false, false>(G);
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* v = *s;
-    ++stats.work;
-    if (v->mate != G.getSink() || v->visited) continue;
-    bool augmented = search(v, bfsQueue, reached);
+  searchFromFreeXNodes(G, reached, [&](match_node* root) {
+    const bool augmented = search(root, bfsQueue, reached);
     bfsQueue.reset();
-    if (augmented) {
-      while (!reached.isEmpty()) reached.pop()->visited = 0;
-    } else {
-      reached.reset();
-    }
-  }
+    return augmented;
+  });
 }

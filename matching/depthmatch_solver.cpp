@@ -12,6 +12,7 @@
 // - augments += 1 for every greedy match and every augmentation.
 #include "depthmatch.h"
 #include "matching_start.h"
+#include "one_pass.h"
 #include "run_state.h"
 
 namespace {
@@ -90,14 +91,5 @@ bool search(match_node* root, Queue& path, Queue& reached) {
 void dfsBIM(Queue& path, Queue& reached) {
   freeAll();
   if (param.greedyInit) greedyMatch<true, false>(G);
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* v = *s;
-    ++stats.work;
-    if (v->mate != G.getSink()) continue;
-    if (search(v, path, reached)) {
-      while (!reached.isEmpty()) reached.pop()->visited = 0;
-    } else {
-      reached.reset();
-    }
-  }
+  searchFromFreeXNodes(G, reached, [&](match_node* root) { return search(root, path, reached); });
 }
