@@ -1,5 +1,6 @@
 #include "problem_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -60,10 +61,13 @@ std::vector<std::string> problemLines(const std::string& text) {
 
 // The network's arcs as (tail, head) pairs numbered from 0, with the
 // source and sink named by its node lines.
-Network readNodesAndArcs(const std::string& text, long nodes, long offset) {
+// `arcs` is the problem line's count, a hint only: a file may hold fewer or
+// more, and no arc line is shorter than four bytes.
+Network readNodesAndArcs(const std::string& text, long nodes, long arcs, long offset) {
   Network g;
   g.nodes = nodes;
   g.source = g.sink = -1;
+  g.arcs.reserve(size_t(std::clamp(arcs, 0L, long(text.size() / 4))));
   forEachLine(text, [&](std::string_view line) {
     long x[2];
     if (line.empty()) return;
@@ -119,11 +123,12 @@ bool readBipartite(const std::string& text, Bipartite& g, VertexNumbers& names) 
     if (line[0] != 'p') continue;
     int fields = std::sscanf(line.c_str(), "%*c %20s %ld %ld %ld", word, &a, &b, &c);
     if (fields == 3 && std::strcmp(word, "max") == 0) {
-      g = fromMatchingNetwork(readNodesAndArcs(text, a, 1), names);
+      g = fromMatchingNetwork(readNodesAndArcs(text, a, b, 1), names);
       return true;
     }
     if (fields != 4 || std::strncmp(word, "bipartite", 9) != 0) return false;
     g = Bipartite{a, b, {}};
+    g.edges.reserve(size_t(std::clamp(c, 0L, long(text.size() / 4))));
     for (int64_t u = 1; u <= a; ++u) names.left.push_back(u);
     for (int64_t v = 1; v <= b; ++v) names.right.push_back(v);
     forEachLine(text, [&](std::string_view edge) {
@@ -141,7 +146,7 @@ bool readNetwork(const std::string& text, long offset, Network& g) {
     char word[16];
     long nodes, arcs;
     if (line[0] == 'p' && std::sscanf(line.c_str(), "%*c %15s %ld %ld", word, &nodes, &arcs) == 3) {
-      g = readNodesAndArcs(text, nodes, offset);
+      g = readNodesAndArcs(text, nodes, arcs, offset);
       return g.source >= 0 && g.sink >= 0;
     }
   }
