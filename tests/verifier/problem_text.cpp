@@ -6,7 +6,6 @@
 #include <cstring>
 #include <sstream>
 #include <string_view>
-#include <unordered_map>
 
 namespace verifier {
 
@@ -206,16 +205,21 @@ bool readMatchListing(const std::string& text, const Bipartite& g, std::vector<P
 
 namespace {
 
-// File number -> g's number (0 when no vertex of the side has it).
-std::unordered_map<int64_t, int64_t> inverse(const std::vector<int64_t>& numbers) {
-  std::unordered_map<int64_t, int64_t> g_number;
-  for (size_t i = 0; i < numbers.size(); ++i) g_number[numbers[i]] = int64_t(i) + 1;
+// File number -> g's number (0 when no vertex of the side has it), as a
+// table indexed by the file number: the numbers are the problem's node
+// numbers, so the table is no longer than the problem has nodes.
+std::vector<int64_t> inverse(const std::vector<int64_t>& numbers) {
+  int64_t largest = 0;
+  for (int64_t number : numbers) largest = std::max(largest, number);
+  std::vector<int64_t> g_number(size_t(largest) + 1, 0);
+  for (size_t i = 0; i < numbers.size(); ++i)
+    if (numbers[i] >= 0) g_number[size_t(numbers[i])] = int64_t(i) + 1;
   return g_number;
 }
 
-int64_t lookUp(const std::unordered_map<int64_t, int64_t>& g_number, long file_number) {
-  auto found = g_number.find(file_number);
-  return found == g_number.end() ? 0 : found->second;
+int64_t lookUp(const std::vector<int64_t>& g_number, long file_number) {
+  return file_number >= 0 && size_t(file_number) < g_number.size() ? g_number[size_t(file_number)]
+                                                                   : 0;
 }
 
 // The lines of a result file after its comments; `size` gets the number of
