@@ -69,4 +69,6 @@ struct graph {
   Node* getSink() const { return sink; }
   // One past the last arc of `v`: the next record's `first`.
   Arc* endOf(const Node* v) const { return (v + 1)->first; }
+  // The number of arcs of `v`.
+  int32_t listLength(const Node* v) const { return static_cast<int32_t>(endOf(v) - v->first); }
 };

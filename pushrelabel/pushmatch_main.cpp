@@ -13,12 +13,10 @@ const char* const messageEnd = "";
 
 namespace {
 
-int32_t listLength(const match_node* v) { return static_cast<int32_t>(G.endOf(v) - v->first); }
-
 // No X node can need a label as large as the smaller side. The greedy start
 // runs only with -i.
 void setUp() {
-  const int32_t bound = std::min(listLength(G.source), listLength(G.sink));
+  const int32_t bound = std::min(G.listLength(G.source), G.listLength(G.sink));
   if (!ba.initialize(G.n, bound)) fail(kNoMemory);
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 long countRecords(const node_flow_data* v) {
-  long records = G.endOf(v) - v->first;
+  long records = G.listLength(v);
   stats.work += records;
   return records;
 }
