@@ -27,8 +27,7 @@ struct SolverProgram {
 // when the memory cannot be obtained.
 template <class... Queues>
 void makeWorkQueues(int32_t n, Queues&... queues) {
-  const bool made = (queues.allocate(n + 1L) & ...);
-  if (!made) fail(kNoMemory);
+  if (!(queues.allocate(n + 1L) && ...)) fail(kNoMemory);
 }
 
 // Runs `program` on standard input and returns main's status. Only the
