@@ -4,6 +4,7 @@
 #include <new>
 
 #include "flow_dinic.h"
+#include "flow_matching.h"
 #include "flow_push_relabel.h"
 #include "flow_residual.h"
 
@@ -16,6 +17,8 @@ bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
     *algorithm = FlowAlgorithm::kPushRelabel;
   } else if (name == "hybrid") {
     *algorithm = FlowAlgorithm::kHybrid;
+  } else if (name == "auto") {
+    *algorithm = FlowAlgorithm::kAuto;
   } else {
     return false;
   }
@@ -75,12 +78,18 @@ bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
 }
 
 Status UnitMaxFlow::Prepare() {
-  if (residual_ != nullptr) return Status::kOptimal;
+  if (residual_ != nullptr || reduction_ != nullptr) return Status::kOptimal;
   Status status = Validate();
   if (status != Status::kOptimal) return status;
   try {
+    if (algorithm_ == FlowAlgorithm::kAuto) {
+      reduction_ = std::make_unique<internal::MatchingReduction>();
+      if (reduction_->Build(network_)) return Status::kOptimal;
+      reduction_.reset();
+    }
     residual_ = std::make_unique<internal::ResidualNetwork>(network_);
   } catch (const std::bad_alloc&) {
+    reduction_.reset();
     return Status::kOutOfMemory;
   }
   return Status::kOptimal;
@@ -89,27 +98,12 @@ Status UnitMaxFlow::Prepare() {
 Status UnitMaxFlow::Solve() {
   Status status = Prepare();
   if (status != Status::kOptimal) return status;
-  const bool trivial = network_.source == network_.sink;
-  internal::ResidualNetwork& residual = *residual_;
   try {
     value_ = 0;
-    internal::Dinic dinic(residual, counters_);
-    // Dinic's ends with the labelling that shows the flow maximum.
-    bool maximum = trivial;
-    if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
-    if (algorithm_ == FlowAlgorithm::kHybrid && !trivial) maximum = ShortPhases(dinic);
-    if (!maximum) {
-      internal::PushRelabel push_relabel(residual, counters_);
-      value_ += push_relabel.Run();
-      // The cut comes from one more labelling, which Dinic's run on a
-      // maximum flow amounts to; its work is not counted.
-      FlowCounters uncounted;
-      internal::Dinic cut(residual, uncounted);
-      cut.Run();
-      Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
-    } else {
-      Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
-    }
+    if (reduction_ != nullptr)
+      SolveMatching();
+    else
+      SolveFlow();
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
@@ -117,6 +111,43 @@ Status UnitMaxFlow::Solve() {
   if (!CheckResult()) std::abort();
 #endif
   return Status::kOptimal;
+}
+
+void UnitMaxFlow::SolveFlow() {
+  const bool trivial = network_.source == network_.sink;
+  internal::ResidualNetwork& residual = *residual_;
+  internal::Dinic dinic(residual, counters_);
+  // Dinic's ends with the labelling that shows the flow maximum.
+  bool maximum = trivial;
+  if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
+  if (algorithm_ != FlowAlgorithm::kDinic && algorithm_ != FlowAlgorithm::kPushRelabel && !trivial)
+    maximum = ShortPhases(dinic);
+  if (!maximum) {
+    internal::PushRelabel push_relabel(residual, counters_);
+    value_ += push_relabel.Run();
+    // The cut comes from one more labelling, which Dinic's run on a
+    // maximum flow amounts to; its work is not counted.
+    FlowCounters uncounted;
+    internal::Dinic cut(residual, uncounted);
+    cut.Run();
+    Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
+  } else {
+    Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
+  }
+}
+
+// Phases and arc scans are the matching solver's (its searches' phases and
+// adjacency entries read).
+void UnitMaxFlow::SolveMatching() {
+  MatchingOptions options;
+  options.check_input = false;  // built by Prepare()
+  MaximumMatching matching(reduction_->graph(), options);
+  const Status status = matching.Solve();
+  if (status == Status::kOutOfMemory) throw std::bad_alloc();
+  value_ = matching.size();
+  counters_.phases = matching.counters().phases;
+  counters_.arc_scans = matching.counters().arc_scans;
+  reduction_->Results(network_, matching, &arc_flow_, &source_side_);
 }
 
 bool UnitMaxFlow::CheckResult() const {

@@ -19,6 +19,7 @@ namespace fast {
 
 namespace internal {
 class Dinic;
+class MatchingReduction;
 class ResidualNetwork;
 }  // namespace internal
 
@@ -43,6 +44,9 @@ enum class FlowAlgorithm {
   // Dinic's phases while they send many units for their work (the short
   // paths), then push-relabel for the long tail.
   kHybrid,
+  // A network of the matching shape (fast/flow_matching.h) is solved as a
+  // bipartite matching by MaximumMatching; any other by kHybrid.
+  kAuto,
 };
 
 // What a solve did, for the report line.
@@ -55,8 +59,8 @@ struct FlowCounters {
   int64_t arc_scans = 0;
 };
 
-// The algorithm named `name` ("dinic", "push-relabel", "hybrid"); false
-// when none is.
+// The algorithm named `name` ("dinic", "push-relabel", "hybrid", "auto");
+// false when none is.
 bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
 
 class UnitMaxFlow {
@@ -96,9 +100,14 @@ class UnitMaxFlow {
   Status Validate() const;
   // Dinic's phases while they pay (kHybrid), adding to value_.
   bool ShortPhases(internal::Dinic& dinic);
+  void SolveFlow();
+  void SolveMatching();
 
   UnitNetwork network_;
-  std::unique_ptr<internal::ResidualNetwork> residual_;  // set by Prepare()
+  // Set by Prepare(): the matching of a kAuto network of the matching
+  // shape, the residual network otherwise.
+  std::unique_ptr<internal::MatchingReduction> reduction_;
+  std::unique_ptr<internal::ResidualNetwork> residual_;
   FlowAlgorithm algorithm_;
   int64_t value_ = 0;
   std::vector<uint8_t> arc_flow_;
