@@ -23,8 +23,6 @@
 #include "run_state.h"
 #include "utility.h"
 
-Stats stats;
-Params param;
 const char* const messageEnd = "";
 
 namespace {

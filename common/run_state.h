@@ -1,5 +1,5 @@
-// The two records every solver program shares with its driver. Each program
-// defines the single instances `stats` and `param` next to its entry.
+// The two records every solver program shares with its driver; their single
+// instances `stats` and `param` are defined once in run_state.cpp.
 #pragma once
 
 #include <cstdint>

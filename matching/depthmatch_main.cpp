@@ -2,28 +2,11 @@
 // maximum matching by one depth-first search with look-ahead from every X
 // node still free after the greedy start, and prints the report line.
 #include "depthmatch.h"
-#include "fail.h"
-#include "matching_reader.h"
-#include "options.h"
-#include "report.h"
-#include "run_state.h"
+#include "matching_driver.h"
 
 graph<match_node> G;
-Stats stats;
-Params param;
 const char* const messageEnd = "";
 
 int main(int argc, char** argv) {
-  parse_arguments(argc, argv, kMatchingOptions);
-  parse(G);
-  param.greedyInit = 1;
-  Queue path(G.n + 1L), reached(G.n + 1L);
-  if (!path.allocated() || !reached.allocated()) fail(kNoMemory);
-
-  float t0 = cpuTime();
-  dfsBIM(path, reached);
-  float t1 = cpuTime();
-
-  printMatchingReport(G.n, G.m, t1 - t0);
-  return 0;
+  return runMatchingSolver(argc, argv, G, forceGreedyStart, dfsBIM);
 }

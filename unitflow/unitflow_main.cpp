@@ -1,33 +1,38 @@
 // unitflow-lifo and unitflow-fifo: read a unit-capacity network from standard
 // input, compute the value of a maximum flow and print the report line.
-#include "fail.h"
+#include "driver.h"
 #include "flow_reader.h"
 #include "options.h"
 #include "report.h"
-#include "run_state.h"
 #include "unitflow.h"
 
 FlowGraph G;
 bucketArray<node_flow_data> ba;
-Stats stats;
-Params param;
 const char* const messageEnd = "\n";
 
-int main(int argc, char** argv) {
-  parse_arguments(argc, argv, kFlowOptions);
-  parse(G);
-  Queue bfsQueue(G.n + 1L);
-  if (!bfsQueue.allocated() || !ba.initialize(G.n, G.n)) fail(kNoMemory);
+namespace {
 
-  float t0 = cpuTime();
+void setUp() {
+  if (!ba.initialize(G.n, G.n)) fail(kNoMemory);
+}
+
+// Both phases are timed, and so is the making of phase 2's second queue.
+void solve(Queue& bfsQueue) {
   forwardUnitFlow(bfsQueue);
-  Queue finishOrder(G.n + 1L);
-  if (!finishOrder.allocated()) fail(kNoMemory);
+  Queue finishOrder;
+  makeWorkQueues(G.n, finishOrder);
   phase2(bfsQueue, finishOrder);
-  float t1 = cpuTime();
+}
 
-  // The sink started at −(m) − 1; 64-bit, since m + 1 may not fit in 32 bits.
-  long flow = static_cast<long>(G.sink->excess) + G.m + 1;
-  printFlowReport(G.n, G.m, flow, t1 - t0);
-  return 0;
+// The sink started at −(m) − 1; 64-bit, since m + 1 may not fit in 32 bits.
+void report(int32_t n, int32_t m, float seconds) {
+  printFlowReport(n, m, static_cast<long>(G.sink->excess) + m + 1, seconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const SolverProgram<FlowGraph, Queue> unitflow = {kFlowOptions, parse,   setUp,
+                                                    solve,        nullptr, report};
+  return runSolver(argc, argv, G, unitflow);
 }

@@ -21,7 +21,7 @@ Report = collections.namedtuple(
 Report.__doc__ = """The report line of one run.
 
 nodes, edges, result, counter_1, counter_2 are integers and seconds a float,
-as printed (see the README's report lines: result is the matching size or
+as printed (see docs/formats.md, report lines: result is the matching size or
 the flow value); messages holds the run's other lines of standard output,
 such as a warning."""
 

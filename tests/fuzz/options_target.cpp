@@ -14,8 +14,6 @@
 #include "options.h"
 #include "run_state.h"
 
-Stats stats;
-Params param;
 
 namespace {
 

@@ -10,8 +10,6 @@
 #include "run_state.h"
 
 graph<match_node> G;
-Stats stats;
-Params param;
 const char* const messageEnd = "";
 
 namespace {

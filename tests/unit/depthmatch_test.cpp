@@ -5,8 +5,6 @@
 #include "augpath_fixture.h"
 
 graph<match_node> G;
-Stats stats;
-Params param;
 const char* const messageEnd = "";
 
 namespace {

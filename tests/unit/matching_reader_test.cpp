@@ -9,8 +9,6 @@
 #include "matching_reader.h"
 #include "run_state.h"
 
-Stats stats;
-Params param;
 const char* const messageEnd = "";
 
 namespace {

@@ -12,8 +12,6 @@
 
 FlowGraph G;
 bucketArray<node_flow_data> ba;
-Stats stats;
-Params param;
 const char* const messageEnd = "\n";
 
 namespace {

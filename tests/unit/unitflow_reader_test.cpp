@@ -11,8 +11,6 @@
 #include "flow_reader.h"
 #include "run_state.h"
 
-Stats stats;
-Params param;
 const char* const messageEnd = "\n";
 
 namespace {

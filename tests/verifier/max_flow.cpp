@@ -1,6 +1,7 @@
 #include "max_flow.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace verifier {
 
@@ -33,34 +34,87 @@ struct Residual {
   }
 };
 
+// Dinic's blocking flows. Each phase labels the shortest augmenting paths by
+// a breadth-first search grown from both ends, a layer at a time on the side
+// whose frontier has fewer arcs: on networks that expand fast, two balls of
+// half the radius hold far fewer nodes than one ball of the whole radius.
 class Dinic {
  public:
-  Dinic(const Network& g, Residual& r) : level(g.nodes), g(g), r(r), next(g.nodes) {}
+  Dinic(const Network& g, Residual& r)
+      : level(g.nodes), g(g), r(r), toSink(g.nodes), next(g.nodes) {}
 
   int64_t run() {
     int64_t value = 0;
-    while (levels()) {
+    while (layers()) {
       for (int64_t v = 0; v < g.nodes; ++v) next[v] = r.row[v];
       while (int64_t sent = path()) value += sent;
     }
     return value;
   }
 
-  // Breadth-first levels from the source; true when the sink has one.
-  bool levels() {
+  // Marks in `level` every node the source reaches in the residual network.
+  void reach() {
     std::fill(level.begin(), level.end(), -1);
     std::vector<int64_t> queue{g.source};
     level[g.source] = 0;
-    for (size_t i = 0; i < queue.size(); ++i) {
-      int64_t v = queue[i];
-      for (int64_t a = r.row[v]; a < r.row[v + 1]; ++a) {
-        if (r.cap[a] && level[r.to[a]] < 0) {
-          level[r.to[a]] = level[v] + 1;
-          queue.push_back(r.to[a]);
-        }
+    for (size_t i = 0; i < queue.size(); ++i)
+      for (int64_t a = r.row[queue[i]]; a < r.row[queue[i] + 1]; ++a)
+        if (r.cap[a] && level[r.to[a]] < 0) level[r.to[a]] = 0, queue.push_back(r.to[a]);
+  }
+
+  // Source-side labels of one node of the residual network or -1.
+  std::vector<int32_t> level;
+
+ private:
+  // Labels the phase's layered network; false when the sink is out of reach.
+  // Afterwards level[v] is v's distance from the source for every node on a
+  // shortest augmenting path (the sink's level is their length, sinkLevel):
+  // taken from the source's search where it got that far, else as
+  // sinkLevel - toSink[v]. Nodes off those paths may carry labels too; the
+  // depth-first search finds them dead ends.
+  bool layers() {
+    std::fill(level.begin(), level.end(), -1);
+    std::fill(toSink.begin(), toSink.end(), -1);
+    std::vector<int64_t> ahead{g.source}, behind{g.sink}, grown;
+    std::vector<int64_t> fromSink{g.sink};  // every node toSink labels
+    level[g.source] = 0;
+    toSink[g.sink] = 0;
+    int64_t best = kUnreached;
+    while (best == kUnreached && !ahead.empty() && !behind.empty()) {
+      grown.clear();
+      if (volume(ahead) <= volume(behind)) {
+        for (int64_t v : ahead)
+          for (int64_t a = r.row[v]; a < r.row[v + 1]; ++a)
+            if (r.cap[a]) best = std::min(best, visit(v, r.to[a], level, toSink, grown));
+        ahead.swap(grown);
+      } else {
+        for (int64_t w : behind)
+          for (int64_t a = r.row[w]; a < r.row[w + 1]; ++a)
+            if (r.cap[r.twin[a]]) best = std::min(best, visit(w, r.to[a], toSink, level, grown));
+        fromSink.insert(fromSink.end(), grown.begin(), grown.end());
+        behind.swap(grown);
       }
     }
-    return level[g.sink] >= 0;
+    if (best == kUnreached) return false;
+    sinkLevel = int32_t(best);
+    for (int64_t v : fromSink)
+      if (level[v] < 0) level[v] = sinkLevel - toSink[v];
+    return true;
+  }
+
+  // Reaches w from v in the search that writes `mine`, the other search's
+  // labels being `theirs`; returns the length of the source-sink path
+  // through v and w when the searches meet there.
+  static int64_t visit(int64_t v, int64_t w, std::vector<int32_t>& mine,
+                       const std::vector<int32_t>& theirs, std::vector<int64_t>& grown) {
+    if (mine[w] < 0) mine[w] = mine[v] + 1, grown.push_back(w);
+    return theirs[w] >= 0 ? int64_t(mine[v]) + 1 + theirs[w] : kUnreached;
+  }
+
+  int64_t volume(const std::vector<int64_t>& frontier) const {
+    int64_t arcs = 0;
+    for (int64_t v : frontier) arcs += r.row[v + 1] - r.row[v];
+    return arcs;
   }
 
   // One augmenting path along rising levels, searched depth first with a
@@ -87,20 +141,21 @@ class Dinic {
     return 1;
   }
 
-  std::vector<int64_t> level;
-
- private:
   // Open, one level up, and not beyond the sink's level: a node there other
   // than the sink leads nowhere in this phase.
   bool admissible(int64_t v, int64_t a) const {
     int64_t w = r.to[a];
-    return r.cap[a] && level[w] == level[v] + 1 && (level[w] < level[g.sink] || w == g.sink);
+    return r.cap[a] && level[w] == level[v] + 1 && (level[w] < sinkLevel || w == g.sink);
   }
+
+  static constexpr int64_t kUnreached = INT64_MAX;
 
   const Network& g;
   Residual& r;
-  std::vector<int64_t> next;  // the first arc of v not yet ruled out in this phase
-  std::vector<int64_t> arcs;
+  std::vector<int32_t> toSink;  // distance to the sink, where its search got
+  int32_t sinkLevel = 0;        // the length of the phase's augmenting paths
+  std::vector<int64_t> next;    // the first arc of v not yet ruled out in this phase
+  std::vector<int64_t> arcs;    // the stack of path()
 };
 
 }  // namespace
@@ -110,7 +165,7 @@ MaximumFlow maximumFlow(const Network& g) {
   Residual r(g);
   Dinic dinic(g, r);
   if (g.source != g.sink) result.value = dinic.run();
-  dinic.levels();
+  dinic.reach();
   result.reached.resize(g.nodes);
   for (int64_t v = 0; v < g.nodes; ++v) result.reached[v] = dinic.level[v] >= 0;
   result.flow.resize(g.arcs.size());
@@ -123,7 +178,7 @@ std::vector<uint8_t> residualReach(const Network& g, const std::vector<uint8_t>&
   for (size_t i = 0; i < g.arcs.size(); ++i)
     r.cap[r.out[i]] = 1 - flow[i], r.cap[r.twin[r.out[i]]] = flow[i];
   Dinic search(g, r);
-  search.levels();
+  search.reach();
   std::vector<uint8_t> reached(g.nodes);
   for (int64_t v = 0; v < g.nodes; ++v) reached[v] = search.level[v] >= 0;
   return reached;
@@ -171,18 +226,19 @@ class HopcroftKarp {
       if (layer[u] == 0) queue.push_back(u);
       next[u] = row[u];
     }
-    bool found = false;
+    int64_t found = kNone;  // the layer that reaches a free right vertex first
     for (size_t i = 0; i < queue.size(); ++i) {
       int64_t u = queue[i];
+      if (found != kNone && layer[u] > found) break;  // the phase's paths are no longer
       for (int64_t e = row[u]; e < row[u + 1]; ++e) {
         int64_t w = rightMate[column[e]];
         if (w == 0)
-          found = true;
+          found = layer[u];
         else if (layer[w] == kNone)
           layer[w] = layer[u] + 1, queue.push_back(w);
       }
     }
-    return found;
+    return found != kNone;
   }
 
   // Depth first from free left vertex `root` along the layers, with an

@@ -1,11 +1,11 @@
 #include "problem_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <string_view>
-#include <unordered_map>
 
 namespace verifier {
 
@@ -60,10 +60,13 @@ std::vector<std::string> problemLines(const std::string& text) {
 
 // The network's arcs as (tail, head) pairs numbered from 0, with the
 // source and sink named by its node lines.
-Network readNodesAndArcs(const std::string& text, long nodes, long offset) {
+// `arcs` is the problem line's count, a hint only: a file may hold fewer or
+// more, and no arc line is shorter than four bytes.
+Network readNodesAndArcs(const std::string& text, long nodes, long arcs, long offset) {
   Network g;
   g.nodes = nodes;
   g.source = g.sink = -1;
+  g.arcs.reserve(size_t(std::clamp(arcs, 0L, long(text.size() / 4))));
   forEachLine(text, [&](std::string_view line) {
     long x[2];
     if (line.empty()) return;
@@ -119,11 +122,12 @@ bool readBipartite(const std::string& text, Bipartite& g, VertexNumbers& names) 
     if (line[0] != 'p') continue;
     int fields = std::sscanf(line.c_str(), "%*c %20s %ld %ld %ld", word, &a, &b, &c);
     if (fields == 3 && std::strcmp(word, "max") == 0) {
-      g = fromMatchingNetwork(readNodesAndArcs(text, a, 1), names);
+      g = fromMatchingNetwork(readNodesAndArcs(text, a, b, 1), names);
       return true;
     }
     if (fields != 4 || std::strncmp(word, "bipartite", 9) != 0) return false;
     g = Bipartite{a, b, {}};
+    g.edges.reserve(size_t(std::clamp(c, 0L, long(text.size() / 4))));
     for (int64_t u = 1; u <= a; ++u) names.left.push_back(u);
     for (int64_t v = 1; v <= b; ++v) names.right.push_back(v);
     forEachLine(text, [&](std::string_view edge) {
@@ -141,7 +145,7 @@ bool readNetwork(const std::string& text, long offset, Network& g) {
     char word[16];
     long nodes, arcs;
     if (line[0] == 'p' && std::sscanf(line.c_str(), "%*c %15s %ld %ld", word, &nodes, &arcs) == 3) {
-      g = readNodesAndArcs(text, nodes, offset);
+      g = readNodesAndArcs(text, nodes, arcs, offset);
       return g.source >= 0 && g.sink >= 0;
     }
   }
@@ -201,16 +205,21 @@ bool readMatchListing(const std::string& text, const Bipartite& g, std::vector<P
 
 namespace {
 
-// File number -> g's number (0 when no vertex of the side has it).
-std::unordered_map<int64_t, int64_t> inverse(const std::vector<int64_t>& numbers) {
-  std::unordered_map<int64_t, int64_t> g_number;
-  for (size_t i = 0; i < numbers.size(); ++i) g_number[numbers[i]] = int64_t(i) + 1;
+// File number -> g's number (0 when no vertex of the side has it), as a
+// table indexed by the file number: the numbers are the problem's node
+// numbers, so the table is no longer than the problem has nodes.
+std::vector<int64_t> inverse(const std::vector<int64_t>& numbers) {
+  int64_t largest = 0;
+  for (int64_t number : numbers) largest = std::max(largest, number);
+  std::vector<int64_t> g_number(size_t(largest) + 1, 0);
+  for (size_t i = 0; i < numbers.size(); ++i)
+    if (numbers[i] >= 0) g_number[size_t(numbers[i])] = int64_t(i) + 1;
   return g_number;
 }
 
-int64_t lookUp(const std::unordered_map<int64_t, int64_t>& g_number, long file_number) {
-  auto found = g_number.find(file_number);
-  return found == g_number.end() ? 0 : found->second;
+int64_t lookUp(const std::vector<int64_t>& g_number, long file_number) {
+  return file_number >= 0 && size_t(file_number) < g_number.size() ? g_number[size_t(file_number)]
+                                                                   : 0;
 }
 
 // The lines of a result file after its comments; `size` gets the number of

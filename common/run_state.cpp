@@ -1,0 +1,4 @@
+#include "run_state.h"
+
+Stats stats;
+Params param;
