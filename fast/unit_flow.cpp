@@ -64,16 +64,20 @@ void Results(const internal::ResidualNetwork& residual, const Solver& solver, in
 
 }  // namespace
 
-// A phase of Dinic's costs a pass over the arcs whatever it sends; once a
-// phase sends fewer than one unit per kScansPerUnit arc scans, the paths left
-// are long and few, and push-relabel finishes them for less. True when the
-// phases ended with the flow maximum.
+// A phase of Dinic's costs a pass over the arcs whatever it sends. The first
+// kFirstPhases run whatever they send: on layered networks and short paths
+// they end the run, the last of them only finding the sink out of reach.
+// After them, once a phase sends fewer than one unit per kScansPerUnit arc
+// scans, the paths left are long and many, and push-relabel finishes them
+// for less. True when the phases ended with the flow maximum.
 bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
+  constexpr int kFirstPhases = 3;
   constexpr int64_t kScansPerUnit = 100;
-  for (;;) {
+  for (int phase = 1;; ++phase) {
     const int64_t scans = counters_.arc_scans, units = value_;
     if (!dinic.Phase(&value_)) return true;
-    if ((value_ - units) * kScansPerUnit < counters_.arc_scans - scans) return false;
+    const bool paid = (value_ - units) * kScansPerUnit >= counters_.arc_scans - scans;
+    if (phase >= kFirstPhases && !paid) return false;
   }
 }
 
@@ -141,16 +145,30 @@ void UnitMaxFlow::SolveFlow() {
 void UnitMaxFlow::SolveMatching() {
   MatchingOptions options;
   options.check_input = false;  // built by Prepare()
-  MaximumMatching matching(reduction_->graph(), options);
-  const Status status = matching.Solve();
-  if (status == Status::kOutOfMemory) throw std::bad_alloc();
-  value_ = matching.size();
-  counters_.phases = matching.counters().phases;
-  counters_.arc_scans = matching.counters().arc_scans;
-  reduction_->Results(network_, matching, &arc_flow_, &source_side_);
+  matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
+  if (matching_->Solve() == Status::kOutOfMemory) throw std::bad_alloc();
+  value_ = matching_->size();
+  counters_.phases = matching_->counters().phases;
+  counters_.arc_scans = matching_->counters().arc_scans;
+}
+
+void UnitMaxFlow::MatchingResults() const {
+  if (matching_ != nullptr && arc_flow_.empty() && source_side_.empty())
+    reduction_->Results(network_, *matching_, &arc_flow_, &source_side_);
+}
+
+const std::vector<uint8_t>& UnitMaxFlow::arc_flow() const {
+  MatchingResults();
+  return arc_flow_;
+}
+
+const std::vector<uint8_t>& UnitMaxFlow::source_side() const {
+  MatchingResults();
+  return source_side_;
 }
 
 bool UnitMaxFlow::CheckResult() const {
+  MatchingResults();
   const UnitNetwork& g = network_;
   if (arc_flow_.size() != size_t(g.arcs) || source_side_.size() != size_t(g.nodes)) return false;
   std::vector<int64_t> balance(size_t(g.nodes), 0);  // units in minus units out
