@@ -107,6 +107,26 @@ class FieldScanner {
   bool reachedEnd = false;  // the failure was the end of the line
 };
 
+// "%*c %20s %ld %ld %ld": a matching problem line's word, cut at 20
+// characters, and up to three numbers.
+struct ProblemLineFields {
+  char word[21] = "";
+  long a = 0, b = 0, c = 0;
+  int count = 0;  // fields converted, or -1 as FieldScanner::result()
+};
+
+inline ProblemLineFields scanProblemLine(const char* line) {
+  ProblemLineFields fields;
+  FieldScanner scan(line);
+  scan.skipChar();
+  scan.word(fields.word, 20);
+  scan.integer(fields.a);
+  scan.integer(fields.b);
+  scan.integer(fields.c);
+  fields.count = scan.result();
+  return fields;
+}
+
 // "%*c %ld %c": a node line's number and letter.
 inline int scanNodeLine(const char* line, long& number, char& kind) {
   FieldScanner scan(line);

@@ -13,7 +13,6 @@
 template <class Arc>
 struct node_basic_data {
   Arc* first;
-  Arc* firstOutArc() const { return first; }
 };
 
 // Asks the system to back a large array with huge pages where it can: the

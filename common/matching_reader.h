@@ -13,7 +13,6 @@
 
 #include "arc_lists.h"
 #include "fail.h"
-#include "field_scanner.h"
 #include "graph.h"
 #include "memory_budget.h"
 #include "problem_input.h"
@@ -87,38 +86,20 @@ class Reader {
   }
 
   void nodeLine(const char* line) {
-    if (!problem.seen) fail("problem description must come first");
-    if (!problem.flow) fail("Node line not allowed in bipartite graph formulation");
-    long number;
-    char kind;
-    if (scanNodeLine(line, number, kind) < 2)
-      fail("wrong number of parameters in a node description line");
-    if (number < 1 || number > problem.nodes) fail("invalid node number");
-    nameTerminal(G, G.nodes + (number - 1), kind);
+    const NodeLine node = readMatchingNodeLine(line, problem);
+    nameTerminal(G, G.nodes + (node.number - 1), node.kind);
   }
 
+  // The second side's nodes follow the first side's.
   void arcLine(const char* line) {
     if (arcLinesLeft == 0) fail("too many arcs input");
-    long tail, head, capacity;
-    int fields = scanArcLine(line, tail, head, capacity);
-    if (fields != (problem.flow ? 3 : 2))
-      fail("wrong number of parameters in an arc desrciption line");
-    if (problem.flow) {
-      if (!inRange(tail, problem.nodes) || !inRange(head, problem.nodes))
-        fail("invalid node reference in an arc description line");
-      if (capacity != 1) std::printf("Warning Upper Bound changed to 1\n");
-    } else {
-      if (!inRange(tail, problem.firstSide) || !inRange(head, problem.secondSide))
-        fail("invalid node reference in an arc description line");
-      head += problem.firstSide;
-    }
+    const ArcEnds ends = readMatchingArcLine(line, problem);
+    const long head = problem.flow ? ends.head : ends.head + problem.firstSide;
     --arcLinesLeft;
-    addEdge(static_cast<int32_t>(tail - 1), static_cast<int32_t>(head - 1));
+    addEdge(static_cast<int32_t>(ends.tail - 1), static_cast<int32_t>(head - 1));
   }
 
  private:
-  static bool inRange(long number, long last) { return number >= 1 && number <= last; }
-
   // One entry in t's list pointing at h, then one in h's list pointing at t.
   void addEdge(int32_t t, int32_t h) {
     keys.add(t, uint32_t(h));

@@ -1,5 +1,6 @@
 #include "problem_lines.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -13,20 +14,40 @@ constexpr long kLargest = INT32_MAX;
 
 bool fits(long value) { return value >= 0 && value <= kLargest; }
 
+bool inRange(long number, long last) { return number >= 1 && number <= last; }
+
 void badValue() { fail("bad value of a parameter in the problem line"); }
 
 }  // namespace
 
+NodeLine readMatchingNodeLine(const char* line, const MatchingProblem& problem) {
+  if (!problem.seen) fail("problem description must come first");
+  if (!problem.flow) fail("Node line not allowed in bipartite graph formulation");
+  NodeLine node{0, '\0'};
+  if (scanNodeLine(line, node.number, node.kind) < 2)
+    fail("wrong number of parameters in a node description line");
+  if (!inRange(node.number, problem.nodes)) fail("invalid node number");
+  return node;
+}
+
+ArcEnds readMatchingArcLine(const char* line, const MatchingProblem& problem) {
+  long tail = 0, head = 0, capacity = 0;
+  int fields = scanArcLine(line, tail, head, capacity);
+  if (fields != (problem.flow ? 3 : 2))
+    fail("wrong number of parameters in an arc desrciption line");
+  const long tailLast = problem.flow ? problem.nodes : problem.firstSide;
+  const long headLast = problem.flow ? problem.nodes : problem.secondSide;
+  if (!inRange(tail, tailLast) || !inRange(head, headLast))
+    fail("invalid node reference in an arc description line");
+  if (problem.flow && capacity != 1) std::printf("Warning Upper Bound changed to 1\n");
+  return ArcEnds{tail, head};
+}
+
 MatchingProblem readMatchingProblemLine(const char* line) {
-  char word[21] = "";
-  long a = 0, b = 0, c = 0;
-  FieldScanner scan(line);
-  scan.skipChar();
-  scan.word(word, 20);
-  scan.integer(a);
-  scan.integer(b);
-  scan.integer(c);
-  int fields = scan.result();
+  const ProblemLineFields f = scanProblemLine(line);
+  const char* word = f.word;
+  const long a = f.a, b = f.b, c = f.c;
+  const int fields = f.count;
   MatchingProblem problem;
   problem.seen = true;
   if (std::strcmp(word, "max") == 0) {

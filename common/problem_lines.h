@@ -1,4 +1,6 @@
-// The problem line of the matching programs' input.
+// The lines of the two input formats that the readers check field by field:
+// the matching input's problem, node and arc lines, and the unit-flow
+// input's problem line and node numbers.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,31 @@ struct MatchingProblem {
 // own and the derived counts must fit in 32 bits; a fault prints its message
 // and exits with status 1.
 MatchingProblem readMatchingProblemLine(const char* line);
+
+// A node line of the matching input, "n N s" or "n N t", as written.
+struct NodeLine {
+  long number;
+  char kind;  // checked by nameTerminal
+};
+
+// Parses a node line of the matching input and checks it against `problem`
+// (its `seen` false before the problem line): it must follow a "max"
+// problem line and name a node in 1 … nodes. A fault prints its message and
+// exits with status 1.
+NodeLine readMatchingNodeLine(const char* line, const MatchingProblem& problem);
+
+// The node numbers of an arc line of the matching input, as written.
+struct ArcEnds {
+  long tail;
+  long head;
+};
+
+// Parses an arc line of the matching input and checks it against `problem`:
+// in a "max" network "a T H C", both numbers in 1 … nodes, and a capacity
+// other than 1 draws a warning on standard output; in a bipartite problem
+// "a X Y", X in 1 … firstSide and Y in 1 … secondSide, each side numbered
+// from 1. A fault prints its message and exits with status 1.
+ArcEnds readMatchingArcLine(const char* line, const MatchingProblem& problem);
 
 // The problem line of the unit-flow input.
 struct FlowProblem {

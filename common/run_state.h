@@ -5,15 +5,15 @@
 #include <cstdint>
 
 // Operation counters, zero at program start, printed in the report line.
+// Exactly what each program counts is its counting rule, in the opening
+// comment of its solver: matching/augrelabel_solver.cpp,
+// matching/depthmatch_solver.cpp, matching/breadthmatch_solver.cpp,
+// pushrelabel/pushmatch_solver.cpp and unitflow/unitflow.h.
 struct Stats {
-  // Unit-flow programs: unit pushes. augrelabel, depthmatch, breadthmatch:
-  // matched pairs made by the greedy start and along augmenting paths.
-  // pushmatch programs: matched pairs made by the greedy start only.
-  int64_t pushes = 0;
-  // Elementary steps: arc examinations and the other steps each solver counts.
-  int64_t work = 0;
-  // Matching programs: +1 for every new pair that enlarges the matching, so it
-  // ends equal to the matching size. Not printed by the unit-flow programs.
+  int64_t pushes = 0;  // matched pairs or unit pushes
+  int64_t work = 0;    // elementary steps, arc examinations the most of them
+  // Matching programs: ends equal to the matching size. Not printed by the
+  // unit-flow programs.
   int32_t augments = 0;
 };
 

@@ -32,15 +32,10 @@ BodyLine edge(long u, long v) {
 // the other matching programs; the edge count is not bounded by one
 // machine's arrays.
 const char* readProblemLine(const char* line, ProblemHeader& header) {
-  char word[21] = "";
-  long a = 0, b = 0, c = 0;
-  FieldScanner scan(line);
-  scan.skipChar();
-  scan.word(word, 20);
-  scan.integer(a);
-  scan.integer(b);
-  scan.integer(c);
-  int fields = scan.result();
+  const ProblemLineFields f = scanProblemLine(line);
+  const char* word = f.word;
+  const long a = f.a, b = f.b, c = f.c;
+  const int fields = f.count;
   constexpr const char* kWrongCount = "wrong number of parameters in the problem line";
   constexpr const char* kBadValue = "bad value of a parameter in the problem line";
   if (std::strcmp(word, "max") == 0) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "graph.h"
+#include "path_augment.h"
 #include "run_state.h"
 #include "simple_queue.h"
 
@@ -33,8 +34,8 @@ void arBIM(Queue& freeNodes, Queue& path, Queue& bfsQueue);
 void globalUpdate(Queue& freeNodes, Queue& bfsQueue);
 
 // Flips the matching along the X nodes held in `path`, each matched to the Y
-// node of its `current` entry, and empties `path`.
-void Augment(Queue& path);
+// node of its `current` entry, and empties `path` (path_augment.h).
+inline constexpr void (&Augment)(Queue& path) = augment<match_node>;
 
 // Prints "Error: Matching is not maximum!\n" when some free X node can reach
 // a free Y node by an alternating path. Uses `d` and `current` of the X

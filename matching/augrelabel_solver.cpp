@@ -1,13 +1,21 @@
+// The augment-relabel solver of augrelabel: arBIM and its global update.
+//
+// Counting rule of augrelabel (what its report line's counters count):
+// - work += 1 for every node made free at the start (each Y node, then each
+//   X node); in the greedy start for every X node and every entry it
+//   examines, the source's included; in a global update for every X node
+//   reset, every free Y node queued and every entry examined by its search;
+//   in the main loop for every entry a scan examines (the source's
+//   included), every relabel, every retreat to a parent and every pair
+//   flipped by an augmentation;
+// - pushes += 1 for every pair the greedy start matches and every pair an
+//   augmentation flips;
+// - augments += 1 for every greedy match and every augmentation.
+// The maximality check after the clock (augrelabel_check.cpp) counts nothing.
+#include "alternating_labels.h"
 #include "augrelabel.h"
-#include "greedy.h"
-#include "path_augment.h"
+#include "matching_start.h"
 #include "run_state.h"
-
-// Counting: work += 1 for every node set up at the start, every X node reset
-// and every free Y node queued by a global update, every arc entry examined
-// (the source's included), every relabel, every retreat to a parent and every
-// pair flipped by an augmentation; pushes += 1 for every pair flipped;
-// augments += 1 for every augmentation and every greedy match.
 
 void globalUpdate(Queue& freeNodes, Queue& bfsQueue) {
   match_node* sink = G.getSink();
@@ -27,36 +35,17 @@ void globalUpdate(Queue& freeNodes, Queue& bfsQueue) {
     }
   }
   sink->d = -1;
-  while (!bfsQueue.isEmpty()) {
-    match_node* y = bfsQueue.get();
-    int32_t label = y->mate->d + 1;
-    for (match_node** a = y->first; a < G.endOf(y); ++a) {
-      ++stats.work;
-      match_node* x = *a;
-      // The sink's entry is passed over: its label is −1, not kUnreachable.
-      if (x->d != kUnreachable || x == y->mate) continue;
-      x->d = label;
-      if (x->mate == sink) {
-        freeNodes.put(x);
-      } else {
-        bfsQueue.put(x->mate);
-      }
-    }
-  }
+  labelAlongAlternatingPaths(G, bfsQueue, [&freeNodes](match_node* x) { freeNodes.put(x); });
 }
-
-void Augment(Queue& path) { augmentPath(path); }
 
 namespace {
 
-void freeAll(match_node* terminal) {
-  for (match_node** a = terminal->first; a < G.endOf(terminal); ++a) {
-    match_node* v = *a;
-    v->mate = G.getSink();
+void freeAll(const match_node* terminal) {
+  freeList(G, terminal, [](match_node* v) {
     v->current = v->first;
     v->d = 0;
     ++stats.work;
-  }
+  });
 }
 
 // Scans u's arcs from `current` for a free neighbour or an admissible arc.

@@ -1,12 +1,18 @@
+// The breadth-first solver of breadthmatch: bfsBIM and its augmentation.
+//
+// Counting rule of breadthmatch (what its report line's counters count):
+// - work += 1 for every node made free at the start (each Y node, then each
+//   X node); in the greedy start for every entry it examines, the source's
+//   included (not per X node); in the main pass for every X node taken in
+//   turn, every entry examined by a search (the source's included) and every
+//   pair flipped by an augmentation;
+// - pushes += 1 for every pair the greedy start matches and every pair an
+//   augmentation flips;
+// - augments += 1 for every greedy match and every augmentation.
 #include "breadthmatch.h"
-#include "greedy.h"
+#include "matching_start.h"
+#include "one_pass.h"
 #include "run_state.h"
-
-// Counting: work += 1 for every node set up at the start, every X node taken
-// in turn by the main pass, every arc entry examined by a search (the
-// source's included) and every pair flipped by an augmentation; pushes += 1
-// for every pair flipped; augments += 1 for every augmentation and every
-// greedy match.
 
 void augment(match_node* y) {
   for (;;) {
@@ -25,17 +31,11 @@ void augment(match_node* y) {
 namespace {
 
 void freeAll() {
-  match_node* sink = G.getSink();
-  for (match_node** t = sink->first; t < G.endOf(sink); ++t) {
-    (*t)->mate = sink;
-    ++stats.work;
-  }
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* x = *s;
-    x->mate = sink;
+  freeList(G, G.getSink(), [](match_node*) { ++stats.work; });
+  freeList(G, G.source, [](match_node* x) {
     x->visited = 0;
     ++stats.work;
-  }
+  });
 }
 
 // One breadth-first search from the free X node `root`: X nodes are expanded
@@ -73,16 +73,9 @@ bool search(match_node* root, Queue& bfsQueue, Queue& reached) {
 void bfsBIM(Queue& bfsQueue, Queue& reached) {
   freeAll();
   if (param.greedyInit) greedyMatch<false, false>(G);
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* v = *s;
-    ++stats.work;
-    if (v->mate != G.getSink() || v->visited) continue;
-    bool augmented = search(v, bfsQueue, reached);
+  searchFromFreeXNodes(G, reached, [&](match_node* root) {
+    const bool augmented = search(root, bfsQueue, reached);
     bfsQueue.reset();
-    if (augmented) {
-      while (!reached.isEmpty()) reached.pop()->visited = 0;
-    } else {
-      reached.reset();
-    }
-  }
+    return augmented;
+  });
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "graph.h"
+#include "path_augment.h"
 #include "simple_queue.h"
 
 // Only X nodes use `visited`, `current` and `lookahead`; of a Y node only
@@ -35,6 +36,6 @@ extern graph<match_node> G;
 // by the current search. Both are empty on return.
 void dfsBIM(Queue& path, Queue& reached);
 
-// Flips the matching along the X nodes held in `path`, each matched to the Y
-// node of its `current` entry, and empties `path`.
-void augment(Queue& path);
+// augment(path), from path_augment.h, flips the matching along the X nodes
+// held in `path`, each matched to the Y node of its `current` entry, and
+// empties `path`.

@@ -1,32 +1,30 @@
+// The depth-first solver of depthmatch: dfsBIM.
+//
+// Counting rule of depthmatch (what its report line's counters count):
+// - work += 1 for every node made free at the start (each Y node, then each
+//   X node); in the greedy start for every X node and every entry it
+//   examines, the source's included; in the main pass for every X node taken
+//   in turn, every entry examined by a scan or a look-ahead (the source's
+//   included), every ancestor resumed on the path and every pair flipped by
+//   an augmentation;
+// - pushes += 1 for every pair the greedy start matches and every pair an
+//   augmentation flips;
+// - augments += 1 for every greedy match and every augmentation.
 #include "depthmatch.h"
-#include "greedy.h"
-#include "path_augment.h"
+#include "matching_start.h"
+#include "one_pass.h"
 #include "run_state.h"
-
-// Counting: work += 1 for every node set up at the start, every X node taken
-// in turn by the main pass, every arc entry examined by a scan or a
-// look-ahead (the source's included), every ancestor resumed on the path and
-// every pair flipped by an augmentation; pushes += 1 for every pair flipped;
-// augments += 1 for every augmentation and every greedy match.
-
-void augment(Queue& path) { augmentPath(path); }
 
 namespace {
 
 void freeAll() {
-  match_node* sink = G.getSink();
-  for (match_node** t = sink->first; t < G.endOf(sink); ++t) {
-    (*t)->mate = sink;
-    ++stats.work;
-  }
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* x = *s;
-    x->mate = sink;
+  freeList(G, G.getSink(), [](match_node*) { ++stats.work; });
+  freeList(G, G.source, [](match_node* x) {
     x->visited = 0;
     x->current = x->first;
     x->lookahead = x->first;
     ++stats.work;
-  }
+  });
 }
 
 // Scans u's entries from `a` for one whose Y node's mate is unmarked; returns
@@ -93,14 +91,5 @@ bool search(match_node* root, Queue& path, Queue& reached) {
 void dfsBIM(Queue& path, Queue& reached) {
   freeAll();
   if (param.greedyInit) greedyMatch<true, false>(G);
-  for (match_node** s = G.source->first; s < G.endOf(G.source); ++s) {
-    match_node* v = *s;
-    ++stats.work;
-    if (v->mate != G.getSink()) continue;
-    if (search(v, path, reached)) {
-      while (!reached.isEmpty()) reached.pop()->visited = 0;
-    } else {
-      reached.reset();
-    }
-  }
+  searchFromFreeXNodes(G, reached, [&](match_node* root) { return search(root, path, reached); });
 }

@@ -1,5 +1,5 @@
 // The augmentation shared by the solvers that keep their search path as a
-// stack of X nodes.
+// stack of X nodes: depthmatch calls it `augment`, augrelabel `Augment`.
 #pragma once
 
 #include "run_state.h"
@@ -12,7 +12,7 @@
 // node of the path, and the root ends matched. pushes and work += 1 per
 // pair; augments += 1.
 template <class Node>
-void augmentPath(simpleQueue<Node>& path) {
+void augment(simpleQueue<Node>& path) {
   while (!path.isEmpty()) {
     Node* x = path.pop();
     Node* w = *x->current;

@@ -2,11 +2,26 @@
 // circular array, filled at the tail and emptied at either end (pop: last in
 // first out, get: first in first out), with the label bound that decides
 // which nodes are worth processing.
+//
+// Both push-relabel families use it, the matchers here and the unit-flow
+// programs in unitflow/. It stays in this folder, the home of the
+// push-relabel matcher it was made for, and the folder exports it as the
+// CMake target `bucket_array`, through which the unit-flow programs use it.
 #pragma once
 
 #include <cstdint>
 
 #include "simple_queue.h"
+
+// The end of the store a program takes its next active node from: the
+// newest node (LIFO) or the oldest (FIFO). Each push-relabel program is built
+// twice from one source, -lifo and -fifo, differing in this alone; the build
+// sets ACTIVE_NODES_FIFO to 0 or 1.
+enum class ActiveOrder { kLifo, kFifo };
+
+#ifdef ACTIVE_NODES_FIFO
+constexpr ActiveOrder kActiveOrder = ACTIVE_NODES_FIFO ? ActiveOrder::kFifo : ActiveOrder::kLifo;
+#endif
 
 template <class Node>
 class bucketArray : public simpleQueue<Node> {
@@ -26,4 +41,7 @@ class bucketArray : public simpleQueue<Node> {
     return this->allocate(nodes + 1L);
   }
   void reinitialize() { this->reset(); }
+
+  // The next node in `order`; every store goes to the tail in both orders.
+  Node* take(ActiveOrder order) { return order == ActiveOrder::kFifo ? this->get() : this->pop(); }
 };

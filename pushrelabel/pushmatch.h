@@ -12,15 +12,6 @@
 #include "run_state.h"
 #include "simple_queue.h"
 
-// Which end of `ba` the main loop takes the next active node from: the
-// oldest one (pushmatch-fifo) or the newest one (pushmatch-lifo). Every store
-// goes to the tail in both programs.
-#ifdef PUSHMATCH_FIFO
-constexpr bool kOldestFirst = true;
-#else
-constexpr bool kOldestFirst = false;
-#endif
-
 struct match_node : node_basic_data<match_node*> {
   // X nodes: a lower bound on the matched edges of any alternating path to a
   // free Y node; labels never decrease between global updates, and a global

@@ -1,12 +1,22 @@
-#include "greedy.h"
+// The push-relabel solver of pushmatch-lifo and pushmatch-fifo: bim with its
+// push attempt, relabel and global update.
+//
+// Counting rule of pushmatch-lifo and pushmatch-fifo (what their report
+// line's counters count):
+// - work += 1 for every entry examined by the greedy start (-i only; not per
+//   X node), by matchNode, by relabel and by a global update's search (the
+//   source's and the sink's entries included), and for every X node and
+//   every Y node visited by the two sweeps that open a global update; making
+//   the nodes free at the start counts nothing;
+// - pushes += 1 for every pair the greedy start matches, and for nothing
+//   else: it is 0 without -i;
+// - augments += 1 for every greedy match and every single push (to a free Y
+//   node); a double push counts nothing, as it leaves the matching's size
+//   as it was.
+#include "alternating_labels.h"
+#include "matching_start.h"
 #include "pushmatch.h"
 #include "run_state.h"
-
-// Counting: work += 1 for every arc entry examined by matchNode, relabel and
-// globalUpdate (the source's and the sink's entries included) and for every
-// X node and every Y node visited by the two sweeps that open a global
-// update; augments += 1 for every single push. pushes is counted only by the
-// greedy start.
 
 void matchNode(match_node* x) {
   match_node* sink = G.getSink();
@@ -65,23 +75,7 @@ void globalUpdate(Queue& bfsQueue) {
     ++stats.work;
     if ((*t)->mate == sink) bfsQueue.put(*t);
   }
-  while (!bfsQueue.isEmpty()) {
-    match_node* y = bfsQueue.get();
-    int32_t label = y->mate->d + 1;
-    for (match_node** a = y->first; a < G.endOf(y); ++a) {
-      ++stats.work;
-      match_node* x = *a;
-      // Passes over the sink (label −1) and y's mate, which is labelled
-      // before y is queued.
-      if (x->d != kUnreachable) continue;
-      x->d = label;
-      if (x->mate == sink) {
-        ba.put(x);
-      } else {
-        bfsQueue.put(x->mate);
-      }
-    }
-  }
+  labelAlongAlternatingPaths(G, bfsQueue, [](match_node* x) { ba.put(x); });
 }
 
 namespace {
@@ -89,16 +83,12 @@ namespace {
 // Frees every node in `terminal`'s list and starts its scans at the front;
 // with `activate` each one is also stored in `ba`, in list order.
 void freeAll(const match_node* terminal, bool activate) {
-  for (match_node** a = terminal->first; a < G.endOf(terminal); ++a) {
-    match_node* v = *a;
-    v->mate = G.getSink();
+  freeList(G, terminal, [activate](match_node* v) {
     v->current = v->first;
     v->d = 0;
     if (activate) ba.put(v);
-  }
+  });
 }
-
-match_node* takeActive() { return kOldestFirst ? ba.get() : ba.pop(); }
 
 }  // namespace
 
@@ -116,7 +106,7 @@ void bim(Queue& bfsQueue) {
   // factor it may pass 2^31 long before the trigger is reached.
   int64_t relabels = 0;
   while (!ba.isEmpty()) {
-    match_node* x = takeActive();
+    match_node* x = ba.take(kActiveOrder);
     if (x->d >= ba.bound) continue;
     matchNode(x);
     if (x->mate != sink) continue;

@@ -5,10 +5,8 @@
 
 #include "arc_lists.h"
 #include "fail.h"
-#include "field_scanner.h"
+#include "flow_input.h"
 #include "memory_budget.h"
-#include "problem_input.h"
-#include "problem_lines.h"
 #include "run_state.h"
 
 namespace {
@@ -23,57 +21,29 @@ class FlowReader {
   explicit FlowReader(FlowGraph& g) : G(g) {}
 
   void read(FILE* in) {
-    readProblemLines(in, *this);
-    if (!problemSeen) fail("no problem line in the input");
-    if (arcLinesLeft > 0) fail("too few arcs input");
-    if (G.source == nullptr || G.sink == nullptr) fail("no source or sink in the input");
+    FlowInput<FlowReader> input(*this, param.labelOffset);
+    input.read(in);
+    G.source = G.nodes + input.source;
+    G.sink = G.nodes + input.sink;
     keys.sortIntoLists(G);
     buildRecords();
   }
 
-  void problemLine(const char* line) {
-    if (problemSeen) fail("more than one problem line");
-    problemSeen = true;
-    FlowProblem problem = readFlowProblemLine(line);
-    const int32_t nodes = problem.nodes, arcs = problem.arcs;
-    int32_t records = 2 * arcs;
+  void problem(const FlowProblem& problem) {
+    const int32_t nodes = problem.nodes, records = 2 * problem.arcs;
     if (!affordable(problemBytes(nodes, records, sizeof(node_flow_data), sizeof(flow_arc))))
       fail(kNoMemory);
     if (!G.makeNodes(nodes) || !G.makeArcs(records)) fail(kNoMemory);
     keys.start(G.arcs, nodes);
-    arcLinesLeft = arcs;
   }
 
-  void nodeLine(const char* line) {
-    if (!problemSeen) fail("problem description must come first");
-    long number;
-    char kind;
-    if (scanNodeLine(line, number, kind) < 2)
-      fail("wrong number of parameters in a node description line");
-    nameTerminal(G, G.nodes + nodeIndex(number, "invalid node number"), kind);
-    nodeLineSeen = true;
-  }
-
-  void arcLine(const char* line) {
-    if (!nodeLineSeen) fail("too few nodes lines");
-    if (arcLinesLeft == 0) fail("too many arcs input");
-    long tail, head, capacity;
-    if (scanArcLine(line, tail, head, capacity) != 3)
-      fail("wrong number of parameters in an arc desrciption line");
-    const char* badReference = "invalid node reference in an arc description line";
-    int32_t t = nodeIndex(tail, badReference);
-    int32_t h = nodeIndex(head, badReference);
-    --arcLinesLeft;
-    int32_t forward = keys.size();
-    keys.add(t, uint32_t(forward));
-    keys.add(h, uint32_t(forward + 1));
+  void arc(int32_t tail, int32_t head) {
+    const int32_t forward = keys.size();
+    keys.add(tail, uint32_t(forward));
+    keys.add(head, uint32_t(forward + 1));
   }
 
  private:
-  int32_t nodeIndex(long number, const char* message) const {
-    return flowNodeIndex(number, param.labelOffset, G.n, message);
-  }
-
   // Turns the sorted keys (owner, input position) into records, in the same
   // memory. A record's partner has the input position next to its own (the
   // two differ in the lowest bit); the record leads to the partner's owner.
@@ -107,9 +77,6 @@ class FlowReader {
   }
 
   FlowGraph& G;
-  bool problemSeen = false;
-  bool nodeLineSeen = false;  // arc lines are refused before the first one
-  long arcLinesLeft = 0;      // arc lines the problem line still allows
   ArcKeys keys;
 };
 

@@ -1,18 +1,11 @@
 // Phase 1: a maximum preflow by push-relabel with unit pushes. The source is
 // not saturated at the start; it gets an excess equal to an upper bound on
-// the flow value and is discharged like any other node.
+// the flow value and is discharged like any other node. What it counts is
+// in the counting rule at the top of unitflow.h.
 #include <algorithm>
 
 #include "run_state.h"
 #include "unitflow.h"
-
-// Counting: pushes += 1 for every unit pushed by discharge; work += 1 for
-// every arc record examined: in the two list counts at the start, in
-// discharge, in relabel and in globalUpdate.
-
-// UNITFLOW_LIFO selects the end of `ba` the next active node is taken from:
-// 1 takes the most recently stored node, 0 the oldest.
-constexpr bool kLastInFirstOut = UNITFLOW_LIFO;
 
 namespace {
 
@@ -43,7 +36,7 @@ void forwardUnitFlow(Queue& bfsQueue) {
   const double updateAfter = param.globalUpdateFactor * static_cast<double>(ba.nodeCount);
   int64_t relabels = 0;  // since the last global update
   while (!ba.isEmpty()) {
-    node_flow_data* x = kLastInFirstOut ? ba.pop() : ba.get();
+    node_flow_data* x = ba.take(kActiveOrder);
     if (x->d >= ba.bound) continue;
     if (discharge(x)) continue;
     relabel(x);

@@ -4,12 +4,10 @@
 // order their searches finish; the flow left is then acyclic. Stage B handles
 // the nodes in reverse finishing order, so a node returns its excess to its
 // predecessors before they return theirs. The sink is never touched and the
-// source keeps what reaches it.
+// source keeps what reaches it. What it counts is in the counting rule at
+// the top of unitflow.h.
 #include "run_state.h"
 #include "unitflow.h"
-
-// Counting: work += 1 for every record examined by a search step and by
-// stage B, including the record at which stage B stops handling a node.
 
 namespace {
 

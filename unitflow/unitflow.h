@@ -5,6 +5,16 @@
 // node still holding excess is cut off from the sink. Phase 2 (phase2) only
 // makes the preflow a flow, by sending the stuck units back to the source;
 // it leaves the flow value unchanged.
+//
+// Counting rule of unitflow-lifo and unitflow-fifo (what their report
+// line's counters count; phase1.cpp and phase2.cpp count by it):
+// - pushes += 1 for every unit that discharge pushes;
+// - work += 1 for every arc record examined: by the two list counts at the
+//   start of phase 1 (every record of the source's list, then of the
+//   sink's), by discharge, by relabel and by a global update's search; in
+//   phase 2 by every step of a search and by stage B, including the record
+//   at which stage B stops handling a node;
+// - augments is not counted and not printed.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,22 @@
-// Greedy start of the matching solvers: every X node, in the order of the
-// source's list, takes the first free Y node in its own list. Afterwards no
+// The start of every matching solver: all nodes free, then, where the
+// solver runs it, the greedy matching. Each X node, in the order of the
+// source's list, takes the first free Y node in its own list; afterwards no
 // free X node has a free neighbour.
 #pragma once
 
 #include "graph.h"
 #include "run_state.h"
+
+// Makes every node in `terminal`'s list free (its mate the sink) and then
+// hands it to `reset`, which sets the solver's own fields and counts.
+template <class Node, class Reset>
+void freeList(const graph<Node>& G, const Node* terminal, Reset reset) {
+  Node* sink = G.getSink();
+  for (Node** a = terminal->first; a < G.endOf(terminal); ++a) {
+    (*a)->mate = sink;
+    reset(*a);
+  }
+}
 
 // Precondition: every X and Y node is free (its mate is the sink). Each match
 // adds 1 to augments and to pushes; every entry examined, the source's

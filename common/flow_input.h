@@ -1,0 +1,79 @@
+// The line protocol of the unit-flow input, shared by its two readers (the
+// unit-flow programs' and fastflow's): one problem line first, node lines
+// naming the source and the sink, then the arc lines, with node numbers
+// starting at a given offset. Each reader stores the problem its own way,
+// through a `Target` with two calls:
+//   target.problem(FlowProblem) — once, for the declared counts;
+//   target.arc(tail, head)      — per arc line, node indices counted from 0.
+// Every fault prints its message and a newline and exits with status 1.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "fail.h"
+#include "field_scanner.h"
+#include "problem_input.h"
+#include "problem_lines.h"
+
+template <class Target>
+class FlowInput {
+ public:
+  FlowInput(Target& target, long offset) : target(target), offset(offset) {}
+
+  // Reads `in` to its end: afterwards every declared arc has gone to the
+  // target and `source` and `sink` are set.
+  void read(FILE* in) {
+    readProblemLines(in, *this);
+    if (!problemSeen) fail("no problem line in the input");
+    if (arcLinesLeft > 0) fail("too few arcs input");
+    if (source == kNone || sink == kNone) fail("no source or sink in the input");
+  }
+
+  void problemLine(const char* line) {
+    if (problemSeen) fail("more than one problem line");
+    problemSeen = true;
+    problem = readFlowProblemLine(line);
+    target.problem(problem);
+    arcLinesLeft = problem.arcs;
+  }
+
+  void nodeLine(const char* line) {
+    if (!problemSeen) fail("problem description must come first");
+    long number;
+    char kind;
+    if (scanNodeLine(line, number, kind) < 2)
+      fail("wrong number of parameters in a node description line");
+    nameTerminal(source, sink, index(number, "invalid node number"), kNone, kind);
+    nodeLineSeen = true;
+  }
+
+  void arcLine(const char* line) {
+    if (!nodeLineSeen) fail("too few nodes lines");
+    if (arcLinesLeft == 0) fail("too many arcs input");
+    long tail, head, capacity;
+    if (scanArcLine(line, tail, head, capacity) != 3)
+      fail("wrong number of parameters in an arc desrciption line");
+    const char* badReference = "invalid node reference in an arc description line";
+    const int32_t t = index(tail, badReference);
+    const int32_t h = index(head, badReference);
+    --arcLinesLeft;
+    target.arc(t, h);
+  }
+
+  static constexpr int32_t kNone = -1;  // a terminal not named yet
+  int32_t source = kNone;
+  int32_t sink = kNone;
+
+ private:
+  int32_t index(long number, const char* message) const {
+    return flowNodeIndex(number, offset, problem.nodes, message);
+  }
+
+  Target& target;
+  const long offset;
+  FlowProblem problem;
+  bool problemSeen = false;
+  bool nodeLineSeen = false;  // arc lines are refused before the first one
+  long arcLinesLeft = 0;      // arc lines the problem line still allows
+};
