@@ -32,9 +32,12 @@ constexpr const char* kUsage =
     "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
     "matching shape) on standard input and prints the report line: nodes, edges,\n"
     "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
-    "  -a ALGORITHM  [START+]SEARCH; START is ks (Karp-Sipser, the default),\n"
-    "                greedy or none; SEARCH is pf (Pothen-Fan PF+, the default)\n"
-    "                or pr (push-relabel)\n"
+    "  -a ALGORITHM  auto (the default: chosen by a look at the degrees), or\n"
+    "                [START+]SEARCH[/SIDE]; START is ks (Karp-Sipser, the\n"
+    "                default), greedy or none; SEARCH is pf (Pothen-Fan PF+),\n"
+    "                pr (push-relabel) or pf-pr (PF+, push-relabel once PF+\n"
+    "                has scanned edges + vertices); SIDE is first (the default) or\n"
+    "                second, the side whose free vertices the searches start from\n"
     "  -u U          push-relabel: a global relabelling after U x (rows + columns)\n"
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
@@ -46,7 +49,20 @@ constexpr const char* kUsage =
   std::exit(1);
 }
 
-bool ParseAlgorithm(const std::string& name, fast::MatchingOptions* options) {
+// "auto", or [START+]SEARCH[/SIDE]: the start defaults to ks, the side to
+// first.
+bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
+  if (name == "auto") return true;
+  options->side = fast::Side::kRows;
+  size_t slash = name.find('/');
+  if (slash != std::string::npos) {
+    std::string side = name.substr(slash + 1);
+    if (side == "second")
+      options->side = fast::Side::kColumns;
+    else if (side != "first")
+      return false;
+    name.resize(slash);
+  }
   size_t plus = name.find('+');
   std::string start = plus == std::string::npos ? "ks" : name.substr(0, plus);
   std::string search = plus == std::string::npos ? name : name.substr(plus + 1);
@@ -62,6 +78,8 @@ bool ParseAlgorithm(const std::string& name, fast::MatchingOptions* options) {
     options->search = fast::Search::kPothenFan;
   else if (search == "pr")
     options->search = fast::Search::kPushRelabel;
+  else if (search == "pf-pr")
+    options->search = fast::Search::kPothenFanThenPushRelabel;
   else
     return false;
   return true;
@@ -70,6 +88,8 @@ bool ParseAlgorithm(const std::string& name, fast::MatchingOptions* options) {
 Options ParseOptions(int argc, char** argv) {
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
   Options options;
+  // The reader builds valid arrays; Solve() need not check them again.
+  options.solver.check_input = false;
   int letter;
   while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
     switch (letter) {

@@ -49,17 +49,9 @@ bool Dinic::Label() {
 }
 
 bool Dinic::Advance(int32_t u) {
-  const int32_t wanted = distance_[u] - 1;
-  const uint32_t end = network_.end(u);
-  uint32_t a = current_[u];
-  for (; a < end; ++a) {
-    const uint32_t word = network_.word(a);
-    if ((word & ResidualNetwork::kOpen) != 0 && distance_[word & ~ResidualNetwork::kOpen] == wanted)
-      break;
-  }
-  counters_.arc_scans += a - current_[u] + (a < end);
-  current_[u] = a;
-  return a < end;
+  current_[u] = network_.NextAdmissible(u, current_[u], distance_.data(), distance_[u] - 1,
+                                        &counters_.arc_scans);
+  return current_[u] < network_.end(u);
 }
 
 int64_t Dinic::Augment() {

@@ -80,17 +80,10 @@ void PushRelabel::LabelFrom(int32_t root, int32_t base) {
 
 void PushRelabel::Discharge(int32_t u) {
   while (excess_[u] > 0) {
-    const uint32_t end = network_.end(u);
-    const int32_t wanted = label_[u] - 1;
-    uint32_t a = current_[u];
-    for (; a < end; ++a) {
-      const uint32_t word = network_.word(a);
-      if ((word & ResidualNetwork::kOpen) != 0 && label_[word & ~ResidualNetwork::kOpen] == wanted)
-        break;
-    }
-    counters_.arc_scans += a - current_[u] + (a < end);
+    const uint32_t a =
+        network_.NextAdmissible(u, current_[u], label_.data(), label_[u] - 1, &counters_.arc_scans);
     current_[u] = a;
-    if (a == end) {
+    if (a == network_.end(u)) {
       Relabel(u);
       continue;
     }

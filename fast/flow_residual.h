@@ -45,6 +45,20 @@ class ResidualNetwork {
     arcs_[partner_[a]] ^= kOpen;
   }
 
+  // The first open arc of u at or after `from` whose head's label is
+  // `wanted`, or end(u) when there is none; adds the arcs looked at to
+  // *scans. The current-arc step of Dinic's augmentation and of
+  // push-relabel's discharge.
+  uint32_t NextAdmissible(int32_t u, uint32_t from, const int32_t* labels, int32_t wanted,
+                          int64_t* scans) const {
+    const uint32_t last = end(u);
+    uint32_t a = from;
+    for (; a < last; ++a)
+      if ((arcs_[a] & kOpen) != 0 && labels[arcs_[a] & ~kOpen] == wanted) break;
+    *scans += a - from + (a < last);
+    return a;
+  }
+
   // Input arc i's forward residual arc, kNone for an arc left out.
   uint32_t forward(int64_t i) const { return forward_[i]; }
 

@@ -1,8 +1,11 @@
 #include "matching.h"
 
+#include <algorithm>
 #include <new>
+#include <utility>
 
 #include "matching_steps.h"
+#include "strategy.h"
 
 namespace fast {
 
@@ -48,7 +51,7 @@ bool MaximumMatching::Valid() const {
 }
 
 Status MaximumMatching::Solve() {
-  if (!Valid()) return Status::kInvalidInput;
+  if (options_.check_input && !Valid()) return Status::kInvalidInput;
   try {
     SolveValid();
   } catch (const std::bad_alloc&) {
@@ -61,31 +64,86 @@ void MaximumMatching::SolveValid() {
   row_mates_.assign(graph_.rows, -1);
   col_mates_.assign(graph_.cols, -1);
   counters_ = {};
-  internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
-  internal::Mates mates{row_mates_.data(), col_mates_.data()};
-  switch (options_.initialisation) {
-    case Initialisation::kNone:
-      break;
-    case Initialisation::kGreedy:
-      internal::GreedyMatch(rows, mates, &counters_);
-      break;
-    case Initialisation::kKarpSipser: {
-      internal::Adjacency cols = ColumnSide();
-      internal::KarpSipserMatch(rows, cols, mates, &counters_);
-      break;
-    }
-  }
-  switch (options_.search) {
-    case Search::kPothenFan:
-      internal::PothenFanSearch(rows, graph_.cols, mates, &counters_);
-      break;
-    case Search::kPushRelabel:
-      internal::PushRelabelSearch(rows, ColumnSide(), mates, options_.global_relabel_factor,
-                                  &counters_);
-      break;
-  }
+  const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
+  plan_ = internal::ChoosePlan(rows, options_, [this] { return ColumnSide(); });
+  const bool both_sides = plan_.side != Side::kRows || plan_.search != Search::kPothenFan ||
+                          plan_.initialisation == Initialisation::kKarpSipser ||
+                          plan_.restart_side != Side::kAuto;
+  const internal::Adjacency cols = both_sides ? ColumnSide() : internal::Adjacency{graph_.cols};
+  const int64_t bound = internal::MatchableBound(rows, cols);
+  if (plan_.greedy_probe && GreedyProbe(cols, bound)) return Count();
+  Initialise(rows, cols);
+  if (counters_.initial_pairs == bound) return Count();
+  const bool restart = plan_.restart_side != Side::kAuto;
+  // A budget of one pass over the adjacency: PF+ finishes within it where a
+  // greedy start leaves few and short augmenting paths.
+  const int64_t budget = restart ? rows.end(rows.count - 1) + rows.count + cols.count : -1;
+  if (Grow(rows, cols, budget) || !restart) return Count();
+  std::fill(row_mates_.begin(), row_mates_.end(), -1);
+  std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  counters_.initial_pairs = 0;
+  plan_.initialisation = Initialisation::kKarpSipser;
+  plan_.side = plan_.restart_side;
+  Initialise(rows, cols);
+  if (counters_.initial_pairs < bound) Grow(rows, cols, -1);
+  Count();
+}
+
+void MaximumMatching::Count() {
   size_ = 0;
   for (int32_t c : row_mates_) size_ += c >= 0;
+}
+
+// A greedy start from the columns, a tenth of Karp-Sipser's cost; true, and
+// the plan changed to it, when it matches as many pairs as `bound`.
+bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t bound) {
+  MatchingCounters probe;
+  internal::GreedyMatch(cols, {col_mates_.data(), row_mates_.data()}, &probe);
+  counters_.arc_scans += probe.arc_scans;
+  if (probe.initial_pairs == bound) {
+    plan_ = {Initialisation::kGreedy, plan_.search, Side::kColumns};
+    counters_.initial_pairs = probe.initial_pairs;
+    return true;
+  }
+  std::fill(row_mates_.begin(), row_mates_.end(), -1);
+  std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  return false;
+}
+
+// The first matching, from the plan's side.
+void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols) {
+  const bool from_rows = plan_.side == Side::kRows;
+  const internal::Adjacency& from = from_rows ? rows : cols;
+  if (plan_.initialisation == Initialisation::kGreedy)
+    internal::GreedyMatch(from, Mates(), &counters_);
+  else if (plan_.initialisation == Initialisation::kKarpSipser)
+    internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_);
+}
+
+internal::Mates MaximumMatching::Mates() {
+  return plan_.side == Side::kRows ? internal::Mates{row_mates_.data(), col_mates_.data()}
+                                   : internal::Mates{col_mates_.data(), row_mates_.data()};
+}
+
+// The plan's search from the plan's side; false when PF+ stopped at
+// `budget` scanned entries (negative: none) short of a maximum matching.
+bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adjacency& cols,
+                           int64_t budget) {
+  const bool from_rows = plan_.side == Side::kRows;
+  const internal::Adjacency& from = from_rows ? rows : cols;
+  const internal::Adjacency& to = from_rows ? cols : rows;
+  switch (plan_.search) {
+    case Search::kPushRelabel:
+      internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
+      return true;
+    case Search::kPothenFanThenPushRelabel:
+      if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_,
+                                     from.end(from.count - 1) + from.count + to.count))
+        internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
+      return true;
+    default:
+      return internal::PothenFanSearch(from, to.count, Mates(), &counters_, budget);
+  }
 }
 
 internal::Adjacency MaximumMatching::ColumnSide() {

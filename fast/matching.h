@@ -18,7 +18,8 @@ namespace fast {
 
 namespace internal {
 struct Adjacency;
-}
+struct Mates;
+}  // namespace internal
 
 // Compressed rows: the columns adjacent to row r are
 // targets[offsets[r]] ... targets[offsets[r+1]-1], each in [0, cols).
@@ -39,6 +40,8 @@ struct BipartiteGraph {
 
 // How the first matching is built before the augmenting search.
 enum class Initialisation {
+  // Chosen by a look at the graph (fast/strategy.h).
+  kAuto,
   kNone,
   // Each row takes its first free column, rows in order.
   kGreedy,
@@ -49,6 +52,8 @@ enum class Initialisation {
 
 // How the first matching is grown to a maximum one.
 enum class Search {
+  // Chosen by a look at the graph (fast/strategy.h).
+  kAuto,
   // Pothen-Fan PF+: phases of depth-first searches from every free row with
   // shared visited marks, a look-ahead for a free column at every row, and
   // the scan direction alternating between phases.
@@ -58,13 +63,33 @@ enum class Search {
   // relabelling, gap relabelling, and the scan direction alternating
   // between global relabellings.
   kPushRelabel,
+  // PF+ while it is cheap: once its scans pass the number of edges plus
+  // vertices, push-relabel finishes from the matching PF+ has reached.
+  kPothenFanThenPushRelabel,
 };
 
+// The side whose free vertices the initialisation and the search start
+// from; the other side's vertices are the ones they look for.
+enum class Side {
+  // Chosen by a look at the graph (fast/strategy.h).
+  kAuto,
+  kRows,
+  kColumns,
+};
+
+// Every kAuto field is decided by one look at the degrees of both sides;
+// a field set to anything else is kept as given.
 struct MatchingOptions {
-  Initialisation initialisation = Initialisation::kKarpSipser;
-  Search search = Search::kPothenFan;
+  Initialisation initialisation = Initialisation::kAuto;
+  Search search = Search::kAuto;
+  Side side = Side::kAuto;
   // Push-relabel: a global relabelling after this many pushes per vertex.
   double global_relabel_factor = 1.0;
+  // False skips Solve()'s O(edges) check of the arrays, for callers that
+  // built them and know them valid (offsets from 0, never decreasing, every
+  // target in range, the column side consistent with the rows). Invalid
+  // arrays then give undefined behaviour instead of kInvalidInput.
+  bool check_input = true;
 };
 
 // What a Solve() did.
@@ -72,6 +97,19 @@ struct MatchingCounters {
   int64_t initial_pairs = 0;  // pairs the initialisation matched
   int64_t arc_scans = 0;      // adjacency entries read, initialisation and search
   int64_t phases = 0;         // PF+ phases, or push-relabel global relabellings
+};
+
+// What Solve() ran: the options with every kAuto resolved.
+struct MatchingPlan {
+  Initialisation initialisation = Initialisation::kKarpSipser;
+  Search search = Search::kPothenFan;
+  Side side = Side::kRows;
+  // Automatic plans only. A greedy probe from the columns comes first and
+  // ends the solve when it matches every vertex it can (greedy_probe); PF+
+  // stops after one pass over the adjacency, and the solve starts over with
+  // Karp-Sipser from restart_side (kAuto: no restart).
+  bool greedy_probe = false;
+  Side restart_side = Side::kAuto;
 };
 
 class MaximumMatching {
@@ -91,6 +129,8 @@ class MaximumMatching {
   // cols entries: the row matched to each column, -1 when free.
   const std::vector<int32_t>& col_mates() const { return col_mates_; }
   const MatchingCounters& counters() const { return counters_; }
+  // After Solve(): the side, initialisation and search it ran.
+  const MatchingPlan& plan() const { return plan_; }
 
   // After an optimal Solve(): a minimum vertex cover of size() vertices
   // (Koenig): the rows that no alternating path from a free row reaches,
@@ -105,6 +145,11 @@ class MaximumMatching {
  private:
   bool Valid() const;
   void SolveValid();
+  void Count();
+  bool GreedyProbe(const internal::Adjacency& cols, int64_t bound);
+  void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols);
+  internal::Mates Mates();
+  bool Grow(const internal::Adjacency& rows, const internal::Adjacency& cols, int64_t budget);
   // The column side's adjacency, the caller's or built on first use.
   internal::Adjacency ColumnSide();
 
@@ -115,6 +160,7 @@ class MaximumMatching {
   std::vector<int32_t> row_mates_;
   std::vector<int32_t> col_mates_;
   MatchingCounters counters_;
+  MatchingPlan plan_;
   // The column side: the caller's, or a transpose built by Solve().
   std::vector<int64_t> own_col_offsets_;
   std::vector<int32_t> own_col_targets_;

@@ -29,7 +29,10 @@ void GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters)
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters);
 
-void PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters);
+// False when it stopped at the budget of scanned entries (negative: none)
+// with the matching not yet proved maximum.
+bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                     int64_t budget = -1);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters);

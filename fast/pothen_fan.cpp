@@ -1,4 +1,5 @@
 // Pothen-Fan PF+: phases of depth-first augmenting-path searches.
+#include <cstdint>
 #include <vector>
 
 #include "matching_steps.h"
@@ -8,20 +9,27 @@ namespace fast::internal {
 namespace {
 
 class PothenFan {
+  // A row of the search path and the next entry its depth-first scan reads.
+  struct Step {
+    int32_t row;
+    int64_t next;
+  };
+
  public:
   PothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters)
       : rows_(rows),
         mates_(mates),
         counters_(counters),
         lookahead_(rows.offsets, rows.offsets + rows.count),
-        next_(rows.count),
         visited_(cols, 0) {}
 
   // Phases until one augments nothing. A phase searches once from every
   // free row; a column is entered at most once per phase, so a search that
   // fails has explored everything below it, and a phase without an
-  // augmentation proves that no augmenting path is left.
-  void Run() {
+  // augmentation proves that no augmenting path is left. Stops early, with
+  // false, once the searches have scanned more than `budget` entries.
+  bool Run(int64_t budget) {
+    const int64_t stop = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
     std::vector<int32_t> free_rows;
     for (int32_t r = 0; r < rows_.count; ++r)
       if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) free_rows.push_back(r);
@@ -29,11 +37,14 @@ class PothenFan {
     for (int32_t phase = 1; !free_rows.empty(); ++phase) {
       ++counters_->phases;
       size_t kept = 0;
-      for (int32_t root : free_rows)
+      for (int32_t root : free_rows) {
         if (!Search(root, phase)) free_rows[kept++] = root;
+        if (counters_->arc_scans > stop) return false;
+      }
       if (kept == free_rows.size()) break;
       free_rows.resize(kept);
     }
+    return true;
   }
 
  private:
@@ -60,13 +71,13 @@ class PothenFan {
     path_.clear();
     Enter(root, forward);
     while (!path_.empty()) {
-      int32_t r = path_.back();
-      int32_t free_col = LookAhead(r);
+      Step& top = path_.back();
+      int32_t free_col = LookAhead(top.row);
       if (free_col >= 0) {
         Augment(free_col);
         return true;
       }
-      int32_t c = NextUnvisited(r, phase, forward);
+      int32_t c = NextUnvisited(&top, phase, forward);
       if (c < 0) {
         path_.pop_back();
         continue;
@@ -77,15 +88,15 @@ class PothenFan {
   }
 
   void Enter(int32_t r, bool forward) {
-    next_[r] = forward ? rows_.begin(r) : rows_.end(r) - 1;
-    path_.push_back(r);
+    path_.push_back({r, forward ? rows_.begin(r) : rows_.end(r) - 1});
   }
 
-  // The next column of r's adjacency not entered in this phase, marked
+  // The next column of the step's row not entered in this phase, marked
   // entered; -1 when none is left. Every column here is matched, since
-  // the look-ahead has passed all of r's entries.
-  int32_t NextUnvisited(int32_t r, int32_t phase, bool forward) {
-    int64_t e = next_[r];
+  // the look-ahead has passed all of the row's entries.
+  int32_t NextUnvisited(Step* step_at, int32_t phase, bool forward) {
+    const int32_t r = step_at->row;
+    int64_t e = step_at->next;
     const int64_t step = forward ? 1 : -1;
     const int64_t stop = forward ? rows_.end(r) : rows_.begin(r) - 1;
     for (; e != stop; e += step) {
@@ -93,11 +104,11 @@ class PothenFan {
       int32_t c = rows_.targets[e];
       if (visited_[c] != phase) {
         visited_[c] = phase;
-        next_[r] = e + step;
+        step_at->next = e + step;
         return c;
       }
     }
-    next_[r] = e;
+    step_at->next = e;
     return -1;
   }
 
@@ -106,7 +117,7 @@ class PothenFan {
   void Augment(int32_t free_col) {
     int32_t c = free_col;
     for (size_t i = path_.size(); i-- > 0;) {
-      int32_t r = path_[i];
+      int32_t r = path_[i].row;
       int32_t previous = mates_.row[r];
       mates_.row[r] = c;
       mates_.col[c] = r;
@@ -119,19 +130,18 @@ class PothenFan {
   MatchingCounters* counters_;
   // Per row: the entries before it lead to matched columns.
   std::vector<int64_t> lookahead_;
-  // Per row on the path: the next entry its depth-first scan reads.
-  std::vector<int64_t> next_;
   // Per column: the last phase that entered it.
   std::vector<int32_t> visited_;
-  // The rows of the current search path, root first; each row after the
-  // root is the mate of a column its predecessor entered.
-  std::vector<int32_t> path_;
+  // The current search path, root first; each row after the root is the
+  // mate of a column its predecessor entered.
+  std::vector<Step> path_;
 };
 
 }  // namespace
 
-void PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters) {
-  PothenFan(rows, cols, mates, counters).Run();
+bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                     int64_t budget) {
+  return PothenFan(rows, cols, mates, counters).Run(budget);
 }
 
 }  // namespace fast::internal

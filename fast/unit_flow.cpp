@@ -4,6 +4,7 @@
 #include <new>
 
 #include "flow_dinic.h"
+#include "flow_matching.h"
 #include "flow_push_relabel.h"
 #include "flow_residual.h"
 
@@ -16,6 +17,8 @@ bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
     *algorithm = FlowAlgorithm::kPushRelabel;
   } else if (name == "hybrid") {
     *algorithm = FlowAlgorithm::kHybrid;
+  } else if (name == "auto") {
+    *algorithm = FlowAlgorithm::kAuto;
   } else {
     return false;
   }
@@ -61,26 +64,36 @@ void Results(const internal::ResidualNetwork& residual, const Solver& solver, in
 
 }  // namespace
 
-// A phase of Dinic's costs a pass over the arcs whatever it sends; once a
-// phase sends fewer than one unit per kScansPerUnit arc scans, the paths left
-// are long and few, and push-relabel finishes them for less. True when the
-// phases ended with the flow maximum.
+// A phase of Dinic's costs a pass over the arcs whatever it sends. The first
+// kFirstPhases run whatever they send: on layered networks and short paths
+// they end the run, the last of them only finding the sink out of reach.
+// After them, once a phase sends fewer than one unit per kScansPerUnit arc
+// scans, the paths left are long and many, and push-relabel finishes them
+// for less. True when the phases ended with the flow maximum.
 bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
+  constexpr int kFirstPhases = 3;
   constexpr int64_t kScansPerUnit = 100;
-  for (;;) {
+  for (int phase = 1;; ++phase) {
     const int64_t scans = counters_.arc_scans, units = value_;
     if (!dinic.Phase(&value_)) return true;
-    if ((value_ - units) * kScansPerUnit < counters_.arc_scans - scans) return false;
+    const bool paid = (value_ - units) * kScansPerUnit >= counters_.arc_scans - scans;
+    if (phase >= kFirstPhases && !paid) return false;
   }
 }
 
 Status UnitMaxFlow::Prepare() {
-  if (residual_ != nullptr) return Status::kOptimal;
+  if (residual_ != nullptr || reduction_ != nullptr) return Status::kOptimal;
   Status status = Validate();
   if (status != Status::kOptimal) return status;
   try {
+    if (algorithm_ == FlowAlgorithm::kAuto) {
+      reduction_ = std::make_unique<internal::MatchingReduction>();
+      if (reduction_->Build(network_)) return Status::kOptimal;
+      reduction_.reset();
+    }
     residual_ = std::make_unique<internal::ResidualNetwork>(network_);
   } catch (const std::bad_alloc&) {
+    reduction_.reset();
     return Status::kOutOfMemory;
   }
   return Status::kOptimal;
@@ -89,27 +102,12 @@ Status UnitMaxFlow::Prepare() {
 Status UnitMaxFlow::Solve() {
   Status status = Prepare();
   if (status != Status::kOptimal) return status;
-  const bool trivial = network_.source == network_.sink;
-  internal::ResidualNetwork& residual = *residual_;
   try {
     value_ = 0;
-    internal::Dinic dinic(residual, counters_);
-    // Dinic's ends with the labelling that shows the flow maximum.
-    bool maximum = trivial;
-    if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
-    if (algorithm_ == FlowAlgorithm::kHybrid && !trivial) maximum = ShortPhases(dinic);
-    if (!maximum) {
-      internal::PushRelabel push_relabel(residual, counters_);
-      value_ += push_relabel.Run();
-      // The cut comes from one more labelling, which Dinic's run on a
-      // maximum flow amounts to; its work is not counted.
-      FlowCounters uncounted;
-      internal::Dinic cut(residual, uncounted);
-      cut.Run();
-      Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
-    } else {
-      Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
-    }
+    if (reduction_ != nullptr)
+      SolveMatching();
+    else
+      SolveFlow();
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
@@ -119,7 +117,58 @@ Status UnitMaxFlow::Solve() {
   return Status::kOptimal;
 }
 
+void UnitMaxFlow::SolveFlow() {
+  const bool trivial = network_.source == network_.sink;
+  internal::ResidualNetwork& residual = *residual_;
+  internal::Dinic dinic(residual, counters_);
+  // Dinic's ends with the labelling that shows the flow maximum.
+  bool maximum = trivial;
+  if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
+  if (algorithm_ != FlowAlgorithm::kDinic && algorithm_ != FlowAlgorithm::kPushRelabel && !trivial)
+    maximum = ShortPhases(dinic);
+  if (!maximum) {
+    internal::PushRelabel push_relabel(residual, counters_);
+    value_ += push_relabel.Run();
+    // The cut comes from one more labelling, which Dinic's run on a
+    // maximum flow amounts to; its work is not counted.
+    FlowCounters uncounted;
+    internal::Dinic cut(residual, uncounted);
+    cut.Run();
+    Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
+  } else {
+    Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
+  }
+}
+
+// Phases and arc scans are the matching solver's (its searches' phases and
+// adjacency entries read).
+void UnitMaxFlow::SolveMatching() {
+  MatchingOptions options;
+  options.check_input = false;  // built by Prepare()
+  matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
+  if (matching_->Solve() == Status::kOutOfMemory) throw std::bad_alloc();
+  value_ = matching_->size();
+  counters_.phases = matching_->counters().phases;
+  counters_.arc_scans = matching_->counters().arc_scans;
+}
+
+void UnitMaxFlow::MatchingResults() const {
+  if (matching_ != nullptr && arc_flow_.empty() && source_side_.empty())
+    reduction_->Results(network_, *matching_, &arc_flow_, &source_side_);
+}
+
+const std::vector<uint8_t>& UnitMaxFlow::arc_flow() const {
+  MatchingResults();
+  return arc_flow_;
+}
+
+const std::vector<uint8_t>& UnitMaxFlow::source_side() const {
+  MatchingResults();
+  return source_side_;
+}
+
 bool UnitMaxFlow::CheckResult() const {
+  MatchingResults();
   const UnitNetwork& g = network_;
   if (arc_flow_.size() != size_t(g.arcs) || source_side_.size() != size_t(g.nodes)) return false;
   std::vector<int64_t> balance(size_t(g.nodes), 0);  // units in minus units out

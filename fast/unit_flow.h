@@ -13,12 +13,14 @@
 #include <string_view>
 #include <vector>
 
+#include "matching.h"
 #include "status.h"
 
 namespace fast {
 
 namespace internal {
 class Dinic;
+class MatchingReduction;
 class ResidualNetwork;
 }  // namespace internal
 
@@ -43,6 +45,9 @@ enum class FlowAlgorithm {
   // Dinic's phases while they send many units for their work (the short
   // paths), then push-relabel for the long tail.
   kHybrid,
+  // A network of the matching shape (fast/flow_matching.h) is solved as a
+  // bipartite matching by MaximumMatching; any other by kHybrid.
+  kAuto,
 };
 
 // What a solve did, for the report line.
@@ -55,8 +60,8 @@ struct FlowCounters {
   int64_t arc_scans = 0;
 };
 
-// The algorithm named `name` ("dinic", "push-relabel", "hybrid"); false
-// when none is.
+// The algorithm named `name` ("dinic", "push-relabel", "hybrid", "auto");
+// false when none is.
 bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
 
 class UnitMaxFlow {
@@ -79,11 +84,12 @@ class UnitMaxFlow {
   int64_t value() const { return value_; }
   // arcs entries, 1 = the arc carries flow. The arcs carrying flow form a
   // flow of value() from the source to the sink; self-loops carry none.
-  const std::vector<uint8_t>& arc_flow() const { return arc_flow_; }
+  // (On a matching reduction both are worked out on the first call.)
+  const std::vector<uint8_t>& arc_flow() const;
   // nodes entries, 1 = on the source side of a minimum cut: exactly value()
   // arcs lead from this side to the other; the source is on it, the sink
   // (unless it is the source) is not.
-  const std::vector<uint8_t>& source_side() const { return source_side_; }
+  const std::vector<uint8_t>& source_side() const;
   const FlowCounters& counters() const { return counters_; }
 
   // Proves the result with its certificate: a flow that is conserved at
@@ -96,13 +102,23 @@ class UnitMaxFlow {
   Status Validate() const;
   // Dinic's phases while they pay (kHybrid), adding to value_.
   bool ShortPhases(internal::Dinic& dinic);
+  void SolveFlow();
+  void SolveMatching();
+  // Fills arc_flow_ and source_side_ from matching_ when they are empty.
+  void MatchingResults() const;
 
   UnitNetwork network_;
-  std::unique_ptr<internal::ResidualNetwork> residual_;  // set by Prepare()
+  // Set by Prepare(): the matching of a kAuto network of the matching
+  // shape, the residual network otherwise.
+  std::unique_ptr<internal::MatchingReduction> reduction_;
+  std::unique_ptr<internal::ResidualNetwork> residual_;
   FlowAlgorithm algorithm_;
   int64_t value_ = 0;
-  std::vector<uint8_t> arc_flow_;
-  std::vector<uint8_t> source_side_;
+  // The matching of a matching reduction, kept until the flow and cut are
+  // asked for.
+  std::unique_ptr<MaximumMatching> matching_;
+  mutable std::vector<uint8_t> arc_flow_;
+  mutable std::vector<uint8_t> source_side_;
   FlowCounters counters_;
 };
 

@@ -18,7 +18,7 @@ const char* const messageEnd = "\n";
 namespace {
 
 struct Options {
-  fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kHybrid;
+  fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kAuto;
   long offset = 1;                 // -o: the number of the first node
   const char* flowFile = nullptr;  // -w
   const char* cutFile = nullptr;   // -c
@@ -30,7 +30,9 @@ void usage(FILE* out) {
       "Reads a unit-capacity network (\"p max\" or \"p unit-flow\"; every capacity\n"
       "is taken as 1) and prints: nodes, arcs, flow value, phases, arc scans,\n"
       "solve seconds.\n"
-      "  -a ALGORITHM  hybrid (the default), dinic or push-relabel\n"
+      "  -a ALGORITHM  auto (the default: a matching reduction is solved as a\n"
+      "                bipartite matching, any other network by hybrid), hybrid\n"
+      "                (Dinic, then push-relabel), dinic or push-relabel\n"
       "  -o X          node numbers start at X (default 1)\n"
       "  -w FILE       write the arcs that carry flow to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "matching.h"
+#include "unit_flow.h"
 
 namespace {
 
@@ -48,24 +49,32 @@ int64_t ReferenceSize(const Rows& g) {
 }
 
 const fast::Initialisation kInitialisations[] = {
-    fast::Initialisation::kNone, fast::Initialisation::kGreedy, fast::Initialisation::kKarpSipser};
+    fast::Initialisation::kAuto, fast::Initialisation::kNone, fast::Initialisation::kGreedy,
+    fast::Initialisation::kKarpSipser};
 
-const fast::Search kSearches[] = {fast::Search::kPothenFan, fast::Search::kPushRelabel};
+const fast::Search kSearches[] = {fast::Search::kAuto, fast::Search::kPothenFan,
+                                  fast::Search::kPushRelabel,
+                                  fast::Search::kPothenFanThenPushRelabel};
+
+const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
 void ExpectMaximum(const Rows& g, int64_t expected) {
   for (auto initialisation : kInitialisations)
     for (auto search : kSearches)
-      for (double relabel_factor : {1.0, 0.01, 1000.0}) {
-        fast::MatchingOptions options;
-        options.initialisation = initialisation;
-        options.search = search;
-        options.global_relabel_factor = relabel_factor;
-        fast::MaximumMatching matching(g.graph(), options);
-        ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
-        EXPECT_EQ(matching.size(), expected)
-            << "initialisation " << int(initialisation) << ", search " << int(search);
-        EXPECT_TRUE(matching.CheckResult());
-      }
+      for (auto side : kSides)
+        for (double relabel_factor : {1.0, 0.01}) {
+          fast::MatchingOptions options;
+          options.initialisation = initialisation;
+          options.search = search;
+          options.side = side;
+          options.global_relabel_factor = relabel_factor;
+          fast::MaximumMatching matching(g.graph(), options);
+          ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+          EXPECT_EQ(matching.size(), expected)
+              << "initialisation " << int(initialisation) << ", search " << int(search) << ", side "
+              << int(side);
+          EXPECT_TRUE(matching.CheckResult());
+        }
 }
 
 TEST(FastMatching, GreedyTrapNeedsAnAugmentingPath) {
@@ -126,6 +135,107 @@ TEST(FastMatching, GivenColumnSideIsUsed) {
   fast::MaximumMatching matching(graph);
   ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
   EXPECT_EQ(matching.size(), 2);
+}
+
+// The plan an automatic solve ran on `g`.
+fast::MatchingPlan AutomaticPlan(const Rows& g) {
+  fast::MaximumMatching matching(g.graph());
+  EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(matching.CheckResult());
+  return matching.plan();
+}
+
+// Row r of a chain of n: columns r and r + 1 (the last row column r only),
+// listed so that a first-free choice takes column r + 1 and leaves one
+// augmenting path through the whole chain.
+Rows Chain(int32_t n) {
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t r = 0; r + 1 < n; ++r) lists[r] = {r + 1, r};
+  lists[n - 1] = {n - 1};
+  return Rows(n, lists);
+}
+
+TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
+  // Sparse without hubs: Karp-Sipser, unless the greedy probe from the
+  // columns already matches every vertex.
+  fast::MatchingPlan chain = AutomaticPlan(Chain(50));
+  EXPECT_EQ(chain.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(chain.side, fast::Side::kColumns);
+  // Pairs of rows 2k -> {2k, 2k + 1} and 2k + 1 -> {2k}: the probe's
+  // column 2k takes row 2k, which column 2k + 1 needed.
+  std::vector<std::vector<int32_t>> gadget_lists(40);
+  for (int32_t k = 0; k < 20; ++k) {
+    gadget_lists[2 * k] = {2 * k, 2 * k + 1};
+    gadget_lists[2 * k + 1] = {2 * k};
+  }
+  fast::MatchingPlan sparse = AutomaticPlan(Rows(40, gadget_lists));
+  EXPECT_EQ(sparse.initialisation, fast::Initialisation::kKarpSipser);
+  EXPECT_EQ(sparse.side, fast::Side::kRows);
+  // A hub column holds most entries: a greedy start from the columns.
+  std::vector<std::vector<int32_t>> hub_lists(200);
+  for (int32_t r = 0; r < 200; ++r) hub_lists[r] = {0, 1 + r % 100};
+  fast::MatchingPlan hub = AutomaticPlan(Rows(101, hub_lists));
+  EXPECT_EQ(hub.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(hub.side, fast::Side::kColumns);
+  EXPECT_EQ(hub.restart_side, fast::Side::kColumns);
+}
+
+TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
+  // Complete blocks of rows chained to the next block's columns, listed
+  // first, and each row's own column: the greedy start from the rows (the
+  // spare columns make them the smaller side) leaves the last block free
+  // and paths across every block. PF+ needs more than its pass, and the
+  // solve starts over with Karp-Sipser, still maximum.
+  const int32_t blocks = 100, b = 6, n = blocks * b, spare = n / 4;
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t block = 0; block < blocks; ++block)
+    for (int32_t j = 0; j < b; ++j) {
+      auto& list = lists[block * b + j];
+      for (int32_t t = 0; t < b && block + 1 < blocks; ++t)
+        list.push_back((block + 1) * b + (j + t) % b);
+      list.push_back(block * b + j);
+    }
+  for (int32_t c = n; c < n + spare; ++c) lists[0].push_back(c);
+  Rows g(n + spare, lists);
+  fast::MaximumMatching matching(g.graph());
+  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.size(), n);
+  EXPECT_TRUE(matching.CheckResult());
+  EXPECT_EQ(matching.plan().initialisation, fast::Initialisation::kKarpSipser);
+  EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
+  ExpectMaximum(g, n);
+}
+
+// A network's arcs, solved by `algorithm`: its value, proved by its
+// certificate.
+int64_t FlowValue(int32_t nodes, const std::vector<std::pair<int32_t, int32_t>>& arcs,
+                  fast::FlowAlgorithm algorithm) {
+  std::vector<int32_t> tails, heads;
+  for (auto [tail, head] : arcs) tails.push_back(tail), heads.push_back(head);
+  fast::UnitNetwork network{nodes, int64_t(arcs.size()), tails.data(), heads.data(), 0, nodes - 1};
+  fast::UnitMaxFlow flow(network, algorithm);
+  EXPECT_EQ(flow.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(flow.CheckResult());
+  return flow.value();
+}
+
+TEST(FastMatching, MatchingReductionsAndNearMissesKeepTheirFlow) {
+  // Source 0, X = 1..4, Y = 5..8, sink 9; the X-Y arcs admit 3 pairs.
+  std::vector<std::pair<int32_t, int32_t>> arcs{{1, 5}, {1, 6}, {2, 5}, {3, 7}, {4, 7}, {3, 7}};
+  for (int32_t x = 1; x <= 4; ++x) arcs.push_back({0, x});
+  for (int32_t y = 5; y <= 8; ++y) arcs.push_back({y, 9});
+  EXPECT_EQ(FlowValue(10, arcs, fast::FlowAlgorithm::kAuto), 3);
+  // Each extra arc leaves the matching shape; the general path must give
+  // Dinic's value.
+  const std::pair<int32_t, int32_t> breakers[] = {{8, 4}, {0, 8}, {4, 9}, {4, 1}, {8, 6},
+                                                  {2, 2}, {0, 4}, {9, 4}, {4, 0}, {0, 9}};
+  for (auto breaker : breakers) {
+    auto broken = arcs;
+    broken.push_back(breaker);
+    EXPECT_EQ(FlowValue(10, broken, fast::FlowAlgorithm::kAuto),
+              FlowValue(10, broken, fast::FlowAlgorithm::kDinic))
+        << "extra arc " << breaker.first << " -> " << breaker.second;
+  }
 }
 
 TEST(FastMatching, InvalidArraysAreRefused) {

@@ -29,14 +29,19 @@ import sys
 import tempfile
 
 MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"]
-FASTMATCH_ALGORITHMS = ["pf", "pr", "ks+pf", "ks+pr", "greedy+pf", "greedy+pr", "none+pf",
-                        "none+pr"]
+FASTMATCH_STARTS = ["", "ks+", "greedy+", "none+"]
+FASTMATCH_SEARCHES = ["pf", "pr", "pf-pr"]
+FASTMATCH_SIDES = ["", "/first", "/second"]
 UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
 # A report line; match's seconds may read -0.00, fastmatch's and fastflow's
 # carry three decimals.
 REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d\d?$")
 # fastflow runs with each algorithm; its flow and cut files are verified too.
-FASTFLOW_ALGORITHMS = ["dinic", "push-relabel"]
+FASTFLOW_ALGORITHMS = ["auto", "auto", "hybrid", "dinic", "push-relabel"]
+# Arcs that take a matching reduction out of the matching shape: the
+# letters stand for the source, a first-side node, another first-side
+# node, a second-side node, another one, and the sink.
+SHAPE_BREAKERS = ["y x", "s y", "x t", "x x2", "y y2", "x x", "s x", "t x", "x s", "s t", "y t"]
 
 
 def bipartite_family(rng):
@@ -184,6 +189,33 @@ def reduction(text):
     return "\n".join(lines + ["a %s 1" % a for a in arcs]) + "\n"
 
 
+def fastmatch_algorithm(rng):
+    """The automatic plan or a drawn start, search and side."""
+    if rng.random() < 0.3:
+        return "auto"
+    return (rng.choice(FASTMATCH_STARTS) + rng.choice(FASTMATCH_SEARCHES) +
+            rng.choice(FASTMATCH_SIDES))
+
+
+def broken_reduction(text, rng):
+    """The reduction text with one more arc that breaks the matching shape
+    (or, on an empty side, runs from the source to the sink)."""
+    header = [w for w in text.splitlines() if w.startswith("p")][0].split()
+    nodes, arcs = int(header[2]), int(header[3])
+    left = sum(1 for line in text.splitlines() if line.startswith("a 1 "))
+    right = nodes - 2 - left
+    node = {"s": 1, "t": nodes}
+    breaker = "s t"
+    if left > 0 and right > 0:
+        breaker = rng.choice(SHAPE_BREAKERS)
+        node.update(x=rng.randint(2, left + 1), x2=rng.randint(2, left + 1),
+                    y=rng.randint(left + 2, nodes - 1), y2=rng.randint(left + 2, nodes - 1))
+    tail, head = (node[w] for w in breaker.split())
+    lines = [("p max %d %d" % (nodes, arcs + 1)) if line.startswith("p") else line
+             for line in text.splitlines()]
+    return "\n".join(lines + ["a %d %d 1" % (tail, head)]) + "\n"
+
+
 def bipartite_round(run, rng, seed):
     """The matching programs on the problem or on its reduction read as a
     "max" network, match with a listing, the unit-flow programs on the
@@ -207,13 +239,15 @@ def bipartite_round(run, rng, seed):
         value = run.solve(program, moved, ["-o%d" % offset] + (["-g"] if rng.random() < 0.2 else []))
         run.claim("size", problem, value)
     run.claim("size", problem, run.fastflow(moved, offset, rng))
+    broken = run.save(shifted(broken_reduction(reduction(text), rng), offset))
+    run.claim("flow", broken, run.fastflow(broken, offset, rng), str(offset))
 
 
 def fast_round(run, rng, form, seed):
     """fastmatch's size, matching file and vertex cover file."""
     pairs = os.path.join(run.workdir, "w%d" % seed)
     cover = os.path.join(run.workdir, "c%d" % seed)
-    args = ["-a", rng.choice(FASTMATCH_ALGORITHMS), "-w", pairs, "-c", cover]
+    args = ["-a", fastmatch_algorithm(rng), "-w", pairs, "-c", cover]
     size = run.solve("fastmatch", form, args)
     run.claim("size", form, size)
     if size is not None:

@@ -1,0 +1,88 @@
+#include "strategy.h"
+
+#include <algorithm>
+
+namespace fast::internal {
+
+namespace {
+
+// Degree statistics of one side.
+struct Degrees {
+  int64_t non_empty = 0;  // vertices with an edge
+  int64_t entries = 0;
+  int64_t most = 0;  // the largest degree
+};
+
+Degrees Measure(const Adjacency& side) {
+  Degrees d;
+  for (int32_t v = 0; v < side.count; ++v) {
+    const int64_t degree = side.end(v) - side.begin(v);
+    d.non_empty += degree > 0;
+    d.most = std::max(d.most, degree);
+  }
+  d.entries = side.count > 0 ? side.end(side.count - 1) : 0;
+  return d;
+}
+
+// The side the searches start from: the rows when clearly fewer of them
+// have an edge (their lists are longer on average, so each finds a free
+// partner sooner), else the columns, as sparse maximum transversals do.
+Side StartingSide(const Degrees& rows, const Degrees& cols) {
+  return 10 * rows.non_empty <= 9 * cols.non_empty ? Side::kRows : Side::kColumns;
+}
+
+// Karp-Sipser pays on sparse graphs without hubs (random sparse graphs,
+// grids), where a greedy start leaves many long augmenting paths; its two
+// scans of every matched pair's lists cost more than they save once the
+// average degree is high (a greedy start then misses few pairs) or a few
+// hubs hold most edges (each hub's long list is scanned again).
+Initialisation Start(const Degrees& side) {
+  constexpr int64_t kSparse = 8;  // average degree at most
+  constexpr int64_t kHub = 16;    // times the average degree
+  const int64_t n = std::max<int64_t>(side.non_empty, 1);
+  const bool sparse = side.entries <= kSparse * n;
+  const bool hubs = side.most * n > kHub * side.entries;
+  return sparse && !hubs ? Initialisation::kKarpSipser : Initialisation::kGreedy;
+}
+
+}  // namespace
+
+// The automatic plan: Karp-Sipser or a greedy start by the degrees of the
+// smaller side, then PF+. Karp-Sipser comes after a greedy probe; a greedy
+// start is searched from the smaller side, and when PF+ does not finish
+// within one pass over the adjacency (long augmenting paths) the solve
+// starts over with Karp-Sipser.
+MatchingPlan ChoosePlan(const Adjacency& rows, const MatchingOptions& options,
+                        const std::function<Adjacency()>& column_side) {
+  MatchingPlan plan;
+  plan.initialisation = options.initialisation;
+  plan.search = options.search == Search::kAuto ? Search::kPothenFan : options.search;
+  plan.side = options.side;
+  if (plan.side != Side::kAuto && plan.initialisation != Initialisation::kAuto) return plan;
+  const Degrees row_degrees = Measure(rows);
+  const Degrees col_degrees = Measure(column_side());
+  const Side smaller = StartingSide(row_degrees, col_degrees);
+  // The columns' lists are built in row order, so first-free choices made
+  // from them crowd onto the low-numbered rows; the rows' lists keep the
+  // file's order. Karp-Sipser, which makes such choices for a large share of
+  // its pairs, starts from the rows unless the columns are clearly fewer.
+  const bool columns_fewer = 10 * col_degrees.non_empty <= 9 * row_degrees.non_empty;
+  const Side karp_sipser_side = columns_fewer ? Side::kColumns : Side::kRows;
+  const bool automatic = plan.initialisation == Initialisation::kAuto;
+  if (automatic) plan.initialisation = Start(smaller == Side::kRows ? row_degrees : col_degrees);
+  const bool karp_sipser = plan.initialisation == Initialisation::kKarpSipser;
+  if (plan.side == Side::kAuto) plan.side = karp_sipser ? karp_sipser_side : smaller;
+  if (automatic && options.search == Search::kAuto) {
+    plan.greedy_probe = karp_sipser;
+    if (!karp_sipser) plan.restart_side = karp_sipser_side;
+  }
+  return plan;
+}
+
+int64_t MatchableBound(const Adjacency& rows, const Adjacency& cols) {
+  const int64_t bound = Measure(rows).non_empty;
+  return cols.offsets == nullptr ? std::min<int64_t>(bound, cols.count)
+                                 : std::min(bound, Measure(cols).non_empty);
+}
+
+}  // namespace fast::internal
