@@ -26,6 +26,17 @@ as argv[0], as if found on the PATH, in a fresh temporary directory where
 that name. The seconds column of report lines is masked on both sides before
 comparing.
 
+A file NAME.table holds many cases, one a row (message cases of one reader
+go into one table):
+
+    # program | args | stdin | stdout | status [| stderr]
+    @unitflow | | p max 2 1\\nn 1 s\\nn 2 t\\na 1 2 1\\na 1 2 1\\n | too many arcs input\\n | 1
+
+Fields are split at the bars; one blank each side of a bar is padding, and
+\\n, \\r, \\t, \\| and \\\\ in a field stand for a newline, a carriage
+return, a tab, a bar and a backslash. A row expects nothing on standard
+error unless it has a sixth field, and names no section of the forms below.
+
 More section forms:
 
     --- stdout @unitflow             (for the programs of that group only;
@@ -167,18 +178,61 @@ def run_one(program, bindir, headers, sections):
         return not failures
 
 
+def unescape(field):
+    """A table field's text: \\n, \\r, \\t, \\| and \\\\ stand for a newline,
+    a carriage return, a tab, a bar and a backslash."""
+    out, chars = [], iter(field)
+    for c in chars:
+        if c == "\\":
+            c = {"n": "\n", "r": "\r", "t": "\t", "|": "|", "\\": "\\"}[next(chars)]
+        out.append(c)
+    return "".join(out).encode()
+
+
+def parse_table(data):
+    """A table file: one case a row, `program | args | stdin | stdout |
+    status [| stderr]`, fields split at bars that no backslash escapes, one
+    blank on each side of a bar being padding. Yields (line number, headers,
+    sections)."""
+    for number, line in enumerate(data.decode().splitlines(), 1):
+        if not line.strip() or line.startswith("#"):
+            continue
+        fields = [re.sub(r"^ | $", "", f) for f in re.split(r"(?<!\\)\|", line)]
+        if len(fields) not in (5, 6):
+            raise SystemExit(f"line {number}: {len(fields)} fields, not 5 or 6")
+        headers = {"program": fields[0].strip(), "args": unescape(fields[1]).decode(),
+                   "status": fields[4].strip()}
+        sections = {"stdin": unescape(fields[2]), "stdout": unescape(fields[3])}
+        if len(fields) == 6:
+            sections["stderr"] = unescape(fields[5])
+        yield number, headers, sections
+
+
+def run_cases(cases, bindir):
+    ok = True
+    for label, headers, sections in cases:
+        programs = programs_of(headers.get("program", ""), bindir)
+        if not programs:
+            print(f"{label}the case names no program that was built")
+            return False
+        for program in programs:
+            if not run_one(program, bindir, headers, sections):
+                print(f"{label}{program} failed")
+                ok = False
+    return ok
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bindir", required=True)
     parser.add_argument("case")
     opts = parser.parse_args()
-    headers, sections = parse_case(open(opts.case, "rb").read())
-    programs = programs_of(headers.get("program", ""), opts.bindir)
-    if not programs:
-        print("the case names no program that was built")
-        return 1
-    ok = all([run_one(p, opts.bindir, headers, sections) for p in programs])
-    return 0 if ok else 1
+    data = open(opts.case, "rb").read()
+    if opts.case.endswith(".table"):
+        cases = [(f"line {n}: ", h, s) for n, h, s in parse_table(data)]
+    else:
+        cases = [("", *parse_case(data))]
+    return 0 if run_cases(cases, opts.bindir) else 1
 
 
 if __name__ == "__main__":
