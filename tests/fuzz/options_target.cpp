@@ -14,7 +14,6 @@
 #include "options.h"
 #include "run_state.h"
 
-
 namespace {
 
 const char* optionString = nullptr;

@@ -1,12 +1,13 @@
 // The order of the entries in every list after reading: the solvers scan
 // neighbours in this order, so it decides their tie-breaks and counters.
+#include "matching_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "matching_reader.h"
 #include "run_state.h"
 
 const char* const messageEnd = "";
@@ -68,8 +69,7 @@ TEST(MatchingReader, ParallelEdgesAreAllStored) {
 
 TEST(MatchingReader, MaxNetworkTakesTerminalsFromNodeLines) {
   // Node lines after the arcs; the Y -> X arc is stored in both lists too.
-  ReadGraph g(
-      "c comment\np max 5 4\na 2 4 1\na 4 5 1\na 1 2 1\na 3 1 1\nn 5 t\nn 1 s\n");
+  ReadGraph g("c comment\np max 5 4\na 2 4 1\na 4 5 1\na 1 2 1\na 3 1 1\nn 5 t\nn 1 s\n");
   EXPECT_EQ(g.index(g.source), 0);
   EXPECT_EQ(g.index(g.sink), 4);
   EXPECT_EQ(listsOf(g), (Lists{{2, 1}, {3, 0}, {0}, {4, 1}, {3}}));
