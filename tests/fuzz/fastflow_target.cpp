@@ -28,22 +28,15 @@ long offsetOf(const std::vector<std::string>& args) {
 
 void checkRun(const Outcome& outcome, const std::vector<std::string>& args, const uint8_t* data,
               size_t size) {
-  long nodes, arcs, value;
-  unsigned long long phases, scans;
-  double seconds;
-  if (std::sscanf(outcome.out.c_str(), "%ld %ld %ld %llu %llu %lf", &nodes, &arcs, &value, &phases,
-                  &scans, &seconds) != 6)
-    finding("no report line", outcome);
-  char expected[200];
-  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %21llu %21llu %11.3f\n", nodes, arcs,
-                value, phases, scans, seconds);
-  if (outcome.out != expected) finding("malformed report line", outcome);
+  const ReportFigures report =
+      readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %21lld %21lld %11.3f\n");
   verifier::Network network;
   if (!verifier::readNetwork(std::string(reinterpret_cast<const char*>(data), size), offsetOf(args),
                              network))
     finding("accepted input without a network", outcome);
-  if (nodes != network.nodes || arcs != long(network.arcs.size())) finding("wrong sizes", outcome);
-  std::string fault = verifier::checkFlowValue(network, value);
+  if (report.nodes != network.nodes || report.edges != long(network.arcs.size()))
+    finding("wrong sizes", outcome);
+  std::string fault = verifier::checkFlowValue(network, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 

@@ -17,9 +17,9 @@
 
 namespace {
 
-const std::vector<std::vector<std::string>> kAlgorithms = {
-    {"-a", "ks+pf"},     {"-a", "ks+pr"},   {"-a", "greedy+pf"},
-    {"-a", "greedy+pr"}, {"-a", "none+pr"}, {"-a", "none+pf"}};
+const std::vector<std::vector<std::string>> kAlgorithms = {{"-a", "ks+pf"},     {"-a", "ks+pr"},
+                                                           {"-a", "greedy+pf"}, {"-a", "greedy+pr"},
+                                                           {"-a", "none+pr"},   {"-a", "none+pf"}};
 
 std::string contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -28,25 +28,16 @@ std::string contents(const std::string& path) {
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
               const std::string& pairs_path, const std::string& cover_path) {
-  long nodes, edges, matched;
-  long long initial, scans;
-  double seconds;
-  std::string report = withoutWarnings(outcome.out);
-  if (std::sscanf(report.c_str(), "%ld %ld %ld %lld %lld %lf", &nodes, &edges, &matched, &initial,
-                  &scans, &seconds) != 6)
-    finding("no report line", outcome);
-  char expected[160];
-  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %8lld %8lld %11.3f\n", nodes, edges,
-                matched, initial, scans, seconds);
-  if (report != expected) finding("malformed report line", outcome);
-  if (initial > matched) finding("more initial pairs than pairs", outcome);
+  const ReportFigures figures = readReportLine(outcome, withoutWarnings(outcome.out),
+                                               "%8lld %8lld %8lld %8lld %8lld %11.3f\n");
+  if (figures.first > figures.result) finding("more initial pairs than pairs", outcome);
 
   verifier::Bipartite graph;
   verifier::VertexNumbers numbers;
   if (!verifier::readBipartite(std::string(reinterpret_cast<const char*>(data), size), graph,
                                numbers))
     finding("accepted input without a problem", outcome);
-  std::string fault = verifier::checkMatchingSize(graph, matched);
+  std::string fault = verifier::checkMatchingSize(graph, figures.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
   std::vector<verifier::Pair> pairs;
   if (!verifier::readMatchingFile(contents(pairs_path), numbers, pairs))

@@ -150,6 +150,19 @@ const std::vector<std::string> kFlowMessages = {
     "no source or sink in the input",
 };
 
+ReportFigures readReportLine(const Outcome& outcome, const std::string& line, const char* format,
+                             const char* fault) {
+  ReportFigures r;
+  if (std::sscanf(line.c_str(), "%lld %lld %lld %lld %lld %lf", &r.nodes, &r.edges, &r.result,
+                  &r.first, &r.second, &r.seconds) != 6)
+    finding("no report line", outcome);
+  char expected[200];
+  std::snprintf(expected, sizeof expected, format, r.nodes, r.edges, r.result, r.first, r.second,
+                r.seconds);
+  if (line != expected) finding(fault, outcome);
+  return r;
+}
+
 bool isOneOf(const std::string& text, const std::vector<std::string>& messages,
              const std::string& end) {
   for (const std::string& m : messages)

@@ -32,6 +32,19 @@ Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& ar
 // records as a crash.
 [[noreturn]] void finding(const std::string& what, const Outcome& outcome);
 
+// The six figures of a report line: the sizes, the result, the two
+// counters and the seconds.
+struct ReportFigures {
+  long long nodes = 0, edges = 0, result = 0, first = 0, second = 0;
+  double seconds = 0;
+};
+
+// Reads `line` as a report line. Unless printing its figures again with
+// `format` (five long long conversions, one double and the newline) gives
+// `line` back byte for byte, reports `fault` as a finding.
+ReportFigures readReportLine(const Outcome& outcome, const std::string& line, const char* format,
+                             const char* fault = "malformed report line");
+
 // The reader messages of the matching and the unit-flow programs.
 extern const std::vector<std::string> kMatchingMessages;
 extern const std::vector<std::string> kFlowMessages;

@@ -80,19 +80,13 @@ std::string listingOf(int fd) {
 }
 
 void checkRun(const Outcome& outcome, int listing) {
-  long vertices, edges, size, exchanged, backs;
-  double seconds;
-  if (std::sscanf(outcome.out.c_str(), "%ld %ld %ld %ld %ld %lf", &vertices, &edges, &size,
-                  &exchanged, &backs, &seconds) != 6)
-    finding("no report line", outcome);
-  char expected[160];
-  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %11ld %11ld %11.2f\n", vertices, edges,
-                size, exchanged, backs, seconds);
-  if (outcome.out != expected) finding("malformed report line or a check message", outcome);
+  const ReportFigures report =
+      readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %11lld %11lld %11.2f\n",
+                     "malformed report line or a check message");
   verifier::Bipartite g = tableGraph(*tableU, *tableV);
   std::vector<verifier::Pair> pairs;
   if (!verifier::readMatchListing(listingOf(listing), g, pairs)) finding("bad listing", outcome);
-  if (static_cast<long>(pairs.size()) != size) finding("listing and size differ", outcome);
+  if (static_cast<long>(pairs.size()) != report.result) finding("listing and size differ", outcome);
   std::string fault = verifier::checkMatching(g, pairs);
   if (!fault.empty()) finding("listing: " + fault, outcome);
 }

@@ -47,28 +47,20 @@ Solved solvedMatching(const Outcome& outcome) {
 }
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size) {
-  long nodes, edges, augments;
-  long long pushes, work;
-  double seconds;
-  std::string report = withoutWarnings(outcome.out);
-  if (std::sscanf(report.c_str(), "%ld %ld %ld %lld %lld %lf", &nodes, &edges, &augments, &pushes,
-                  &work, &seconds) != 6)
-    finding("no report line", outcome);
-  char expected[160];
-  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %8lld %8lld %11.2f\n", nodes, edges,
-                augments, pushes, work, seconds);
-  if (report != expected) finding("malformed report line", outcome);
-  if (nodes != G.n - 2L || edges != (G.m - 2L * (G.n - 2)) / 2) finding("wrong sizes", outcome);
+  const ReportFigures report = readReportLine(outcome, withoutWarnings(outcome.out),
+                                              "%8lld %8lld %8lld %8lld %8lld %11.2f\n");
+  if (report.nodes != G.n - 2L || report.edges != (G.m - 2L * (G.n - 2)) / 2)
+    finding("wrong sizes", outcome);
 
   Solved solved = solvedMatching(outcome);
   std::string fault = verifier::checkMatching(solved.graph, solved.pairs);
   if (!fault.empty()) finding("matching in G: " + fault, outcome);
-  if (static_cast<long>(solved.pairs.size()) != augments)
+  if (static_cast<long>(solved.pairs.size()) != report.result)
     finding("size is not the matching's", outcome);
   verifier::Bipartite text;
   if (!verifier::readBipartite(std::string(reinterpret_cast<const char*>(data), size), text))
     finding("accepted input without a problem", outcome);
-  fault = verifier::checkMatchingSize(text, augments);
+  fault = verifier::checkMatchingSize(text, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 

@@ -51,23 +51,15 @@ void checkFlow(const Outcome& outcome, long value) {
 }
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size) {
-  long nodes, arcs, value;
-  unsigned long long pushes, work;
-  double seconds;
-  if (std::sscanf(outcome.out.c_str(), "%ld %ld %ld %llu %llu %lf", &nodes, &arcs, &value, &pushes,
-                  &work, &seconds) != 6)
-    finding("no report line", outcome);
-  char expected[200];
-  std::snprintf(expected, sizeof expected, "%8ld %8ld %8ld %21llu %21llu %11.2f\n", nodes, arcs,
-                value, pushes, work, seconds);
-  if (outcome.out != expected) finding("malformed report line", outcome);
-  if (nodes != G.n || arcs != G.m / 2) finding("wrong sizes", outcome);
-  checkFlow(outcome, value);
+  const ReportFigures report =
+      readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %21lld %21lld %11.2f\n");
+  if (report.nodes != G.n || report.edges != G.m / 2) finding("wrong sizes", outcome);
+  checkFlow(outcome, report.result);
   verifier::Network network;
   if (!verifier::readNetwork(std::string(reinterpret_cast<const char*>(data), size),
                              param.labelOffset, network))
     finding("accepted input without a network", outcome);
-  std::string fault = verifier::checkFlowValue(network, value);
+  std::string fault = verifier::checkFlowValue(network, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 
