@@ -47,6 +47,8 @@ const char* Name(fast::Search search) {
       return "pr";
     case fast::Search::kPothenFanThenPushRelabel:
       return "pf-pr";
+    case fast::Search::kPothenFanBothSides:
+      return "pf-both";
     default:
       return "auto";
   }
@@ -75,7 +77,7 @@ void Run(const fast::BipartiteGraph& graph, fast::MatchingOptions options, int k
   }
   std::sort(seconds.begin(), seconds.end());
   const bool automatic = options.side == fast::Side::kAuto;
-  std::printf("%-6s %-6s %-6s %-5s %9lld %9lld %11lld %6lld %8.3f\n", automatic ? "auto" : "",
+  std::printf("%-6s %-6s %-6s %-7s %9lld %9lld %11lld %6lld %8.3f\n", automatic ? "auto" : "",
               Name(plan.side), Name(plan.initialisation), Name(plan.search),
               static_cast<long long>(size), static_cast<long long>(pairs),
               static_cast<long long>(scans), static_cast<long long>(phases),
@@ -90,15 +92,16 @@ int main(int argc, char** argv) {
   MatchingProblemFile problem;
   ReadMatchingProblem(stdin, &problem);
   const fast::BipartiteGraph graph = problem.graph();
-  std::printf("%-6s %-6s %-6s %-5s %9s %9s %11s %6s %8s\n", "", "side", "start", "search", "size",
+  std::printf("%-6s %-6s %-6s %-7s %9s %9s %11s %6s %8s\n", "", "side", "start", "search", "size",
               "initial", "scans", "phases", "seconds");
   Run(graph, {}, k);
   if (argc > 2) return 0;
   for (fast::Side side : {fast::Side::kRows, fast::Side::kColumns})
     for (fast::Initialisation start : {fast::Initialisation::kKarpSipser,
                                        fast::Initialisation::kGreedy, fast::Initialisation::kNone})
-      for (fast::Search search : {fast::Search::kPothenFan, fast::Search::kPushRelabel,
-                                  fast::Search::kPothenFanThenPushRelabel}) {
+      for (fast::Search search :
+           {fast::Search::kPothenFan, fast::Search::kPushRelabel,
+            fast::Search::kPothenFanThenPushRelabel, fast::Search::kPothenFanBothSides}) {
         fast::MatchingOptions options;
         options.side = side;
         options.initialisation = start;

@@ -35,9 +35,10 @@ constexpr const char* kUsage =
     "  -a ALGORITHM  auto (the default: chosen by a look at the degrees), or\n"
     "                [START+]SEARCH[/SIDE]; START is ks (Karp-Sipser, the\n"
     "                default), greedy or none; SEARCH is pf (Pothen-Fan PF+),\n"
-    "                pr (push-relabel) or pf-pr (PF+, push-relabel once PF+\n"
-    "                has scanned edges + vertices); SIDE is first (the default) or\n"
-    "                second, the side whose free vertices the searches start from\n"
+    "                pr (push-relabel), pf-pr (PF+, push-relabel once PF+\n"
+    "                has scanned edges + vertices) or pf-both (PF+ from both\n"
+    "                sides in turn); SIDE is first (the default) or second, the\n"
+    "                side whose free vertices the searches start from\n"
     "  -u U          push-relabel: a global relabelling after U x (rows + columns)\n"
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
@@ -80,6 +81,8 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
     options->search = fast::Search::kPushRelabel;
   else if (search == "pf-pr")
     options->search = fast::Search::kPothenFanThenPushRelabel;
+  else if (search == "pf-both")
+    options->search = fast::Search::kPothenFanBothSides;
   else
     return false;
   return true;

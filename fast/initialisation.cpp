@@ -1,6 +1,4 @@
 // First matchings: the plain greedy one and Karp-Sipser's.
-#include <vector>
-
 #include "matching_steps.h"
 
 namespace fast::internal {
@@ -16,22 +14,27 @@ int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, 
   return -1;
 }
 
-// Karp-Sipser's degree-one rule. Degrees count the entries that lead to a
-// free vertex; a vertex whose count drops to one has a single free
-// neighbour left, and matching it to that one loses nothing.
+// Karp-Sipser's degree-one rule. A vertex's degree counts its entries that
+// lead to a free vertex; a vertex whose degree drops to one has a single
+// free neighbour left, and matching it to that one loses nothing.
+//
+// The degree of a free vertex lives in its mate slot as -1 - degree, so
+// that one random access per entry both tells whether a neighbour is free
+// and updates its degree: a slot holds the mate (>= 0), or -2 for a free
+// vertex with one free neighbour, -1 for one with none. Once the run is
+// over no free vertex has a free neighbour, so every free slot holds -1.
 class KarpSipser {
  public:
-  KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters)
-      : rows_(rows), cols_(cols), mates_(mates), counters_(counters) {}
+  KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters,
+             int32_t* degree_one)
+      : rows_(rows), cols_(cols), mates_(mates), counters_(counters), degree_one_(degree_one) {}
 
   void Run() {
-    row_degree_.resize(rows_.count);
-    col_degree_.resize(cols_.count);
     for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
     for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
     for (int32_t r = 0; r < rows_.count; ++r) {
       MatchDegreeOne();
-      if (mates_.row[r] >= 0 || row_degree_[r] == 0) continue;
+      if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
       int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
       if (c >= 0) Match(r, c);
     }
@@ -39,24 +42,23 @@ class KarpSipser {
   }
 
  private:
-  // Vertex ids in the queue: a row r as r, a column c as ~c.
+  // Vertex ids on the stack: a row r as r, a column c as ~c.
   void Count(int32_t vertex, int64_t degree) {
-    int32_t& slot = vertex >= 0 ? row_degree_[vertex] : col_degree_[~vertex];
-    slot = static_cast<int32_t>(degree);
-    if (degree == 1) degree_one_.push_back(vertex);
+    int32_t& slot = vertex >= 0 ? mates_.row[vertex] : mates_.col[~vertex];
+    slot = static_cast<int32_t>(-1 - degree);
+    if (degree == 1) degree_one_[pushed_++] = vertex;
   }
 
   void MatchDegreeOne() {
-    while (!degree_one_.empty()) {
-      int32_t v = degree_one_.back();
-      degree_one_.pop_back();
+    while (pushed_ > 0) {
+      int32_t v = degree_one_[--pushed_];
       if (v >= 0) {
-        if (mates_.row[v] >= 0 || row_degree_[v] == 0) continue;
+        if (mates_.row[v] != -2) continue;  // matched, or its neighbour was taken
         int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
         if (c >= 0) Match(v, c);
       } else {
         int32_t c = ~v;
-        if (mates_.col[c] >= 0 || col_degree_[c] == 0) continue;
+        if (mates_.col[c] != -2) continue;
         int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
         if (r >= 0) Match(r, c);
       }
@@ -68,14 +70,15 @@ class KarpSipser {
     mates_.row[r] = c;
     mates_.col[c] = r;
     ++counters_->initial_pairs;
+    ++*mates_.pairs;
     counters_->arc_scans += (rows_.end(r) - rows_.begin(r)) + (cols_.end(c) - cols_.begin(c));
     for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
-      int32_t other = rows_.targets[e];
-      if (mates_.col[other] < 0 && --col_degree_[other] == 1) degree_one_.push_back(~other);
+      int32_t& slot = mates_.col[rows_.targets[e]];
+      if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
     }
     for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
-      int32_t other = cols_.targets[e];
-      if (mates_.row[other] < 0 && --row_degree_[other] == 1) degree_one_.push_back(other);
+      int32_t& slot = mates_.row[cols_.targets[e]];
+      if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
     }
   }
 
@@ -83,16 +86,15 @@ class KarpSipser {
   const Adjacency& cols_;
   Mates mates_;
   MatchingCounters* counters_;
-  // Entries of each free vertex that lead to a free vertex.
-  std::vector<int32_t> row_degree_;
-  std::vector<int32_t> col_degree_;
-  // Vertices whose degree was one when pushed; stale ones are skipped.
-  std::vector<int32_t> degree_one_;
+  // Vertices whose degree was one when pushed, rows + cols slots: a degree
+  // reaches one at most once. Stale ones are skipped.
+  int32_t* degree_one_;
+  int32_t pushed_ = 0;
 };
 
 }  // namespace
 
-void GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters) {
+bool GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters, int64_t misses) {
   // Most rows take their first entry: asking for its mate slot a few rows
   // ahead keeps several cache misses in flight.
   constexpr int32_t kAhead = 16;
@@ -100,16 +102,21 @@ void GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters)
     if (r + kAhead < rows.count && rows.begin(r + kAhead) < rows.end(r + kAhead))
       __builtin_prefetch(mates.col + rows.targets[rows.begin(r + kAhead)], 1);
     int32_t c = FirstFree(rows, r, mates.col, &counters->arc_scans);
-    if (c < 0) continue;
+    if (c < 0) {
+      if (rows.end(r) > rows.begin(r) && misses-- == 0) return false;
+      continue;
+    }
     mates.row[r] = c;
     mates.col[c] = r;
     ++counters->initial_pairs;
+    ++*mates.pairs;
   }
+  return true;
 }
 
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                     MatchingCounters* counters) {
-  KarpSipser(rows, cols, mates, counters).Run();
+                     MatchingCounters* counters, Workspace* work) {
+  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).Run();
 }
 
 }  // namespace fast::internal

@@ -39,8 +39,17 @@ void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_
 
 }  // namespace
 
+internal::Workspace::Workspace(int32_t rows, int32_t cols)
+    : degree_one(static_cast<size_t>(rows) + cols),
+      from_rows{std::vector<int64_t>(rows), std::vector<int32_t>(cols)},
+      from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)} {
+  entered.reserve(std::max(rows, cols));
+}
+
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
     : graph_(graph), options_(options) {}
+
+MaximumMatching::~MaximumMatching() = default;
 
 bool MaximumMatching::Valid() const {
   if (graph_.rows < 0 || graph_.cols < 0) return false;
@@ -50,8 +59,22 @@ bool MaximumMatching::Valid() const {
          graph_.col_offsets[graph_.cols] == graph_.offsets[graph_.rows];
 }
 
-Status MaximumMatching::Solve() {
+Status MaximumMatching::Prepare() {
+  if (work_ != nullptr) return Status::kOptimal;
   if (options_.check_input && !Valid()) return Status::kInvalidInput;
+  try {
+    row_mates_.assign(graph_.rows, -1);
+    col_mates_.assign(graph_.cols, -1);
+    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+  return Status::kOptimal;
+}
+
+Status MaximumMatching::Solve() {
+  const Status prepared = Prepare();
+  if (prepared != Status::kOptimal) return prepared;
   try {
     SolveValid();
   } catch (const std::bad_alloc&) {
@@ -61,52 +84,44 @@ Status MaximumMatching::Solve() {
 }
 
 void MaximumMatching::SolveValid() {
-  row_mates_.assign(graph_.rows, -1);
-  col_mates_.assign(graph_.cols, -1);
-  counters_ = {};
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
-  plan_ = internal::ChoosePlan(rows, options_, [this] { return ColumnSide(); });
-  const bool both_sides = plan_.side != Side::kRows || plan_.search != Search::kPothenFan ||
-                          plan_.initialisation == Initialisation::kKarpSipser ||
-                          plan_.restart_side != Side::kAuto;
-  const internal::Adjacency cols = both_sides ? ColumnSide() : internal::Adjacency{graph_.cols};
-  const int64_t bound = internal::MatchableBound(rows, cols);
-  if (plan_.greedy_probe && GreedyProbe(cols, bound)) return Count();
+  const internal::Adjacency cols =
+      internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
+  const internal::Look look = internal::LookAt(rows, cols);
+  plan_ = internal::ChoosePlan(look, options_);
+  if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols);
-  if (counters_.initial_pairs == bound) return Count();
+  if (size_ == look.bound) return;
   const bool restart = plan_.restart_side != Side::kAuto;
   // A budget of one pass over the adjacency: PF+ finishes within it where a
   // greedy start leaves few and short augmenting paths.
   const int64_t budget = restart ? rows.end(rows.count - 1) + rows.count + cols.count : -1;
-  if (Grow(rows, cols, budget) || !restart) return Count();
-  std::fill(row_mates_.begin(), row_mates_.end(), -1);
-  std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  if (Grow(rows, cols, budget) || !restart) return;
+  // Karp-Sipser sets every mate slot afresh.
+  size_ = 0;
   counters_.initial_pairs = 0;
   plan_.initialisation = Initialisation::kKarpSipser;
+  plan_.search = Search::kPothenFanBothSides;
   plan_.side = plan_.restart_side;
   Initialise(rows, cols);
-  if (counters_.initial_pairs < bound) Grow(rows, cols, -1);
-  Count();
+  if (size_ < look.bound) Grow(rows, cols, -1);
 }
 
-void MaximumMatching::Count() {
-  size_ = 0;
-  for (int32_t c : row_mates_) size_ += c >= 0;
-}
-
-// A greedy start from the columns, a tenth of Karp-Sipser's cost; true, and
-// the plan changed to it, when it matches as many pairs as `bound`.
-bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t bound) {
+// A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
+// once more than `misses` columns with an edge stay free; true, and the plan
+// changed to it, when it matches every vertex it can. When it does not, the
+// Karp-Sipser start that follows sets every mate slot afresh.
+bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses) {
   MatchingCounters probe;
-  internal::GreedyMatch(cols, {col_mates_.data(), row_mates_.data()}, &probe);
+  const bool matched =
+      internal::GreedyMatch(cols, {col_mates_.data(), row_mates_.data(), &size_}, &probe, misses);
   counters_.arc_scans += probe.arc_scans;
-  if (probe.initial_pairs == bound) {
+  if (matched) {
     plan_ = {Initialisation::kGreedy, plan_.search, Side::kColumns};
     counters_.initial_pairs = probe.initial_pairs;
     return true;
   }
-  std::fill(row_mates_.begin(), row_mates_.end(), -1);
-  std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  size_ = 0;
   return false;
 }
 
@@ -117,12 +132,12 @@ void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal
   if (plan_.initialisation == Initialisation::kGreedy)
     internal::GreedyMatch(from, Mates(), &counters_);
   else if (plan_.initialisation == Initialisation::kKarpSipser)
-    internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_);
+    internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
 }
 
 internal::Mates MaximumMatching::Mates() {
-  return plan_.side == Side::kRows ? internal::Mates{row_mates_.data(), col_mates_.data()}
-                                   : internal::Mates{col_mates_.data(), row_mates_.data()};
+  return plan_.side == Side::kRows ? internal::Mates{row_mates_.data(), col_mates_.data(), &size_}
+                                   : internal::Mates{col_mates_.data(), row_mates_.data(), &size_};
 }
 
 // The plan's search from the plan's side; false when PF+ stopped at
@@ -132,17 +147,24 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
   const bool from_rows = plan_.side == Side::kRows;
   const internal::Adjacency& from = from_rows ? rows : cols;
   const internal::Adjacency& to = from_rows ? cols : rows;
+  internal::SearchMemory* from_memory = from_rows ? &work_->from_rows : &work_->from_cols;
+  internal::SearchMemory* to_memory = from_rows ? &work_->from_cols : &work_->from_rows;
   switch (plan_.search) {
     case Search::kPushRelabel:
       internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
       return true;
     case Search::kPothenFanThenPushRelabel:
-      if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_,
+      if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory, work_.get(),
                                      from.end(from.count - 1) + from.count + to.count))
         internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
       return true;
+    case Search::kPothenFanBothSides:
+      internal::PothenFanBothSides(from, to, Mates(), &counters_, from_memory, to_memory,
+                                   work_.get());
+      return true;
     default:
-      return internal::PothenFanSearch(from, to.count, Mates(), &counters_, budget);
+      return internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
+                                       work_.get(), budget);
   }
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "status.h"
@@ -19,6 +20,7 @@ namespace fast {
 namespace internal {
 struct Adjacency;
 struct Mates;
+struct Workspace;
 }  // namespace internal
 
 // Compressed rows: the columns adjacent to row r are
@@ -66,6 +68,11 @@ enum class Search {
   // PF+ while it is cheap: once its scans pass the number of edges plus
   // vertices, push-relabel finishes from the matching PF+ has reached.
   kPothenFanThenPushRelabel,
+  // PF+ from both sides in turn, the starting side first, each for a budget
+  // of scanned entries that doubles every round, until one side proves the
+  // matching maximum: on a deficient graph the failed searches of one side
+  // may explore nearly all of it, those of the other side little.
+  kPothenFanBothSides,
 };
 
 // The side whose free vertices the initialisation and the search start
@@ -116,10 +123,18 @@ class MaximumMatching {
  public:
   // Does not copy the graph: its arrays must outlive the object.
   explicit MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options = {});
+  ~MaximumMatching();
 
-  // Computes a maximum matching. Call once. Returns kInvalidInput when the
-  // arrays are inconsistent (offsets not monotone, a target out of range),
-  // kOutOfMemory when working memory cannot be had.
+  // Checks the arrays (unless options.check_input is false) and allocates
+  // the working memory, touching every page of it, so that Solve() spends
+  // its time on the matching alone; Solve() calls it when the caller has
+  // not. Returns kInvalidInput when the arrays are inconsistent (offsets
+  // not monotone, a target out of range), kOutOfMemory when the memory
+  // cannot be had.
+  Status Prepare();
+
+  // Computes a maximum matching. Call once. Returns what Prepare() returns
+  // when it fails, else kOptimal.
   Status Solve();
 
   // Matched pairs after an optimal Solve().
@@ -145,8 +160,7 @@ class MaximumMatching {
  private:
   bool Valid() const;
   void SolveValid();
-  void Count();
-  bool GreedyProbe(const internal::Adjacency& cols, int64_t bound);
+  bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols);
   internal::Mates Mates();
   bool Grow(const internal::Adjacency& rows, const internal::Adjacency& cols, int64_t budget);
@@ -155,12 +169,16 @@ class MaximumMatching {
 
   BipartiteGraph graph_;
   MatchingOptions options_;
+  // The matched pairs, counted as the steps make them.
   int64_t size_ = 0;
-  // Invariant: row_mates_[r] == c exactly when col_mates_[c] == r.
+  // Invariant: row_mates_[r] == c exactly when col_mates_[c] == r (once a
+  // solve is over; Karp-Sipser keeps degrees in the free slots meanwhile).
   std::vector<int32_t> row_mates_;
   std::vector<int32_t> col_mates_;
   MatchingCounters counters_;
   MatchingPlan plan_;
+  // The steps' working memory, from Prepare() on.
+  std::unique_ptr<internal::Workspace> work_;
   // The column side: the caller's, or a transpose built by Solve().
   std::vector<int64_t> own_col_offsets_;
   std::vector<int32_t> own_col_targets_;

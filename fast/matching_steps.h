@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "matching.h"
 
@@ -19,20 +20,55 @@ struct Adjacency {
   int64_t end(int32_t v) const { return offsets[v + 1]; }
 };
 
-// Both sides' mates, -1 for a free vertex. row[r] == c exactly when col[c] == r.
+// Both sides' mates, -1 for a free vertex. row[r] == c exactly when col[c] == r;
+// *pairs counts the matched pairs, kept by every step that changes them.
 struct Mates {
   int32_t* row;
   int32_t* col;
+  int64_t* pairs;
 };
 
-void GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters);
-void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                     MatchingCounters* counters);
+// PF+'s memory for searches from one side.
+struct SearchMemory {
+  // Per vertex of the side: the entries before it lead to matched vertices.
+  std::vector<int64_t> lookahead;
+  // Per vertex of the other side: the search that entered it last, or dead.
+  std::vector<int32_t> visited;
+};
 
-// False when it stopped at the budget of scanned entries (negative: none)
-// with the matching not yet proved maximum.
+// Working memory of the steps, allocated and first touched before a solve
+// starts, so that the solve itself allocates nothing (but PF+'s list of
+// free roots and its search path, which grow on demand).
+struct Workspace {
+  // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
+  std::vector<int32_t> degree_one;
+  SearchMemory from_rows;
+  SearchMemory from_cols;
+  // PF+: the vertices the current search entered, while it may yet prove
+  // them dead; one side's count at most.
+  std::vector<int32_t> entered;
+
+  Workspace(int32_t rows, int32_t cols);
+};
+
+// Greedy start. With `misses` >= 0 it gives up, returning false, once more
+// vertices with an edge than that found no free neighbour; true otherwise.
+bool GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters,
+                 int64_t misses = -1);
+void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                     MatchingCounters* counters, Workspace* work);
+
+// PF+ from the free vertices of `rows`, with `memory` of that side. False
+// when it stopped at the budget of scanned entries (negative: none) with
+// the matching not yet proved maximum.
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                     int64_t budget = -1);
+                     SearchMemory* memory, Workspace* work, int64_t budget = -1);
+
+// PF+ from both sides in turn, `rows` first, with doubling budgets, until
+// one side proves the matching maximum.
+void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                        MatchingCounters* counters, SearchMemory* rows_memory,
+                        SearchMemory* cols_memory, Workspace* work);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters);

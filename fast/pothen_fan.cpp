@@ -1,4 +1,8 @@
-// Pothen-Fan PF+: phases of depth-first augmenting-path searches.
+// Pothen-Fan PF+: phases of depth-first augmenting-path searches, with the
+// trees of failed searches marked dead for the rest of the run, from one
+// side or from both in turn.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -8,46 +12,88 @@ namespace fast::internal {
 
 namespace {
 
+// Dead trees. A set T of columns is closed when every column in T is
+// matched and every neighbour of its mate is in T. No augmenting path can
+// touch a closed set: having entered a column of T it goes on to the mate
+// and to another column of T, and never reaches a free column. So T keeps
+// its mates for the rest of the run, stays closed, and searches may skip
+// it.
+//
+// A search that fails has read every entry of every row it entered, and
+// found each neighbour matched and either entered by itself, dead, or
+// entered earlier in the phase by another search. When none was of the
+// last kind (the search is "untainted"), the columns it entered, together
+// with the dead ones, form a closed set: they become dead. A search cut
+// short by another search's marks proves nothing: that search may have
+// augmented since. Every column is entered by at most one untainted failed
+// search, so the failed searches that follow the first phase cost little
+// more than their roots' lists: a deficient graph is explored once, not
+// once a phase.
+constexpr int32_t kDead = -1;
+
 class PothenFan {
   // A row of the search path and the next entry its depth-first scan reads.
   struct Step {
     int32_t row;
     int64_t next;
   };
+  enum class Outcome { kAugmented, kFailed, kStopped };
 
  public:
-  PothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters)
+  PothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+            SearchMemory* memory, Workspace* work)
       : rows_(rows),
+        cols_(cols),
         mates_(mates),
         counters_(counters),
-        lookahead_(rows.offsets, rows.offsets + rows.count),
-        visited_(cols, 0) {}
+        lookahead_(memory->lookahead.data()),
+        visited_(memory->visited.data()),
+        entered_(work->entered) {
+    std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
+    std::fill(visited_, visited_ + cols, 0);
+  }
 
   // Phases until one augments nothing. A phase searches once from every
   // free row; a column is entered at most once per phase, so a search that
   // fails has explored everything below it, and a phase without an
   // augmentation proves that no augmenting path is left. Stops early, with
-  // false, once the searches have scanned more than `budget` entries.
+  // false, once the searches have scanned more than `budget` entries; a
+  // later call starts a new phase.
   bool Run(int64_t budget) {
-    const int64_t stop = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
+    stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
     std::vector<int32_t> free_rows;
     for (int32_t r = 0; r < rows_.count; ++r)
       if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) free_rows.push_back(r);
     path_.reserve(64);
-    for (int32_t phase = 1; !free_rows.empty(); ++phase) {
+    while (!free_rows.empty()) {
       ++counters_->phases;
+      StartPhase(free_rows.size());
       size_t kept = 0;
       for (int32_t root : free_rows) {
-        if (!Search(root, phase)) free_rows[kept++] = root;
-        if (counters_->arc_scans > stop) return false;
+        const Outcome outcome = Search(root);
+        if (outcome == Outcome::kStopped) return false;
+        if (outcome == Outcome::kFailed) free_rows[kept++] = root;
       }
       if (kept == free_rows.size()) break;
       free_rows.resize(kept);
+      forward_ = !forward_;
     }
     return true;
   }
 
  private:
+  // Searches are numbered from 1 (0: never entered); those of this phase
+  // from phase_start_ on. When the numbers could run out within the
+  // phase, every column but the dead ones is forgotten and the numbering
+  // starts again.
+  void StartPhase(size_t searches) {
+    if (stamp_ >= INT32_MAX - static_cast<int64_t>(searches)) {
+      for (int32_t c = 0; c < cols_; ++c) visited_[c] = visited_[c] == kDead ? kDead : 0;
+      stamp_ = 0;
+    }
+    phase_start_ = stamp_ + 1;
+  }
+
   // A free column next to row r, or -1. Columns never become free again,
   // so the look-ahead resumes where it stopped last time.
   int32_t LookAhead(int32_t r) {
@@ -64,49 +110,58 @@ class PothenFan {
     return -1;
   }
 
-  // Depth-first search from the free row `root` for a free column; odd
-  // phases scan adjacency forward, even ones backward.
-  bool Search(int32_t root, int32_t phase) {
-    const bool forward = phase % 2 != 0;
+  // Depth-first search from the free row `root` for a free column; the
+  // scan direction alternates between phases (fairness). A search stopped
+  // at the budget leaves the matching as it was and proves nothing.
+  Outcome Search(int32_t root) {
+    ++stamp_;
+    tainted_ = false;
+    entered_.clear();
     path_.clear();
-    Enter(root, forward);
+    Enter(root);
     while (!path_.empty()) {
+      if (counters_->arc_scans > stop_) return Outcome::kStopped;
       Step& top = path_.back();
       int32_t free_col = LookAhead(top.row);
       if (free_col >= 0) {
         Augment(free_col);
-        return true;
+        return Outcome::kAugmented;
       }
-      int32_t c = NextUnvisited(&top, phase, forward);
+      int32_t c = NextUnvisited(&top);
       if (c < 0) {
         path_.pop_back();
         continue;
       }
-      Enter(mates_.col[c], forward);
+      Enter(mates_.col[c]);
     }
-    return false;
+    if (!tainted_)
+      for (int32_t c : entered_) visited_[c] = kDead;
+    return Outcome::kFailed;
   }
 
-  void Enter(int32_t r, bool forward) {
-    path_.push_back({r, forward ? rows_.begin(r) : rows_.end(r) - 1});
-  }
+  void Enter(int32_t r) { path_.push_back({r, forward_ ? rows_.begin(r) : rows_.end(r) - 1}); }
 
-  // The next column of the step's row not entered in this phase, marked
-  // entered; -1 when none is left. Every column here is matched, since
-  // the look-ahead has passed all of the row's entries.
-  int32_t NextUnvisited(Step* step_at, int32_t phase, bool forward) {
+  // The next column of the step's row that is neither dead nor entered in
+  // this phase, marked entered; -1 when none is left. Every column here is
+  // matched, since the look-ahead has passed all of the row's entries.
+  int32_t NextUnvisited(Step* step_at) {
     const int32_t r = step_at->row;
     int64_t e = step_at->next;
-    const int64_t step = forward ? 1 : -1;
-    const int64_t stop = forward ? rows_.end(r) : rows_.begin(r) - 1;
+    const int64_t step = forward_ ? 1 : -1;
+    const int64_t stop = forward_ ? rows_.end(r) : rows_.begin(r) - 1;
     for (; e != stop; e += step) {
       ++counters_->arc_scans;
       int32_t c = rows_.targets[e];
-      if (visited_[c] != phase) {
-        visited_[c] = phase;
-        step_at->next = e + step;
-        return c;
+      int32_t mark = visited_[c];
+      if (mark >= phase_start_) {
+        tainted_ |= mark != stamp_;
+        continue;
       }
+      if (mark == kDead) continue;
+      visited_[c] = stamp_;
+      if (!tainted_) entered_.push_back(c);
+      step_at->next = e + step;
+      return c;
     }
     step_at->next = e;
     return -1;
@@ -123,15 +178,24 @@ class PothenFan {
       mates_.col[c] = r;
       c = previous;
     }
+    ++*mates_.pairs;
   }
 
   const Adjacency& rows_;
+  const int32_t cols_;
   Mates mates_;
   MatchingCounters* counters_;
   // Per row: the entries before it lead to matched columns.
-  std::vector<int64_t> lookahead_;
-  // Per column: the last phase that entered it.
-  std::vector<int32_t> visited_;
+  int64_t* lookahead_;
+  // Per column: kDead, or the last search that entered it.
+  int32_t* visited_;
+  // The columns the current search entered while untainted.
+  std::vector<int32_t>& entered_;
+  int64_t stop_ = INT64_MAX;  // the run stops once arc_scans passes it
+  int32_t stamp_ = 0;         // the current search
+  int32_t phase_start_ = 1;   // the first search of the current phase
+  bool tainted_ = false;      // the current search met another live search's column
+  bool forward_ = true;       // odd phases scan forward, even ones backward
   // The current search path, root first; each row after the root is the
   // mate of a column its predecessor entered.
   std::vector<Step> path_;
@@ -140,8 +204,31 @@ class PothenFan {
 }  // namespace
 
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                     int64_t budget) {
-  return PothenFan(rows, cols, mates, counters).Run(budget);
+                     SearchMemory* memory, Workspace* work, int64_t budget) {
+  return PothenFan(rows, cols, mates, counters, memory, work).Run(budget);
+}
+
+// The failed searches of one side explore the part of the graph that the
+// free vertices of that side reach; on a deficient graph that part may be
+// nearly all of it from one side and small from the other. A phase from
+// either side without an augmentation proves the matching maximum, and an
+// augmenting path found from one side is one from the other, reversed; dead
+// columns of the searches from the rows stay dead whichever side finds the
+// later paths, since no augmenting path touches a closed set. So the two
+// sides take turns, each until it has scanned a budget that doubles every
+// round: the solve costs a few times what the cheaper side needs.
+void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                        MatchingCounters* counters, SearchMemory* rows_memory,
+                        SearchMemory* cols_memory, Workspace* work) {
+  constexpr int64_t kFirstShare = 16;  // the first budget: this share of one pass
+  int64_t budget =
+      std::max<int64_t>(1, (rows.end(rows.count - 1) + rows.count + cols.count) / kFirstShare);
+  PothenFan from_rows(rows, cols.count, mates, counters, rows_memory, work);
+  if (from_rows.Run(budget)) return;
+  PothenFan from_cols(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters, cols_memory,
+                      work);
+  for (;; budget = std::min(budget, INT64_MAX / 4) * 2)
+    if (from_cols.Run(budget) || from_rows.Run(budget)) return;
 }
 
 }  // namespace fast::internal

@@ -83,6 +83,8 @@ class PushRelabel {
     if (previous >= 0) {
       mates_.row[previous] = -1;
       Activate(previous);
+    } else {
+      ++*mates_.pairs;
     }
   }
 

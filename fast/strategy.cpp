@@ -6,13 +6,6 @@ namespace fast::internal {
 
 namespace {
 
-// Degree statistics of one side.
-struct Degrees {
-  int64_t non_empty = 0;  // vertices with an edge
-  int64_t entries = 0;
-  int64_t most = 0;  // the largest degree
-};
-
 Degrees Measure(const Adjacency& side) {
   Degrees d;
   for (int32_t v = 0; v < side.count; ++v) {
@@ -52,37 +45,44 @@ Initialisation Start(const Degrees& side) {
 // start is searched from the smaller side, and when PF+ does not finish
 // within one pass over the adjacency (long augmenting paths) the solve
 // starts over with Karp-Sipser.
-MatchingPlan ChoosePlan(const Adjacency& rows, const MatchingOptions& options,
-                        const std::function<Adjacency()>& column_side) {
+MatchingPlan ChoosePlan(const Look& look, const MatchingOptions& options) {
   MatchingPlan plan;
   plan.initialisation = options.initialisation;
   plan.search = options.search == Search::kAuto ? Search::kPothenFan : options.search;
   plan.side = options.side;
   if (plan.side != Side::kAuto && plan.initialisation != Initialisation::kAuto) return plan;
-  const Degrees row_degrees = Measure(rows);
-  const Degrees col_degrees = Measure(column_side());
-  const Side smaller = StartingSide(row_degrees, col_degrees);
+  const Side smaller = StartingSide(look.rows, look.cols);
   // The columns' lists are built in row order, so first-free choices made
   // from them crowd onto the low-numbered rows; the rows' lists keep the
   // file's order. Karp-Sipser, which makes such choices for a large share of
   // its pairs, starts from the rows unless the columns are clearly fewer.
-  const bool columns_fewer = 10 * col_degrees.non_empty <= 9 * row_degrees.non_empty;
+  const bool columns_fewer = 10 * look.cols.non_empty <= 9 * look.rows.non_empty;
   const Side karp_sipser_side = columns_fewer ? Side::kColumns : Side::kRows;
   const bool automatic = plan.initialisation == Initialisation::kAuto;
-  if (automatic) plan.initialisation = Start(smaller == Side::kRows ? row_degrees : col_degrees);
+  if (automatic) plan.initialisation = Start(smaller == Side::kRows ? look.rows : look.cols);
   const bool karp_sipser = plan.initialisation == Initialisation::kKarpSipser;
   if (plan.side == Side::kAuto) plan.side = karp_sipser ? karp_sipser_side : smaller;
   if (automatic && options.search == Search::kAuto) {
     plan.greedy_probe = karp_sipser;
+    if (karp_sipser) plan.search = Search::kPothenFanBothSides;
     if (!karp_sipser) plan.restart_side = karp_sipser_side;
   }
   return plan;
 }
 
-int64_t MatchableBound(const Adjacency& rows, const Adjacency& cols) {
-  const int64_t bound = Measure(rows).non_empty;
-  return cols.offsets == nullptr ? std::min<int64_t>(bound, cols.count)
-                                 : std::min(bound, Measure(cols).non_empty);
+bool NeedsColumnSide(const MatchingOptions& options) {
+  return options.side != Side::kRows || options.initialisation == Initialisation::kAuto ||
+         options.initialisation == Initialisation::kKarpSipser ||
+         (options.search != Search::kAuto && options.search != Search::kPothenFan);
+}
+
+Look LookAt(const Adjacency& rows, const Adjacency& cols) {
+  Look look;
+  look.rows = Measure(rows);
+  if (cols.offsets != nullptr) look.cols = Measure(cols);
+  const int64_t matchable_cols = cols.offsets != nullptr ? look.cols.non_empty : cols.count;
+  look.bound = std::min(look.rows.non_empty, matchable_cols);
+  return look;
 }
 
 }  // namespace fast::internal

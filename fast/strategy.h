@@ -3,20 +3,38 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "matching.h"
 #include "matching_steps.h"
 
 namespace fast::internal {
 
-// The options with every kAuto field decided. `column_side` gives the
-// columns' adjacency; it is called only when a decision needs it.
-MatchingPlan ChoosePlan(const Adjacency& rows, const MatchingOptions& options,
-                        const std::function<Adjacency()>& column_side);
+// Degree statistics of one side.
+struct Degrees {
+  int64_t non_empty = 0;  // vertices with an edge
+  int64_t entries = 0;
+  int64_t most = 0;  // the largest degree
+};
 
-// An upper bound on the matching size: the rows with an edge, or the
-// columns with one when `cols` has its adjacency, whichever is fewer.
-int64_t MatchableBound(const Adjacency& rows, const Adjacency& cols);
+// One look at both sides' offsets.
+struct Look {
+  Degrees rows;
+  Degrees cols;  // all zero when the columns' adjacency was not given
+  // An upper bound on the matching size: the rows with an edge, or the
+  // columns with one (all columns without their adjacency), whichever is
+  // fewer.
+  int64_t bound = 0;
+};
+
+// `cols` may lack its adjacency (offsets null).
+Look LookAt(const Adjacency& rows, const Adjacency& cols);
+
+// Whether ChoosePlan() or the plan it makes from `options` needs the
+// columns' adjacency.
+bool NeedsColumnSide(const MatchingOptions& options);
+
+// The options with every kAuto field decided; the look must include the
+// columns when NeedsColumnSide(options).
+MatchingPlan ChoosePlan(const Look& look, const MatchingOptions& options);
 
 }  // namespace fast::internal

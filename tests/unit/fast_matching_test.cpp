@@ -52,9 +52,9 @@ const fast::Initialisation kInitialisations[] = {
     fast::Initialisation::kAuto, fast::Initialisation::kNone, fast::Initialisation::kGreedy,
     fast::Initialisation::kKarpSipser};
 
-const fast::Search kSearches[] = {fast::Search::kAuto, fast::Search::kPothenFan,
-                                  fast::Search::kPushRelabel,
-                                  fast::Search::kPothenFanThenPushRelabel};
+const fast::Search kSearches[] = {
+    fast::Search::kAuto, fast::Search::kPothenFan, fast::Search::kPushRelabel,
+    fast::Search::kPothenFanThenPushRelabel, fast::Search::kPothenFanBothSides};
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
@@ -92,6 +92,62 @@ TEST(FastMatching, ColumnsRelabelledAfterAGapStayAlive) {
   // relabelling fills again; columns labelled just above it afterwards
   // still reach a free column.
   ExpectMaximum(Rows(7, {{6}, {6}, {3, 5}, {3, 5}, {6, 1, 6}, {4, 4, 2, 2}, {6, 0}, {3, 6, 4}}), 7);
+}
+
+TEST(FastMatching, SearchCutShortByAnAugmentedOneIsNotDead) {
+  // Greedy leaves rows 4 and 5 free. PF+ from row 4 leaves column 0's
+  // subtree and augments through column 1; row 5's search then meets
+  // column 1 below column 3 and fails. That failure proves nothing: after
+  // the flip 5-3, 2-1, 4-2, 3-5 augments. Marking column 3 dead would
+  // lose that pair.
+  ExpectMaximum(Rows(6, {{0}, {1, 4}, {3, 1}, {2, 5}, {0, 1, 2}, {3}}), 6);
+}
+
+// t rows and columns, complete, matched by the greedy start; k more rows
+// with column 0 alone, which no augmenting path reaches; then rows
+// {t, t + 1} and {t}, a greedy trap that PF+'s first phase repairs, so
+// that a second phase runs.
+Rows DeficientBlockAndATrap(int32_t t, int32_t k) {
+  std::vector<std::vector<int32_t>> lists(t + k);
+  for (int32_t r = 0; r < t; ++r)
+    for (int32_t c = 0; c < t; ++c) lists[r].push_back(c);
+  for (int32_t r = t; r < t + k; ++r) lists[r] = {0};
+  lists.push_back({t, t + 1});
+  lists.push_back({t});
+  return Rows(t + 2, lists);
+}
+
+int64_t ArcScans(const Rows& g, fast::Search search) {
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kGreedy;
+  options.search = search;
+  options.side = fast::Side::kRows;
+  fast::MaximumMatching matching(g.graph(), options);
+  EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.size(), g.cols);
+  EXPECT_TRUE(matching.CheckResult());
+  return matching.counters().arc_scans;
+}
+
+TEST(FastMatching, FailedTreesAreExploredOnce) {
+  // The greedy start reads t * (t + 1) / 2 entries of the block; the first
+  // phase reads each block row's list twice (look-ahead and search), 2 t^2.
+  // Without dead trees the second phase would read the block once more.
+  const int32_t t = 100, k = 50;
+  const Rows g = DeficientBlockAndATrap(t, k);
+  EXPECT_LT(ArcScans(g, fast::Search::kPothenFan), t * (t + 1) / 2 + 2 * t * t + 10 * k);
+  ExpectMaximum(g, t + 2);
+}
+
+TEST(FastMatching, BothSidesSkipTheSideThatExploresEverything) {
+  // From the rows the block's k hopeless roots explore it (2 t^2 entries);
+  // from the columns the trap is repaired at once and no free column is
+  // left, which proves the matching maximum.
+  const int32_t t = 100, k = 50;
+  const Rows g = DeficientBlockAndATrap(t, k);
+  const int64_t greedy = t * (t + 1) / 2 + k + 3;
+  EXPECT_GT(ArcScans(g, fast::Search::kPothenFan) - greedy, 2 * t * t);
+  EXPECT_LT(ArcScans(g, fast::Search::kPothenFanBothSides) - greedy, t * t / 4);
 }
 
 TEST(FastMatching, EmptySidesAndIsolatedVertices) {
