@@ -114,7 +114,8 @@ struct MatchingPlan {
   // Automatic plans only. A greedy probe from the columns comes first and
   // ends the solve when it matches every vertex it can (greedy_probe); PF+
   // stops after one pass over the adjacency, and the solve starts over with
-  // Karp-Sipser from restart_side (kAuto: no restart).
+  // Karp-Sipser from restart_side and PF+ from both sides (kAuto: no
+  // restart).
   bool greedy_probe = false;
   Side restart_side = Side::kAuto;
 };
