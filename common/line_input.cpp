@@ -47,6 +47,7 @@ bool LineInput::refill() {
   end = buffer + kept;
   size_t got = std::fread(end, 1, capacity - kept, in);
   end += got;
+  *end = '\0';
   if (got < capacity - kept) {
     exhausted = true;
     readError = std::ferror(in) != 0;

@@ -23,6 +23,20 @@ class LineInput {
   // the end of the input.
   bool failed() const { return readError; }
 
+  // The text read but not yet returned as lines, [unread(), unreadEnd()).
+  // A NUL follows it once the buffer holds anything, so that a scan can
+  // stop at the end without a bound. A caller that splits some complete
+  // lines there itself hands them back by skipLines; next() goes on after
+  // them.
+  const char* unread() const { return begin; }
+  const char* unreadEnd() const { return end; }
+  // Consumes the `count` whole lines before `to`, a position in the
+  // unread text just after a '\n'.
+  void skipLines(const char* to, long count) {
+    begin += to - begin;
+    lines += count;
+  }
+
   // Bytes read from the input at a time.
   static constexpr size_t kBlockBytes = size_t{1} << 16;
 

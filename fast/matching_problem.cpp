@@ -7,6 +7,7 @@
 #include "field_scanner.h"
 #include "graph.h"
 #include "memory_budget.h"
+#include "plain_arc_line.h"
 #include "problem_input.h"
 #include "problem_lines.h"
 
@@ -41,7 +42,7 @@ class LineReader {
   explicit LineReader(MatchingProblemFile* problem) : out_(*problem) {}
 
   void Read(FILE* in) {
-    readProblemLines(in, *this);
+    readProblemLinesInBulk(in, *this);
     if (!problem_.seen) fail("no problem line in the input");
     if (arc_lines_left_ > 0) fail("too few arcs input");
     if (problem_.flow && (source_ < 0 || sink_ < 0)) fail("no source or sink in the input");
@@ -62,6 +63,26 @@ class LineReader {
       Resize(&out_.col_offsets, out_.cols + size_t{1});
     }
     arc_lines_left_ = problem_.arcs;
+  }
+
+  // The bulk path of a bipartite problem: the plain arc lines at the start
+  // of `text` while each names an edge in range and the problem allows
+  // another, stored as arcLine stores them.
+  const char* plainLines(const char* text, long* count) {
+    if (!problem_.seen || problem_.flow) return text;
+    const uint32_t rows = static_cast<uint32_t>(problem_.firstSide);
+    const uint32_t cols = static_cast<uint32_t>(problem_.secondSide);
+    const long left = arc_lines_left_;
+    int64_t at = problem_.arcs - left;
+    uint32_t ends[2];
+    for (const char* after; arc_lines_left_ > 0; text = after, --arc_lines_left_, ++at) {
+      after = parsePlainArcLine<2>(text, ends);
+      if (after == nullptr || ends[0] - 1 >= rows || ends[1] - 1 >= cols) break;
+      out_.targets.set_pair(at, EdgeBuffer::Pair(static_cast<int32_t>(ends[0] - 1),
+                                                 static_cast<int32_t>(ends[1] - 1)));
+    }
+    *count = left - arc_lines_left_;
+    return text;
   }
 
   void nodeLine(const char* line) {
@@ -96,8 +117,6 @@ class LineReader {
     } else {
       if (!InRange(tail, problem_.firstSide) || !InRange(head, problem_.secondSide))
         fail("invalid node reference in an arc description line");
-      ++out_.row_offsets[tail];
-      ++out_.col_offsets[head];
     }
     out_.targets.set_pair(
         problem_.arcs - arc_lines_left_,
@@ -195,6 +214,19 @@ class NetworkShape {
   std::vector<int32_t> index_;
 };
 
+// Counts the degree of row r at row_offsets[r + 1] and of column c at
+// col_offsets[c + 1]. A pass of its own rather than part of the parse:
+// alone, the increments' cache misses overlap each other.
+void CountDegrees(MatchingProblemFile* p) {
+  int64_t* rows = p->row_offsets.data() + 1;
+  int64_t* cols = p->col_offsets.data() + 1;
+  for (int64_t i = 0; i < p->edges; ++i) {
+    const uint64_t pair = p->targets.pair(i);
+    ++rows[EdgeBuffer::RowOf(pair)];
+    ++cols[EdgeBuffer::ColOf(pair)];
+  }
+}
+
 // Degrees at index v + 1 become run starts at index v.
 void StartsFromCounts(std::vector<int64_t>* offsets) {
   for (size_t v = 1; v < offsets->size(); ++v) (*offsets)[v] += (*offsets)[v - 1];
@@ -268,7 +300,7 @@ void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
     if (!shape.Convert(lines.arcs())) fail("not a bipartite matching network");
   } else {
     problem->edges = lines.arcs();
-    // The reader counted row r's degree at r + 1 only after a shift.
+    CountDegrees(problem);
   }
   StartsFromCounts(&problem->row_offsets);
   StartsFromCounts(&problem->col_offsets);
