@@ -24,8 +24,9 @@ class LineInput {
   bool failed() const { return readError; }
 
   // The text read but not yet returned as lines, [unread(), unreadEnd()).
-  // A NUL follows it once the buffer holds anything, so that a scan can
-  // stop at the end without a bound. A caller that splits some complete
+  // Once the buffer holds anything, a NUL follows the text, so that a scan
+  // can stop at the end without a bound, and kPadding bytes from the end on
+  // are readable, so that a scan may read a word at a time. A caller that splits some complete
   // lines there itself hands them back by skipLines; next() goes on after
   // them.
   const char* unread() const { return begin; }
@@ -39,6 +40,8 @@ class LineInput {
 
   // Bytes read from the input at a time.
   static constexpr size_t kBlockBytes = size_t{1} << 16;
+  // Readable bytes from the end of the unread text on, its NUL included.
+  static constexpr size_t kPadding = 8;
 
  private:
   // Keeps the unfinished line at [begin, end), moves it to the front of the
@@ -48,7 +51,7 @@ class LineInput {
 
   FILE* in;
   char* buffer = nullptr;
-  size_t capacity = 0;    // bytes of text the buffer holds; one more for a NUL
+  size_t capacity = 0;    // bytes of text the buffer holds; kPadding more follow
   char* begin = nullptr;  // the unread text is [begin, end)
   char* end = nullptr;
   bool exhausted = false;  // the input has reached its end or failed
