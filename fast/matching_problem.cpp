@@ -13,9 +13,7 @@
 
 bool EdgeBuffer::Allocate(int64_t edges) {
   std::free(bytes_);
-  const size_t bytes = 8 * static_cast<size_t>(edges > 0 ? edges : 1);
-  bytes_ = static_cast<unsigned char*>(std::malloc(bytes));
-  if (bytes_ != nullptr) adviseHugePages(bytes_, bytes);
+  bytes_ = static_cast<unsigned char*>(allocateOnHugePages(8 * static_cast<size_t>(edges)));
   return bytes_ != nullptr;
 }
 
@@ -25,6 +23,8 @@ namespace {
 // offsets and the solver's working arrays.
 constexpr uint64_t kBytesPerEdge = 8;
 constexpr uint64_t kBytesPerVertex = 40;
+// The most pairs of the scratch buffer in which a block of rows is sorted.
+constexpr int64_t kScratchPairs = int64_t{1} << 17;
 
 template <class T>
 void Resize(std::vector<T>* v, size_t size) {
@@ -163,8 +163,6 @@ class NetworkShape {
       int32_t a = index_[tail], b = index_[head];
       if (a == 0 || b == 0 || (a > 0) == (b > 0)) return false;
       int32_t row = (a > 0 ? a : b) - 1, col = -(a > 0 ? b : a) - 1;
-      ++out_.row_offsets[row + 1];
-      ++out_.col_offsets[col + 1];
       out_.targets.set_pair(kept++, EdgeBuffer::Pair(row, col));
     }
     out_.edges = kept;
@@ -214,21 +212,39 @@ class NetworkShape {
   std::vector<int32_t> index_;
 };
 
-// Counts the degree of row r at row_offsets[r + 1] and of column c at
-// col_offsets[c + 1]. A pass of its own rather than part of the parse:
-// alone, the increments' cache misses overlap each other.
-void CountDegrees(MatchingProblemFile* p) {
-  int64_t* rows = p->row_offsets.data() + 1;
+// The pairs are sorted by row in two rounds: first into blocks of 2^shift
+// consecutive rows, whose few write positions stay in cache however the
+// input is ordered, then each block by row, within a block small enough
+// for the cache.
+struct RowBlocks {
+  explicit RowBlocks(int32_t rows) {
+    while ((static_cast<int64_t>(rows) >> shift) > kMost) ++shift;
+    count = rows == 0 ? 0 : ((rows - 1) >> shift) + 1;
+    Resize(&starts, count + size_t{1});
+  }
+  static constexpr int32_t kMost = 1024;
+  int shift = 0;
+  int32_t count;
+  std::vector<int64_t> starts;  // pairs of block b: [starts[b], starts[b + 1])
+};
+
+// Counts the degree of column c at col_offsets[c + 1] and the pairs of
+// block b at blocks->starts[b + 1]. A pass of its own rather than part of
+// the parse: alone, the increments' cache misses overlap each other.
+void CountColumnsAndBlocks(MatchingProblemFile* p, RowBlocks* blocks) {
   int64_t* cols = p->col_offsets.data() + 1;
+  int64_t* block_counts = blocks->starts.data() + 1;
+  const int shift = blocks->shift;
   for (int64_t i = 0; i < p->edges; ++i) {
     const uint64_t pair = p->targets.pair(i);
-    ++rows[EdgeBuffer::RowOf(pair)];
+    ++block_counts[EdgeBuffer::RowOf(pair) >> shift];
     ++cols[EdgeBuffer::ColOf(pair)];
   }
 }
 
-// Degrees at index v + 1 become run starts at index v.
-void StartsFromCounts(std::vector<int64_t>* offsets) {
+// Counts at index v + 1 become run starts at index v.
+template <class T>
+void StartsFromCounts(std::vector<T>* offsets) {
   for (size_t v = 1; v < offsets->size(); ++v) (*offsets)[v] += (*offsets)[v - 1];
 }
 
@@ -253,41 +269,73 @@ void PlaceByKey(EdgeBuffer* pairs, const int64_t* starts, int32_t keys, Key key,
   }
 }
 
-// Sorts the pairs by row in two rounds: first into blocks of 2^shift
-// consecutive rows, whose few write positions stay in cache however the
-// input is ordered, then each block by row, within a block small enough
-// for the cache.
-void SortByRow(MatchingProblemFile* p) {
-  constexpr int32_t kMostBlocks = 1024;
-  int shift = 0;
-  while ((static_cast<int64_t>(p->rows) >> shift) > kMostBlocks) ++shift;
-  const int32_t blocks = p->rows == 0 ? 0 : ((p->rows - 1) >> shift) + 1;
-  std::vector<int64_t> block_starts(blocks + size_t{1}), next;
-  for (int32_t b = 0; b <= blocks; ++b)
-    block_starts[b] = p->row_offsets[std::min<int64_t>(int64_t{b} << shift, p->rows)];
-  PlaceByKey(
-      &p->targets, block_starts.data(), blocks,
-      [shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
-  for (int32_t b = 0; b < blocks; ++b) {
-    const int32_t first = b << shift;
-    const int32_t rows = std::min(p->rows - first, int32_t{1} << shift);
-    PlaceByKey(
-        &p->targets, p->row_offsets.data() + first, rows,
-        [first](uint64_t pair) { return EdgeBuffer::RowOf(pair) - first; }, &next);
+// Sorts each block's pairs by row and sets the row offsets from the rows'
+// degrees, counted per block in cache. A block that fits in `scratch`
+// is copied there and scattered back, which no chain of exchanges slows;
+// a larger one is sorted in place.
+void SortBlocksByRow(MatchingProblemFile* p, const RowBlocks& blocks) {
+  int64_t largest = 0;
+  for (int32_t b = 0; b < blocks.count; ++b)
+    largest = std::max(largest, blocks.starts[b + 1] - blocks.starts[b]);
+  std::vector<uint64_t> scratch;
+  Resize(&scratch, static_cast<size_t>(std::min<int64_t>(largest, kScratchPairs)));
+  std::vector<int64_t> next;
+  p->row_offsets[0] = 0;
+  for (int32_t b = 0; b < blocks.count; ++b) {
+    const int32_t first = b << blocks.shift;
+    const int32_t rows = std::min(p->rows - first, int32_t{1} << blocks.shift);
+    const int64_t begin = blocks.starts[b], end = blocks.starts[b + 1];
+    int64_t* offsets = p->row_offsets.data() + first;
+    for (int32_t r = 1; r <= rows; ++r) offsets[r] = 0;
+    for (int64_t i = begin; i < end; ++i)
+      ++offsets[EdgeBuffer::RowOf(p->targets.pair(i)) - first + 1];
+    offsets[0] = begin;
+    for (int32_t r = 1; r <= rows; ++r) offsets[r] += offsets[r - 1];
+    auto key = [first](uint64_t pair) { return EdgeBuffer::RowOf(pair) - first; };
+    if (end - begin > static_cast<int64_t>(scratch.size())) {
+      PlaceByKey(&p->targets, offsets, rows, key, &next);
+      continue;
+    }
+    for (int64_t i = begin; i < end; ++i) scratch[i - begin] = p->targets.pair(i);
+    next.assign(offsets, offsets + rows);
+    for (int64_t i = 0; i < end - begin; ++i)
+      p->targets.set_pair(next[key(scratch[i])]++, scratch[i]);
   }
 }
 
 // Keeps each sorted pair's column in slot i of the buffer (slot i lies in
 // pair i / 2, already read), then lists every edge under its column in the
-// slots after the row targets.
+// slots after the row targets, in row order. The write position of an edge
+// a few ahead is fetched early: these writes go all over the buffer.
 void BuildTargets(MatchingProblemFile* p) {
   int32_t* slots = p->targets.targets();
   for (int64_t i = 0; i < p->edges; ++i) slots[i] = EdgeBuffer::ColOf(p->targets.pair(i));
-  std::vector<int64_t> next(p->col_offsets.begin(), p->col_offsets.end() - 1);
+  // Offsets below 2^31 since the entries are: 32 bits halve the cache misses.
+  std::vector<uint32_t> next(p->col_offsets.begin(), p->col_offsets.end() - 1);
   int32_t* col_targets = slots + p->edges;
+  constexpr int64_t kAhead = 16;
   for (int32_t r = 0; r < p->rows; ++r)
-    for (int64_t e = p->row_offsets[r]; e < p->row_offsets[r + 1]; ++e)
+    for (int64_t e = p->row_offsets[r]; e < p->row_offsets[r + 1]; ++e) {
+      if (e + kAhead < p->edges) __builtin_prefetch(col_targets + next[slots[e + kAhead]], 1);
       col_targets[next[slots[e]]++] = r;
+    }
+}
+
+// Builds both sides' adjacency from the pairs.
+void BuildAdjacency(MatchingProblemFile* p) {
+  RowBlocks blocks(p->rows);
+  CountColumnsAndBlocks(p, &blocks);
+  // TICK
+  StartsFromCounts(&p->col_offsets);
+  StartsFromCounts(&blocks.starts);
+  std::vector<int64_t> next;
+  PlaceByKey(
+      &p->targets, blocks.starts.data(), blocks.count,
+      [shift = blocks.shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
+  // TICK
+  SortBlocksByRow(p, blocks);
+  // TICK
+  BuildTargets(p);
 }
 
 }  // namespace
@@ -295,15 +343,12 @@ void BuildTargets(MatchingProblemFile* p) {
 void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
   LineReader lines(problem);
   lines.Read(in);
+  // TICK
   if (lines.flow()) {
     NetworkShape shape(problem, lines.nodes(), lines.source(), lines.sink());
     if (!shape.Convert(lines.arcs())) fail("not a bipartite matching network");
   } else {
     problem->edges = lines.arcs();
-    CountDegrees(problem);
   }
-  StartsFromCounts(&problem->row_offsets);
-  StartsFromCounts(&problem->col_offsets);
-  SortByRow(problem);
-  BuildTargets(problem);
+  BuildAdjacency(problem);
 }
