@@ -36,7 +36,7 @@ void Resize(std::vector<T>* v, size_t size) {
 }
 
 // Reads the lines into (row, column) pairs for a bipartite problem, or
-// (tail, head) pairs for a network, and counts each side's degrees.
+// (tail, head) pairs for a network, in input order.
 class LineReader {
  public:
   explicit LineReader(MatchingProblemFile* problem) : out_(*problem) {}
@@ -65,22 +65,14 @@ class LineReader {
     arc_lines_left_ = problem_.arcs;
   }
 
-  // The bulk path of a bipartite problem: the plain arc lines at the start
-  // of `text` while each names an edge in range and the problem allows
-  // another, stored as arcLine stores them.
+  // The bulk path: the plain arc lines at the start of `text` while each
+  // names an edge in range ("a X Y" of a bipartite problem, "a T H 1" of a
+  // network) and the problem allows another, stored as arcLine stores them.
   const char* plainLines(const char* text, long* count) {
-    if (!problem_.seen || problem_.flow) return text;
-    const uint32_t rows = static_cast<uint32_t>(problem_.firstSide);
-    const uint32_t cols = static_cast<uint32_t>(problem_.secondSide);
+    if (!problem_.seen) return text;
     const long left = arc_lines_left_;
-    int64_t at = problem_.arcs - left;
-    uint32_t ends[2];
-    for (const char* after; arc_lines_left_ > 0; text = after, --arc_lines_left_, ++at) {
-      after = parsePlainArcLine<2>(text, ends);
-      if (after == nullptr || ends[0] - 1 >= rows || ends[1] - 1 >= cols) break;
-      out_.targets.set_pair(at, EdgeBuffer::Pair(static_cast<int32_t>(ends[0] - 1),
-                                                 static_cast<int32_t>(ends[1] - 1)));
-    }
+    text = problem_.flow ? PlainArcs<3>(text, problem_.nodes, problem_.nodes)
+                         : PlainArcs<2>(text, problem_.firstSide, problem_.secondSide);
     *count = left - arc_lines_left_;
     return text;
   }
@@ -132,6 +124,23 @@ class LineReader {
 
  private:
   static bool InRange(long number, long last) { return number >= 1 && number <= last; }
+
+  // Tails in 1 … tails, heads in 1 … heads, and a network's capacity 1.
+  template <int kFields>
+  const char* PlainArcs(const char* text, uint32_t tails, uint32_t heads) {
+    int64_t at = problem_.arcs - arc_lines_left_;
+    uint32_t fields[kFields];
+    for (const char* after; arc_lines_left_ > 0; text = after, --arc_lines_left_, ++at) {
+      after = parsePlainArcLine<kFields>(text, fields);
+      if (after == nullptr || fields[0] - 1 >= tails || fields[1] - 1 >= heads) break;
+      if constexpr (kFields == 3) {
+        if (fields[2] != 1) break;
+      }
+      out_.targets.set_pair(at, EdgeBuffer::Pair(static_cast<int32_t>(fields[0] - 1),
+                                                 static_cast<int32_t>(fields[1] - 1)));
+    }
+    return text;
+  }
 
   MatchingProblemFile& out_;
   MatchingProblem problem_;
