@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 // Base of every node record: the start of the node's run in the arc array.
@@ -31,6 +32,18 @@ inline void adviseHugePages(void* p, std::size_t bytes) {
   (void)p;
   (void)bytes;
 #endif
+}
+
+// Allocates `bytes` as malloc does (free releases them). A block of two
+// huge pages or more is rounded up to whole huge pages, aligned to one and
+// advised whole, so that no part of it is left on small pages.
+inline void* allocateOnHugePages(std::size_t bytes) {
+  constexpr std::size_t kHuge = std::size_t{2} << 20;
+  if (bytes < 2 * kHuge) return std::malloc(bytes == 0 ? 1 : bytes);
+  const std::size_t whole = (bytes + kHuge - 1) / kHuge * kHuge;
+  void* p = std::aligned_alloc(kHuge, whole);
+  if (p != nullptr) adviseHugePages(p, whole);
+  return p;
 }
 
 // `Node` is the program's node record (it derives from node_basic_data<Arc>);

@@ -34,7 +34,7 @@ bool LineInput::refill() {
   size_t kept = size_t(end - begin);
   if (kept == capacity || buffer == nullptr) {
     size_t larger = capacity == 0 ? kBlockBytes : 2 * capacity;
-    char* grown = static_cast<char*>(std::malloc(larger + 1));
+    char* grown = static_cast<char*>(std::calloc(larger + kPadding, 1));
     if (grown == nullptr) fail(kNoMemory);
     if (kept > 0) std::memcpy(grown, begin, kept);
     std::free(buffer);
@@ -47,6 +47,7 @@ bool LineInput::refill() {
   end = buffer + kept;
   size_t got = std::fread(end, 1, capacity - kept, in);
   end += got;
+  *end = '\0';
   if (got < capacity - kept) {
     exhausted = true;
     readError = std::ferror(in) != 0;

@@ -23,8 +23,25 @@ class LineInput {
   // the end of the input.
   bool failed() const { return readError; }
 
+  // The text read but not yet returned as lines, [unread(), unreadEnd()).
+  // Once the buffer holds anything, a NUL follows the text, so that a scan
+  // can stop at the end without a bound, and kPadding bytes from the end on
+  // are readable, so that a scan may read a word at a time. A caller that splits some complete
+  // lines there itself hands them back by skipLines; next() goes on after
+  // them.
+  const char* unread() const { return begin; }
+  const char* unreadEnd() const { return end; }
+  // Consumes the `count` whole lines before `to`, a position in the
+  // unread text just after a '\n'.
+  void skipLines(const char* to, long count) {
+    begin += to - begin;
+    lines += count;
+  }
+
   // Bytes read from the input at a time.
   static constexpr size_t kBlockBytes = size_t{1} << 16;
+  // Readable bytes from the end of the unread text on, its NUL included.
+  static constexpr size_t kPadding = 8;
 
  private:
   // Keeps the unfinished line at [begin, end), moves it to the front of the
@@ -34,7 +51,7 @@ class LineInput {
 
   FILE* in;
   char* buffer = nullptr;
-  size_t capacity = 0;    // bytes of text the buffer holds; one more for a NUL
+  size_t capacity = 0;    // bytes of text the buffer holds; kPadding more follow
   char* begin = nullptr;  // the unread text is [begin, end)
   char* end = nullptr;
   bool exhausted = false;  // the input has reached its end or failed

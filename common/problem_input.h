@@ -8,34 +8,65 @@
 #include "graph.h"
 #include "line_input.h"
 
-// Reads `in` to its end and hands every problem, node and arc line to the
-// reader's problemLine, nodeLine and arcLine. Empty lines, comments ('c')
-// and 't' lines are skipped; any other first character, a read error and an
-// input without a single line end the run with their messages.
+// Hands a problem, node or arc line to the reader's problemLine, nodeLine
+// or arcLine. Empty lines, comments ('c') and 't' lines are skipped; any
+// other first character ends the run with its message.
+template <class Reader>
+void dispatchProblemLine(const char* line, Reader& reader) {
+  switch (line[0]) {
+    case '\0':
+    case 'c':
+    case 't':
+      break;
+    case 'p':
+      reader.problemLine(line);
+      break;
+    case 'n':
+      reader.nodeLine(line);
+      break;
+    case 'a':
+      reader.arcLine(line);
+      break;
+    default:
+      fail("unknown line type in the input");
+  }
+}
+
+// Once `lines` is exhausted: a read error and an input without a single
+// line end the run with their messages.
+inline void checkProblemLinesEnd(const LineInput& lines) {
+  if (lines.failed()) fail("reading error");
+  if (lines.linesRead() == 0) fail("input file is empty");
+}
+
+// Reads `in` to its end and hands every line to dispatchProblemLine.
 template <class Reader>
 void readProblemLines(FILE* in, Reader& reader) {
   LineInput lines(in);
-  while (const char* line = lines.next()) {
-    switch (line[0]) {
-      case '\0':
-      case 'c':
-      case 't':
-        break;
-      case 'p':
-        reader.problemLine(line);
-        break;
-      case 'n':
-        reader.nodeLine(line);
-        break;
-      case 'a':
-        reader.arcLine(line);
-        break;
-      default:
-        fail("unknown line type in the input");
+  while (const char* line = lines.next()) dispatchProblemLine(line, reader);
+  checkProblemLinesEnd(lines);
+}
+
+// As readProblemLines, but a reader with a bulk path for its common lines
+// is first offered the text not yet read as lines: reader.plainLines(text,
+// &count) parses as many whole lines from the start of `text` as it can
+// take itself (the text ends in a NUL), and returns the position after them
+// and their number in `count`. The next line goes the usual way, and the
+// offer is made again after it.
+template <class Reader>
+void readProblemLinesInBulk(FILE* in, Reader& reader) {
+  LineInput lines(in);
+  for (;;) {
+    if (lines.unread() != lines.unreadEnd()) {
+      long count = 0;
+      const char* after = reader.plainLines(lines.unread(), &count);
+      lines.skipLines(after, count);
     }
+    const char* line = lines.next();
+    if (line == nullptr) break;
+    dispatchProblemLine(line, reader);
   }
-  if (lines.failed()) fail("reading error");
-  if (lines.linesRead() == 0) fail("input file is empty");
+  checkProblemLinesEnd(lines);
 }
 
 // A node line's letter: 's' names `node` the source, 't' the sink; each may

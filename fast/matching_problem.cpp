@@ -7,14 +7,13 @@
 #include "field_scanner.h"
 #include "graph.h"
 #include "memory_budget.h"
+#include "plain_arc_line.h"
 #include "problem_input.h"
 #include "problem_lines.h"
 
 bool EdgeBuffer::Allocate(int64_t edges) {
   std::free(bytes_);
-  const size_t bytes = 8 * static_cast<size_t>(edges > 0 ? edges : 1);
-  bytes_ = static_cast<unsigned char*>(std::malloc(bytes));
-  if (bytes_ != nullptr) adviseHugePages(bytes_, bytes);
+  bytes_ = static_cast<unsigned char*>(allocateOnHugePages(8 * static_cast<size_t>(edges)));
   return bytes_ != nullptr;
 }
 
@@ -24,6 +23,8 @@ namespace {
 // offsets and the solver's working arrays.
 constexpr uint64_t kBytesPerEdge = 8;
 constexpr uint64_t kBytesPerVertex = 40;
+// The most pairs of the scratch buffer in which a block of rows is sorted.
+constexpr int64_t kScratchPairs = int64_t{1} << 17;
 
 template <class T>
 void Resize(std::vector<T>* v, size_t size) {
@@ -35,13 +36,13 @@ void Resize(std::vector<T>* v, size_t size) {
 }
 
 // Reads the lines into (row, column) pairs for a bipartite problem, or
-// (tail, head) pairs for a network, and counts each side's degrees.
+// (tail, head) pairs for a network, in input order.
 class LineReader {
  public:
   explicit LineReader(MatchingProblemFile* problem) : out_(*problem) {}
 
   void Read(FILE* in) {
-    readProblemLines(in, *this);
+    readProblemLinesInBulk(in, *this);
     if (!problem_.seen) fail("no problem line in the input");
     if (arc_lines_left_ > 0) fail("too few arcs input");
     if (problem_.flow && (source_ < 0 || sink_ < 0)) fail("no source or sink in the input");
@@ -62,6 +63,18 @@ class LineReader {
       Resize(&out_.col_offsets, out_.cols + size_t{1});
     }
     arc_lines_left_ = problem_.arcs;
+  }
+
+  // The bulk path: the plain arc lines at the start of `text` while each
+  // names an edge in range ("a X Y" of a bipartite problem, "a T H 1" of a
+  // network) and the problem allows another, stored as arcLine stores them.
+  const char* plainLines(const char* text, long* count) {
+    if (!problem_.seen) return text;
+    const long left = arc_lines_left_;
+    text = problem_.flow ? PlainArcs<3>(text, problem_.nodes, problem_.nodes)
+                         : PlainArcs<2>(text, problem_.firstSide, problem_.secondSide);
+    *count = left - arc_lines_left_;
+    return text;
   }
 
   void nodeLine(const char* line) {
@@ -96,8 +109,6 @@ class LineReader {
     } else {
       if (!InRange(tail, problem_.firstSide) || !InRange(head, problem_.secondSide))
         fail("invalid node reference in an arc description line");
-      ++out_.row_offsets[tail];
-      ++out_.col_offsets[head];
     }
     out_.targets.set_pair(
         problem_.arcs - arc_lines_left_,
@@ -113,6 +124,23 @@ class LineReader {
 
  private:
   static bool InRange(long number, long last) { return number >= 1 && number <= last; }
+
+  // Tails in 1 … tails, heads in 1 … heads, and a network's capacity 1.
+  template <int kFields>
+  const char* PlainArcs(const char* text, uint32_t tails, uint32_t heads) {
+    int64_t at = problem_.arcs - arc_lines_left_;
+    uint32_t fields[kFields];
+    for (const char* after; arc_lines_left_ > 0; text = after, --arc_lines_left_, ++at) {
+      after = parsePlainArcLine<kFields>(text, fields);
+      if (after == nullptr || fields[0] - 1 >= tails || fields[1] - 1 >= heads) break;
+      if constexpr (kFields == 3) {
+        if (fields[2] != 1) break;
+      }
+      out_.targets.set_pair(at, EdgeBuffer::Pair(static_cast<int32_t>(fields[0] - 1),
+                                                 static_cast<int32_t>(fields[1] - 1)));
+    }
+    return text;
+  }
 
   MatchingProblemFile& out_;
   MatchingProblem problem_;
@@ -144,8 +172,6 @@ class NetworkShape {
       int32_t a = index_[tail], b = index_[head];
       if (a == 0 || b == 0 || (a > 0) == (b > 0)) return false;
       int32_t row = (a > 0 ? a : b) - 1, col = -(a > 0 ? b : a) - 1;
-      ++out_.row_offsets[row + 1];
-      ++out_.col_offsets[col + 1];
       out_.targets.set_pair(kept++, EdgeBuffer::Pair(row, col));
     }
     out_.edges = kept;
@@ -195,8 +221,39 @@ class NetworkShape {
   std::vector<int32_t> index_;
 };
 
-// Degrees at index v + 1 become run starts at index v.
-void StartsFromCounts(std::vector<int64_t>* offsets) {
+// The pairs are sorted by row in two rounds: first into blocks of 2^shift
+// consecutive rows, whose few write positions stay in cache however the
+// input is ordered, then each block by row, within a block small enough
+// for the cache.
+struct RowBlocks {
+  explicit RowBlocks(int32_t rows) {
+    while ((static_cast<int64_t>(rows) >> shift) > kMost) ++shift;
+    count = rows == 0 ? 0 : ((rows - 1) >> shift) + 1;
+    Resize(&starts, count + size_t{1});
+  }
+  static constexpr int32_t kMost = 1024;
+  int shift = 0;
+  int32_t count;
+  std::vector<int64_t> starts;  // pairs of block b: [starts[b], starts[b + 1])
+};
+
+// Counts the degree of column c at col_offsets[c + 1] and the pairs of
+// block b at blocks->starts[b + 1]. A pass of its own rather than part of
+// the parse: alone, the increments' cache misses overlap each other.
+void CountColumnsAndBlocks(MatchingProblemFile* p, RowBlocks* blocks) {
+  int64_t* cols = p->col_offsets.data() + 1;
+  int64_t* block_counts = blocks->starts.data() + 1;
+  const int shift = blocks->shift;
+  for (int64_t i = 0; i < p->edges; ++i) {
+    const uint64_t pair = p->targets.pair(i);
+    ++block_counts[EdgeBuffer::RowOf(pair) >> shift];
+    ++cols[EdgeBuffer::ColOf(pair)];
+  }
+}
+
+// Counts at index v + 1 become run starts at index v.
+template <class T>
+void StartsFromCounts(std::vector<T>* offsets) {
   for (size_t v = 1; v < offsets->size(); ++v) (*offsets)[v] += (*offsets)[v - 1];
 }
 
@@ -221,41 +278,73 @@ void PlaceByKey(EdgeBuffer* pairs, const int64_t* starts, int32_t keys, Key key,
   }
 }
 
-// Sorts the pairs by row in two rounds: first into blocks of 2^shift
-// consecutive rows, whose few write positions stay in cache however the
-// input is ordered, then each block by row, within a block small enough
-// for the cache.
-void SortByRow(MatchingProblemFile* p) {
-  constexpr int32_t kMostBlocks = 1024;
-  int shift = 0;
-  while ((static_cast<int64_t>(p->rows) >> shift) > kMostBlocks) ++shift;
-  const int32_t blocks = p->rows == 0 ? 0 : ((p->rows - 1) >> shift) + 1;
-  std::vector<int64_t> block_starts(blocks + size_t{1}), next;
-  for (int32_t b = 0; b <= blocks; ++b)
-    block_starts[b] = p->row_offsets[std::min<int64_t>(int64_t{b} << shift, p->rows)];
-  PlaceByKey(
-      &p->targets, block_starts.data(), blocks,
-      [shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
-  for (int32_t b = 0; b < blocks; ++b) {
-    const int32_t first = b << shift;
-    const int32_t rows = std::min(p->rows - first, int32_t{1} << shift);
-    PlaceByKey(
-        &p->targets, p->row_offsets.data() + first, rows,
-        [first](uint64_t pair) { return EdgeBuffer::RowOf(pair) - first; }, &next);
+// Sorts each block's pairs by row and sets the row offsets from the rows'
+// degrees, counted per block in cache. A block that fits in `scratch`
+// is copied there and scattered back, which no chain of exchanges slows;
+// a larger one is sorted in place.
+void SortBlocksByRow(MatchingProblemFile* p, const RowBlocks& blocks) {
+  int64_t largest = 0;
+  for (int32_t b = 0; b < blocks.count; ++b)
+    largest = std::max(largest, blocks.starts[b + 1] - blocks.starts[b]);
+  std::vector<uint64_t> scratch;
+  Resize(&scratch, static_cast<size_t>(std::min<int64_t>(largest, kScratchPairs)));
+  std::vector<int64_t> next;
+  p->row_offsets[0] = 0;
+  for (int32_t b = 0; b < blocks.count; ++b) {
+    const int32_t first = b << blocks.shift;
+    const int32_t rows = std::min(p->rows - first, int32_t{1} << blocks.shift);
+    const int64_t begin = blocks.starts[b], end = blocks.starts[b + 1];
+    int64_t* offsets = p->row_offsets.data() + first;
+    for (int32_t r = 1; r <= rows; ++r) offsets[r] = 0;
+    for (int64_t i = begin; i < end; ++i)
+      ++offsets[EdgeBuffer::RowOf(p->targets.pair(i)) - first + 1];
+    offsets[0] = begin;
+    for (int32_t r = 1; r <= rows; ++r) offsets[r] += offsets[r - 1];
+    auto key = [first](uint64_t pair) { return EdgeBuffer::RowOf(pair) - first; };
+    if (end - begin > static_cast<int64_t>(scratch.size())) {
+      PlaceByKey(&p->targets, offsets, rows, key, &next);
+      continue;
+    }
+    for (int64_t i = begin; i < end; ++i) scratch[i - begin] = p->targets.pair(i);
+    next.assign(offsets, offsets + rows);
+    for (int64_t i = 0; i < end - begin; ++i)
+      p->targets.set_pair(next[key(scratch[i])]++, scratch[i]);
   }
 }
 
 // Keeps each sorted pair's column in slot i of the buffer (slot i lies in
 // pair i / 2, already read), then lists every edge under its column in the
-// slots after the row targets.
+// slots after the row targets, in row order. The write position of an edge
+// a few ahead is fetched early: these writes go all over the buffer.
 void BuildTargets(MatchingProblemFile* p) {
   int32_t* slots = p->targets.targets();
   for (int64_t i = 0; i < p->edges; ++i) slots[i] = EdgeBuffer::ColOf(p->targets.pair(i));
-  std::vector<int64_t> next(p->col_offsets.begin(), p->col_offsets.end() - 1);
+  // Offsets below 2^31 since the entries are: 32 bits halve the cache misses.
+  std::vector<uint32_t> next(p->col_offsets.begin(), p->col_offsets.end() - 1);
   int32_t* col_targets = slots + p->edges;
+  constexpr int64_t kAhead = 16;
   for (int32_t r = 0; r < p->rows; ++r)
-    for (int64_t e = p->row_offsets[r]; e < p->row_offsets[r + 1]; ++e)
+    for (int64_t e = p->row_offsets[r]; e < p->row_offsets[r + 1]; ++e) {
+      if (e + kAhead < p->edges) __builtin_prefetch(col_targets + next[slots[e + kAhead]], 1);
       col_targets[next[slots[e]]++] = r;
+    }
+}
+
+// Builds both sides' adjacency from the pairs.
+void BuildAdjacency(MatchingProblemFile* p) {
+  RowBlocks blocks(p->rows);
+  CountColumnsAndBlocks(p, &blocks);
+  // TICK
+  StartsFromCounts(&p->col_offsets);
+  StartsFromCounts(&blocks.starts);
+  std::vector<int64_t> next;
+  PlaceByKey(
+      &p->targets, blocks.starts.data(), blocks.count,
+      [shift = blocks.shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
+  // TICK
+  SortBlocksByRow(p, blocks);
+  // TICK
+  BuildTargets(p);
 }
 
 }  // namespace
@@ -263,15 +352,12 @@ void BuildTargets(MatchingProblemFile* p) {
 void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
   LineReader lines(problem);
   lines.Read(in);
+  // TICK
   if (lines.flow()) {
     NetworkShape shape(problem, lines.nodes(), lines.source(), lines.sink());
     if (!shape.Convert(lines.arcs())) fail("not a bipartite matching network");
   } else {
     problem->edges = lines.arcs();
-    // The reader counted row r's degree at r + 1 only after a shift.
   }
-  StartsFromCounts(&problem->row_offsets);
-  StartsFromCounts(&problem->col_offsets);
-  SortByRow(problem);
-  BuildTargets(problem);
+  BuildAdjacency(problem);
 }

@@ -25,6 +25,7 @@
 #include "fail.h"
 #include "field_scanner.h"
 #include "line_input.h"
+#include "plain_arc_line.h"
 #include "utility.h"
 
 // The solver front end's messages end bare, as in the matching programs.
@@ -81,6 +82,22 @@ void compare(const char* format, const std::string& line, const Fields& referenc
   if (a != b) disagree(format, line, "sscanf: " + a + " | scanner: " + b);
 }
 
+// The bulk parse of plain arc lines takes a line only with the fields that
+// sscanf finds in it: `reference` is sscanf's "%*c %ld %ld %ld" of `line`.
+template <int kFields>
+void checkPlainArcLine(const std::string& line, const Fields& reference) {
+  const std::string text = line + "\n" + std::string(LineInput::kPadding, '\0');
+  uint32_t values[kFields];
+  const char* after = parsePlainArcLine<kFields>(text.c_str(), values);
+  if (after == nullptr) return;
+  Fields got;
+  got.result = kFields;
+  for (int f = 0; f < kFields; ++f) got.numbers[f] = values[f];
+  compare(kFields == 2 ? "plain arc line of 2" : "plain arc line of 3", line, reference, got, 0,
+          kFields, false);
+  if (after != text.c_str() + line.size() + 1) disagree("plain arc line end", line, "");
+}
+
 void checkLine(const std::string& line) {
   const char* s = line.c_str();
   {  // the matching programs' problem line
@@ -124,6 +141,8 @@ void checkLine(const std::string& line) {
         std::sscanf(s, "%*c %ld %ld %ld", &ref.numbers[0], &ref.numbers[1], &ref.numbers[2]);
     got.result = scanArcLine(s, got.numbers[0], got.numbers[1], got.numbers[2]);
     compare("%*c %ld %ld %ld", line, ref, got, 0, 3, false);
+    checkPlainArcLine<2>(line, ref);
+    checkPlainArcLine<3>(line, ref);
   }
 }
 
@@ -167,6 +186,47 @@ void checkLines(const std::string& text) {
   }
   if (lines.linesRead() != count) disagree("lines", text, "line counts differ");
   if (lines.failed()) disagree("lines", text, "a read error on a good stream");
+  std::free(buffer);
+  std::fclose(a);
+  std::fclose(b);
+}
+
+// The bulk path over LineInput: the plain arc lines at the start of the
+// unread text taken there and handed back by skipLines, every other line
+// through next(), must give getline's lines in order (a line as a C string
+// ends at a NUL), and count each once.
+void checkBulkLines(const std::string& text) {
+  FILE* a = open(text);
+  FILE* b = open(text);
+  LineInput lines(a);
+  std::vector<std::string> mine, theirs;
+  for (;;) {
+    const char* p = lines.unread();
+    if (p != lines.unreadEnd()) {
+      long count = 0;
+      uint32_t values[2];
+      for (const char* after; (after = parsePlainArcLine<2>(p, values)) != nullptr; p = after) {
+        mine.emplace_back(p, after - 1);
+        ++count;
+      }
+      lines.skipLines(p, count);
+    }
+    const char* line = lines.next();
+    if (line == nullptr) break;
+    mine.emplace_back(line);
+  }
+  char* buffer = nullptr;
+  size_t capacity = 0;
+  for (ssize_t length; (length = getline(&buffer, &capacity, b)) >= 0;) {
+    if (length > 0 && buffer[length - 1] == '\n') buffer[length - 1] = '\0';
+    theirs.emplace_back(buffer);
+  }
+  if (mine != theirs) {
+    size_t first = 0;
+    while (first < mine.size() && first < theirs.size() && mine[first] == theirs[first]) ++first;
+    disagree("bulk lines", text, "line " + std::to_string(first + 1) + " differs");
+  }
+  if (lines.linesRead() != long(theirs.size())) disagree("bulk lines", text, "line counts differ");
   std::free(buffer);
   std::fclose(a);
   std::fclose(b);
@@ -351,6 +411,52 @@ std::string randomStream(std::mt19937& random, bool huge) {
   return text;
 }
 
+// An arc line in the plain form or near it: blanks of every kind or none,
+// numbers of up to eleven digits with leading zeros or signs, one to four
+// fields, junk at the end.
+std::string randomArcLine(std::mt19937& random) {
+  static const char* blanks[] = {" ", " ", " ", "\t", "  ", " \t", "", "\r", "\v"};
+  std::string line = random() % 20 == 0 ? "b" : "a";
+  int fields = 1 + int(random() % 4);
+  for (int f = 0; f < fields; ++f) {
+    line += blanks[random() % (sizeof blanks / sizeof *blanks)];
+    if (random() % 15 == 0) line += random() % 2 ? "-" : "+";
+    int digits = int(random() % 12);
+    for (int d = 0; d < digits; ++d) line += char('0' + random() % 10);
+  }
+  if (random() % 5 == 0) line += blanks[random() % (sizeof blanks / sizeof *blanks)];
+  if (random() % 15 == 0) line += "x";
+  return line;
+}
+
+// Mostly plain arc lines, several blocks long, with odd lines among them:
+// other arc lines, random lines, a NUL, lines longer than a block, and
+// sometimes no final newline.
+std::string plainStream(std::mt19937& random) {
+  std::string text;
+  while (text.size() < 6 * LineInput::kBlockBytes) {
+    switch (random() % 40) {
+      case 0:
+        text += randomArcLine(random);
+        break;
+      case 1:
+        text += randomLine(random);
+        break;
+      case 2:
+        text += std::string("a 1") + '\0' + " 2";
+        break;
+      case 3:
+        if (random() % 20 == 0) text += "c" + std::string(LineInput::kBlockBytes + 5, '7');
+        break;
+      default:
+        text += "a " + std::to_string(random() % 3000000) + " " + std::to_string(random() % 30);
+    }
+    text += "\n";
+  }
+  if (random() % 2 == 0) text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -366,6 +472,7 @@ int main(int argc, char** argv) {
     if (entry.path().extension() != ".case" || !caseInput(entry.path(), text)) continue;
     ++cases;
     checkLines(text);
+    checkBulkLines(text);
     checkTokens(text, seed++);
   }
   std::mt19937 random(20261208);
@@ -373,6 +480,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 2000; ++i) {
     std::string text = randomStream(random, false);
     checkLines(text);
+    checkBulkLines(text);
     checkTokens(text, seed++);
   }
   // Streams several blocks long: lines across block boundaries and lines
@@ -382,7 +490,11 @@ int main(int argc, char** argv) {
     while (text.size() < 16 * LineInput::kBlockBytes) text += randomStream(random, true) + "\n";
     checkLines(text);
   }
-  std::printf("%d case inputs, %ld random lines, 2008 random streams: %d differences\n", cases,
-              randomLines, failures);
+  for (long i = 0; i < randomLines; ++i) checkLine(randomArcLine(random));
+  // Plain arc lines through the bulk path, across many block boundaries.
+  for (int i = 0; i < 12; ++i) checkBulkLines(plainStream(random));
+  std::printf(
+      "%d case inputs, %ld random lines and arc lines, 2020 random streams: %d differences\n",
+      cases, randomLines, failures);
   return failures == 0 ? 0 : 1;
 }
