@@ -13,6 +13,7 @@
 
 #include "fail.h"
 #include "field_scanner.h"
+#include "plain_arc_line.h"
 #include "problem_input.h"
 #include "problem_lines.h"
 
@@ -25,9 +26,32 @@ class FlowInput {
   // target and `source` and `sink` are set.
   void read(FILE* in) {
     readProblemLines(in, *this);
-    if (!problemSeen) fail("no problem line in the input");
-    if (arcLinesLeft > 0) fail("too few arcs input");
-    if (source == kNone || sink == kNone) fail("no source or sink in the input");
+    checkEnd();
+  }
+
+  // The same, with the plain arc lines parsed in bulk (plainLines).
+  void readInBulk(FILE* in) {
+    readProblemLinesInBulk(in, *this);
+    checkEnd();
+  }
+
+  // The plain arc lines "a T H C" at the start of `text`, while each names
+  // two nodes of the network and the problem allows another, go to the
+  // target as arcLine sends them; the capacity is not looked at.
+  const char* plainLines(const char* text, long* count) {
+    if (!nodeLineSeen) return text;
+    const long left = arcLinesLeft;
+    uint32_t fields[3];
+    for (const char* after; arcLinesLeft > 0; text = after) {
+      after = parsePlainArcLine<3>(text, fields);
+      if (after == nullptr) break;
+      const long tail = long{fields[0]} - offset, head = long{fields[1]} - offset;
+      if (tail < 0 || tail >= problem.nodes || head < 0 || head >= problem.nodes) break;
+      --arcLinesLeft;
+      target.arc(static_cast<int32_t>(tail), static_cast<int32_t>(head));
+    }
+    *count = left - arcLinesLeft;
+    return text;
   }
 
   void problemLine(const char* line) {
@@ -66,6 +90,12 @@ class FlowInput {
   int32_t sink = kNone;
 
  private:
+  void checkEnd() const {
+    if (!problemSeen) fail("no problem line in the input");
+    if (arcLinesLeft > 0) fail("too few arcs input");
+    if (source == kNone || sink == kNone) fail("no source or sink in the input");
+  }
+
   int32_t index(long number, const char* message) const {
     return flowNodeIndex(number, offset, problem.nodes, message);
   }

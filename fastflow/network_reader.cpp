@@ -48,7 +48,7 @@ ReadNetwork readNetwork(FILE* in, long offset) {
   ReadNetwork network;
   NetworkTarget target(network);
   FlowInput<NetworkTarget> input(target, offset);
-  input.read(in);
+  input.readInBulk(in);
   network.source = input.source;
   network.sink = input.sink;
   return network;

@@ -1,7 +1,8 @@
-// fastmatch's reader: both sides' adjacency against the edges written, for
+// fastmatch's and fastflow's readers: fastmatch's adjacency of both sides
+// against the edges written, fastflow's arcs against the arcs written, for
 // inputs whose plain arc lines cross the line buffer's block boundaries at
 // every position and mix with arc lines of every other form, which the
-// reader takes through the line protocol instead.
+// readers take through the line protocol instead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "fail.h"
 #include "line_input.h"
 #include "matching_problem.h"
+#include "network_reader.h"
 
 const char* const messageEnd = "";
 
@@ -172,6 +174,33 @@ TEST(FastReader, NetworkOfTheMatchingShape) {
   ExpectAdjacency(&problem, rows, cols, edges);
   EXPECT_EQ(problem.RowNumber(0), 2);
   EXPECT_EQ(problem.ColNumber(0), rows + 2L);
+}
+
+// fastflow's reader keeps the arcs in input order, node numbers less the
+// offset, whether a line went the bulk way or through the line protocol.
+TEST(FastFlowReader, ArcsInOrderOverManyBlocks) {
+  for (long offset : {1L, 0L, 7L}) {
+    const int32_t nodes = 250000;
+    const std::vector<Edge> arcs = RandomEdges(200000, nodes, nodes, 5);
+    std::mt19937 random(5);
+    std::string text = "p max " + std::to_string(nodes) + " " + std::to_string(arcs.size()) +
+                       "\nn " + std::to_string(offset) + " s\nn " +
+                       std::to_string(nodes - 1 + offset) + " t\n";
+    for (const Edge& a : arcs) text += ArcLine(a.row + offset, a.col + offset, random, 10, " 1");
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+    std::rewind(file);
+    const ReadNetwork network = readNetwork(file, offset);
+    std::fclose(file);
+    ASSERT_EQ(network.tails.size(), arcs.size());
+    for (size_t i = 0; i < arcs.size(); ++i) {
+      ASSERT_EQ(network.tails[i], arcs[i].row) << "arc " << i << ", offset " << offset;
+      ASSERT_EQ(network.heads[i], arcs[i].col) << "arc " << i << ", offset " << offset;
+    }
+    EXPECT_EQ(network.source, 0);
+    EXPECT_EQ(network.sink, nodes - 1);
+  }
 }
 
 }  // namespace
