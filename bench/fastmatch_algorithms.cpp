@@ -26,38 +26,6 @@ double UserSeconds() {
   return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
 }
 
-const char* Name(fast::Initialisation start) {
-  switch (start) {
-    case fast::Initialisation::kNone:
-      return "none";
-    case fast::Initialisation::kGreedy:
-      return "greedy";
-    case fast::Initialisation::kKarpSipser:
-      return "ks";
-    default:
-      return "auto";
-  }
-}
-
-const char* Name(fast::Search search) {
-  switch (search) {
-    case fast::Search::kPothenFan:
-      return "pf";
-    case fast::Search::kPushRelabel:
-      return "pr";
-    case fast::Search::kPothenFanThenPushRelabel:
-      return "pf-pr";
-    case fast::Search::kPothenFanBothSides:
-      return "pf-both";
-    default:
-      return "auto";
-  }
-}
-
-const char* Name(fast::Side side) {
-  return side == fast::Side::kColumns ? "second" : side == fast::Side::kRows ? "first" : "auto";
-}
-
 // Median solve seconds of k runs with `options`; prints one line.
 void Run(const fast::BipartiteGraph& graph, fast::MatchingOptions options, int k) {
   options.check_input = false;
@@ -78,7 +46,7 @@ void Run(const fast::BipartiteGraph& graph, fast::MatchingOptions options, int k
   std::sort(seconds.begin(), seconds.end());
   const bool automatic = options.side == fast::Side::kAuto;
   std::printf("%-6s %-6s %-6s %-7s %9lld %9lld %11lld %6lld %8.3f\n", automatic ? "auto" : "",
-              Name(plan.side), Name(plan.initialisation), Name(plan.search),
+              fast::NameOf(plan.side), fast::NameOf(plan.initialisation), fast::NameOf(plan.search),
               static_cast<long long>(size), static_cast<long long>(pairs),
               static_cast<long long>(scans), static_cast<long long>(phases),
               seconds[seconds.size() / 2]);

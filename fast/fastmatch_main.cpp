@@ -58,35 +58,14 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
   options->side = fast::Side::kRows;
   size_t slash = name.find('/');
   if (slash != std::string::npos) {
-    std::string side = name.substr(slash + 1);
-    if (side == "second")
-      options->side = fast::Side::kColumns;
-    else if (side != "first")
-      return false;
+    if (!fast::FromName(name.substr(slash + 1), &options->side)) return false;
     name.resize(slash);
   }
   size_t plus = name.find('+');
   std::string start = plus == std::string::npos ? "ks" : name.substr(0, plus);
   std::string search = plus == std::string::npos ? name : name.substr(plus + 1);
-  if (start == "ks")
-    options->initialisation = fast::Initialisation::kKarpSipser;
-  else if (start == "greedy")
-    options->initialisation = fast::Initialisation::kGreedy;
-  else if (start == "none")
-    options->initialisation = fast::Initialisation::kNone;
-  else
-    return false;
-  if (search == "pf")
-    options->search = fast::Search::kPothenFan;
-  else if (search == "pr")
-    options->search = fast::Search::kPushRelabel;
-  else if (search == "pf-pr")
-    options->search = fast::Search::kPothenFanThenPushRelabel;
-  else if (search == "pf-both")
-    options->search = fast::Search::kPothenFanBothSides;
-  else
-    return false;
-  return true;
+  return fast::FromName(start, &options->initialisation) &&
+         fast::FromName(search, &options->search);
 }
 
 Options ParseOptions(int argc, char** argv) {

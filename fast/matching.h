@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "status.h"
@@ -83,6 +84,17 @@ enum class Side {
   kRows,
   kColumns,
 };
+
+// The names of the choices, as fastmatch's -a option writes them: "none",
+// "greedy", "ks"; "pf", "pr", "pf-pr", "pf-both"; "first", "second"; and
+// "auto" for kAuto.
+const char* NameOf(Initialisation start);
+const char* NameOf(Search search);
+const char* NameOf(Side side);
+// The choice of that name, kAuto excluded; false when no choice has it.
+bool FromName(const std::string& name, Initialisation* start);
+bool FromName(const std::string& name, Search* search);
+bool FromName(const std::string& name, Side* side);
 
 // Every kAuto field is decided by one look at the degrees of both sides;
 // a field set to anything else is kept as given.

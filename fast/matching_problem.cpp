@@ -334,16 +334,13 @@ void BuildTargets(MatchingProblemFile* p) {
 void BuildAdjacency(MatchingProblemFile* p) {
   RowBlocks blocks(p->rows);
   CountColumnsAndBlocks(p, &blocks);
-  // TICK
   StartsFromCounts(&p->col_offsets);
   StartsFromCounts(&blocks.starts);
   std::vector<int64_t> next;
   PlaceByKey(
       &p->targets, blocks.starts.data(), blocks.count,
       [shift = blocks.shift](uint64_t pair) { return EdgeBuffer::RowOf(pair) >> shift; }, &next);
-  // TICK
   SortBlocksByRow(p, blocks);
-  // TICK
   BuildTargets(p);
 }
 
@@ -352,7 +349,6 @@ void BuildAdjacency(MatchingProblemFile* p) {
 void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
   LineReader lines(problem);
   lines.Read(in);
-  // TICK
   if (lines.flow()) {
     NetworkShape shape(problem, lines.nodes(), lines.source(), lines.sink());
     if (!shape.Convert(lines.arcs())) fail("not a bipartite matching network");

@@ -86,3 +86,54 @@ Look LookAt(const Adjacency& rows, const Adjacency& cols) {
 }
 
 }  // namespace fast::internal
+
+namespace fast {
+
+namespace {
+
+// One table per choice: its names both ways. kAuto is named but not looked
+// up, since "auto" stands for the whole plan, not one of its parts.
+template <class Choice>
+struct Named {
+  const char* name;
+  Choice choice;
+};
+
+constexpr Named<Initialisation> kStarts[] = {{"none", Initialisation::kNone},
+                                             {"greedy", Initialisation::kGreedy},
+                                             {"ks", Initialisation::kKarpSipser}};
+constexpr Named<Search> kSearches[] = {{"pf", Search::kPothenFan},
+                                       {"pr", Search::kPushRelabel},
+                                       {"pf-pr", Search::kPothenFanThenPushRelabel},
+                                       {"pf-both", Search::kPothenFanBothSides}};
+constexpr Named<Side> kSides[] = {{"first", Side::kRows}, {"second", Side::kColumns}};
+
+template <class Choice, size_t N>
+const char* Lookup(const Named<Choice> (&table)[N], Choice choice) {
+  for (const Named<Choice>& entry : table)
+    if (entry.choice == choice) return entry.name;
+  return "auto";
+}
+
+template <class Choice, size_t N>
+bool Lookup(const Named<Choice> (&table)[N], const std::string& name, Choice* choice) {
+  for (const Named<Choice>& entry : table) {
+    if (name != entry.name) continue;
+    *choice = entry.choice;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const char* NameOf(Initialisation start) { return Lookup(kStarts, start); }
+const char* NameOf(Search search) { return Lookup(kSearches, search); }
+const char* NameOf(Side side) { return Lookup(kSides, side); }
+bool FromName(const std::string& name, Initialisation* start) {
+  return Lookup(kStarts, name, start);
+}
+bool FromName(const std::string& name, Search* search) { return Lookup(kSearches, name, search); }
+bool FromName(const std::string& name, Side* side) { return Lookup(kSides, name, side); }
+
+}  // namespace fast

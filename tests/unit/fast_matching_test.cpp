@@ -77,6 +77,36 @@ void ExpectMaximum(const Rows& g, int64_t expected) {
         }
 }
 
+// Every choice but kAuto has a name that reads back as itself, so the
+// benchmark's plan names are what fastmatch -a takes.
+TEST(FastMatching, ChoiceNamesReadBack) {
+  using fast::Initialisation;
+  using fast::Search;
+  using fast::Side;
+  for (Initialisation start :
+       {Initialisation::kNone, Initialisation::kGreedy, Initialisation::kKarpSipser}) {
+    Initialisation read = Initialisation::kAuto;
+    EXPECT_TRUE(fast::FromName(fast::NameOf(start), &read));
+    EXPECT_EQ(read, start);
+  }
+  for (Search search : {Search::kPothenFan, Search::kPushRelabel, Search::kPothenFanThenPushRelabel,
+                        Search::kPothenFanBothSides}) {
+    Search read = Search::kAuto;
+    EXPECT_TRUE(fast::FromName(fast::NameOf(search), &read));
+    EXPECT_EQ(read, search);
+  }
+  for (Side side : {Side::kRows, Side::kColumns}) {
+    Side read = Side::kAuto;
+    EXPECT_TRUE(fast::FromName(fast::NameOf(side), &read));
+    EXPECT_EQ(read, side);
+  }
+  Search search = Search::kPothenFan;
+  EXPECT_STREQ(fast::NameOf(Search::kAuto), "auto");
+  EXPECT_FALSE(fast::FromName("auto", &search));
+  EXPECT_FALSE(fast::FromName("pf-", &search));
+  EXPECT_EQ(search, Search::kPothenFan);
+}
+
 TEST(FastMatching, GreedyTrapNeedsAnAugmentingPath) {
   // Row 0 takes column 0 greedily; only 0-1, 1-0 matches both rows.
   ExpectMaximum(Rows(2, {{0, 1}, {0}}), 2);
