@@ -8,7 +8,7 @@ namespace {
 
 void report(long nodes, long edges, long result, long long counter1, long long counter2,
             double seconds) {
-  std::printf("%8ld %8ld %8ld %8lld %8lld %11.2f\n", nodes, edges, result, counter1, counter2,
+  std::printf("%8ld %8ld %8ld %8lld %8lld %11.3f\n", nodes, edges, result, counter1, counter2,
               seconds);
 }
 

@@ -159,7 +159,7 @@ def cpu_seconds():
 
 
 def report(nodes, edges, result, seconds):
-    print(f"{nodes:8d} {edges:8d} {result:8d} {0:8d} {0:8d} {seconds:11.2f}")
+    print(f"{nodes:8d} {edges:8d} {result:8d} {0:8d} {0:8d} {seconds:11.3f}")
 
 
 def solve_matching(problem):
