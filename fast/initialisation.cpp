@@ -1,4 +1,6 @@
 // First matchings: the plain greedy one and Karp-Sipser's.
+#include <algorithm>
+
 #include "matching_steps.h"
 
 namespace fast::internal {
@@ -94,24 +96,40 @@ class KarpSipser {
 
 }  // namespace
 
-bool GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters, int64_t misses) {
-  // Most rows take their first entry: asking for its mate slot a few rows
-  // ahead keeps several cache misses in flight.
+bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                 Workspace* work, int64_t misses) {
+  uint64_t* const taken = work->taken.data();
+  std::fill(taken, taken + cols / 64 + 1, 0);
+  const int32_t* const targets = rows.targets;
+  int64_t scans = 0, pairs = 0;
+  bool matched_all = true;
+  // Each row's list is a cache miss of its own; asking for it a few rows
+  // ahead keeps several in flight.
   constexpr int32_t kAhead = 16;
   for (int32_t r = 0; r < rows.count; ++r) {
-    if (r + kAhead < rows.count && rows.begin(r + kAhead) < rows.end(r + kAhead))
-      __builtin_prefetch(mates.col + rows.targets[rows.begin(r + kAhead)], 1);
-    int32_t c = FirstFree(rows, r, mates.col, &counters->arc_scans);
-    if (c < 0) {
-      if (rows.end(r) > rows.begin(r) && misses-- == 0) return false;
+    if (r + kAhead < rows.count) __builtin_prefetch(targets + rows.begin(r + kAhead));
+    const int64_t begin = rows.begin(r), end = rows.end(r);
+    int64_t e = begin;
+    while (e < end && (taken[targets[e] >> 6] >> (targets[e] & 63) & 1)) ++e;
+    if (e == end) {
+      scans += end - begin;
+      if (end > begin && misses-- == 0) {
+        matched_all = false;
+        break;
+      }
       continue;
     }
+    scans += e - begin + 1;
+    const int32_t c = targets[e];
+    taken[c >> 6] |= uint64_t{1} << (c & 63);
     mates.row[r] = c;
     mates.col[c] = r;
-    ++counters->initial_pairs;
-    ++*mates.pairs;
+    ++pairs;
   }
-  return true;
+  counters->arc_scans += scans;
+  counters->initial_pairs += pairs;
+  *mates.pairs += pairs;
+  return matched_all;
 }
 
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,

@@ -41,6 +41,7 @@ void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_
 
 internal::Workspace::Workspace(int32_t rows, int32_t cols)
     : degree_one(static_cast<size_t>(rows) + cols),
+      taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
       from_rows{std::vector<int64_t>(rows), std::vector<int32_t>(cols)},
       from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)} {
   entered.reserve(std::max(rows, cols));
@@ -114,7 +115,8 @@ void MaximumMatching::SolveValid() {
 bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses) {
   MatchingCounters probe;
   const bool matched =
-      internal::GreedyMatch(cols, {col_mates_.data(), row_mates_.data(), &size_}, &probe, misses);
+      internal::GreedyMatch(cols, graph_.rows, {col_mates_.data(), row_mates_.data(), &size_},
+                            &probe, work_.get(), misses);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {
     plan_ = {Initialisation::kGreedy, plan_.search, Side::kColumns};
@@ -130,7 +132,8 @@ void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal
   const bool from_rows = plan_.side == Side::kRows;
   const internal::Adjacency& from = from_rows ? rows : cols;
   if (plan_.initialisation == Initialisation::kGreedy)
-    internal::GreedyMatch(from, Mates(), &counters_);
+    internal::GreedyMatch(from, from_rows ? graph_.cols : graph_.rows, Mates(), &counters_,
+                          work_.get());
   else if (plan_.initialisation == Initialisation::kKarpSipser)
     internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
 }

@@ -42,6 +42,10 @@ struct SearchMemory {
 struct Workspace {
   // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
   std::vector<int32_t> degree_one;
+  // Greedy start: a bit per vertex of the larger side, set once it is
+  // matched; small enough to stay in cache, where reading the mates would
+  // miss it at nearly every entry.
+  std::vector<uint64_t> taken;
   SearchMemory from_rows;
   SearchMemory from_cols;
   // PF+: the vertices the current search entered, while it may yet prove
@@ -51,10 +55,12 @@ struct Workspace {
   Workspace(int32_t rows, int32_t cols);
 };
 
-// Greedy start. With `misses` >= 0 it gives up, returning false, once more
-// vertices with an edge than that found no free neighbour; true otherwise.
-bool GreedyMatch(const Adjacency& rows, Mates mates, MatchingCounters* counters,
-                 int64_t misses = -1);
+// Greedy start, on mates that are all free: each row takes its first free
+// column, rows in order. With `misses` >= 0 it gives up, returning false,
+// once more vertices with an edge than that found no free neighbour; true
+// otherwise. `work->taken` must hold a bit for each of the `cols` columns.
+bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                 Workspace* work, int64_t misses = -1);
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters, Workspace* work);
 
