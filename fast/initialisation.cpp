@@ -94,34 +94,76 @@ class KarpSipser {
   int32_t pushed_ = 0;
 };
 
+
+bool Taken(const uint64_t* taken, int32_t c) { return taken[c >> 6] >> (c & 63) & 1; }
+void Take(uint64_t* taken, int32_t c) { taken[c >> 6] |= uint64_t{1} << (c & 63); }
+
+// The entry of r's list, read forward or backward, of the first column
+// not taken; -1 when there is none. *scans counts the entries read.
+int64_t FirstUntaken(const Adjacency& rows, int32_t r, const uint64_t* taken, bool backward,
+                     int64_t* scans) {
+  const int64_t begin = rows.begin(r), end = rows.end(r);
+  if (backward) {
+    for (int64_t e = end - 1; e >= begin; --e)
+      if (!Taken(taken, rows.targets[e])) {
+        *scans += end - e;
+        return e;
+      }
+  } else {
+    for (int64_t e = begin; e < end; ++e)
+      if (!Taken(taken, rows.targets[e])) {
+        *scans += e - begin + 1;
+        return e;
+      }
+  }
+  *scans += end - begin;
+  return -1;
+}
+
+// Which way the greedy start reads the lists. On a random graph either
+// way does as well; on an ordered one a vertex's partner often sits at
+// one end of its list (the columns' lists come in row order, and a band
+// or a block beside the diagonal puts the partner last), and reading from
+// the other end takes a block edge for every vertex. The first rows are
+// matched both ways on the scratch bits; backward wins when it reads
+// clearly fewer entries.
+bool ReadBackward(const Adjacency& rows, int32_t cols, uint64_t* taken) {
+  const int32_t sample = std::min(rows.count, std::max(1024, rows.count / 64));
+  int64_t scans[2] = {0, 0};
+  for (int way = 0; way < 2; ++way) {
+    std::fill(taken, taken + cols / 64 + 1, 0);
+    for (int32_t r = 0; r < sample; ++r) {
+      const int64_t e = FirstUntaken(rows, r, taken, way == 1, &scans[way]);
+      if (e >= 0) Take(taken, rows.targets[e]);
+    }
+  }
+  return 4 * scans[1] < 3 * scans[0];
+}
+
 }  // namespace
 
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                  Workspace* work, int64_t misses) {
   uint64_t* const taken = work->taken.data();
+  const bool backward = ReadBackward(rows, cols, taken);
   std::fill(taken, taken + cols / 64 + 1, 0);
-  const int32_t* const targets = rows.targets;
   int64_t scans = 0, pairs = 0;
-  bool matched_all = true;
+  bool gave_up = false;
   // Each row's list is a cache miss of its own; asking for it a few rows
   // ahead keeps several in flight.
   constexpr int32_t kAhead = 16;
   for (int32_t r = 0; r < rows.count; ++r) {
-    if (r + kAhead < rows.count) __builtin_prefetch(targets + rows.begin(r + kAhead));
-    const int64_t begin = rows.begin(r), end = rows.end(r);
-    int64_t e = begin;
-    while (e < end && (taken[targets[e] >> 6] >> (targets[e] & 63) & 1)) ++e;
-    if (e == end) {
-      scans += end - begin;
-      if (end > begin && misses-- == 0) {
-        matched_all = false;
+    if (r + kAhead < rows.count) __builtin_prefetch(rows.targets + rows.begin(r + kAhead));
+    const int64_t e = FirstUntaken(rows, r, taken, backward, &scans);
+    if (e < 0) {
+      if (rows.end(r) > rows.begin(r) && misses-- == 0) {
+        gave_up = true;
         break;
       }
       continue;
     }
-    scans += e - begin + 1;
-    const int32_t c = targets[e];
-    taken[c >> 6] |= uint64_t{1} << (c & 63);
+    const int32_t c = rows.targets[e];
+    Take(taken, c);
     mates.row[r] = c;
     mates.col[c] = r;
     ++pairs;
@@ -129,7 +171,7 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
   counters->arc_scans += scans;
   counters->initial_pairs += pairs;
   *mates.pairs += pairs;
-  return matched_all;
+  return !gave_up;
 }
 
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
