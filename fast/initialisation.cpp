@@ -94,7 +94,6 @@ class KarpSipser {
   int32_t pushed_ = 0;
 };
 
-
 bool Taken(const uint64_t* taken, int32_t c) { return taken[c >> 6] >> (c & 63) & 1; }
 void Take(uint64_t* taken, int32_t c) { taken[c >> 6] |= uint64_t{1} << (c & 63); }
 
