@@ -88,12 +88,25 @@ Status UnitMaxFlow::Prepare() {
   try {
     if (algorithm_ == FlowAlgorithm::kAuto) {
       reduction_ = std::make_unique<internal::MatchingReduction>();
-      if (reduction_->Build(network_)) return Status::kOptimal;
+      if (reduction_->Build(network_)) {
+        // The matching's working memory is had here too, as fastmatch has
+        // it before its clock.
+        MatchingOptions options;
+        options.check_input = false;  // built from a checked network
+        matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
+        status = matching_->Prepare();
+        if (status != Status::kOptimal) {
+          matching_.reset();
+          reduction_.reset();
+        }
+        return status;
+      }
       reduction_.reset();
     }
     residual_ = std::make_unique<internal::ResidualNetwork>(network_);
   } catch (const std::bad_alloc&) {
     reduction_.reset();
+    matching_.reset();
     return Status::kOutOfMemory;
   }
   return Status::kOptimal;
@@ -143,9 +156,6 @@ void UnitMaxFlow::SolveFlow() {
 // Phases and arc scans are the matching solver's (its searches' phases and
 // adjacency entries read).
 void UnitMaxFlow::SolveMatching() {
-  MatchingOptions options;
-  options.check_input = false;  // built by Prepare()
-  matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
   if (matching_->Solve() == Status::kOutOfMemory) throw std::bad_alloc();
   value_ = matching_->size();
   counters_.phases = matching_->counters().phases;

@@ -72,7 +72,9 @@ class UnitMaxFlow {
   UnitMaxFlow(const UnitMaxFlow&) = delete;
   UnitMaxFlow& operator=(const UnitMaxFlow&) = delete;
 
-  // Checks the network and builds the solver's residual arrays from it.
+  // Checks the network and builds the solver's residual arrays from it
+  // (on a matching reduction: both sides' adjacency and the matching
+  // solver's working memory).
   // Solve() does this itself when it was not done before; calling it first
   // lets a caller time the algorithm apart from the set-up. Never throws.
   Status Prepare();
@@ -114,8 +116,8 @@ class UnitMaxFlow {
   std::unique_ptr<internal::ResidualNetwork> residual_;
   FlowAlgorithm algorithm_;
   int64_t value_ = 0;
-  // The matching of a matching reduction, kept until the flow and cut are
-  // asked for.
+  // The matching of a matching reduction, set by Prepare() and kept until
+  // the flow and cut are asked for.
   std::unique_ptr<MaximumMatching> matching_;
   mutable std::vector<uint8_t> arc_flow_;
   mutable std::vector<uint8_t> source_side_;
