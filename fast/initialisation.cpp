@@ -38,7 +38,7 @@ class KarpSipser {
       MatchDegreeOne();
       if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
       int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
-      if (c >= 0) Match(r, c);
+      if (c >= 0) Match(r, c, kRowList | kColumnList);
     }
     MatchDegreeOne();
   }
@@ -57,30 +57,41 @@ class KarpSipser {
       if (v >= 0) {
         if (mates_.row[v] != -2) continue;  // matched, or its neighbour was taken
         int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
-        if (c >= 0) Match(v, c);
+        if (c >= 0) Match(v, c, kColumnList);
       } else {
         int32_t c = ~v;
         if (mates_.col[c] != -2) continue;
         int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
-        if (r >= 0) Match(r, c);
+        if (r >= 0) Match(r, c, kRowList);
       }
     }
   }
 
+  // Which of a pair's lists Match reads.
+  static constexpr int kRowList = 1, kColumnList = 2;
+
   // Pairs r and c, and takes both out of their free neighbours' degrees.
-  void Match(int32_t r, int32_t c) {
+  // A vertex matched by the degree-one rule had no free neighbour but its
+  // new mate, so its list, which would change no degree, is not read: only
+  // the lists in `lists` are.
+  void Match(int32_t r, int32_t c, int lists) {
     mates_.row[r] = c;
     mates_.col[c] = r;
     ++counters_->initial_pairs;
     ++*mates_.pairs;
-    counters_->arc_scans += (rows_.end(r) - rows_.begin(r)) + (cols_.end(c) - cols_.begin(c));
-    for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
-      int32_t& slot = mates_.col[rows_.targets[e]];
-      if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
+    if (lists & kRowList) {
+      counters_->arc_scans += rows_.end(r) - rows_.begin(r);
+      for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
+        int32_t& slot = mates_.col[rows_.targets[e]];
+        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
+      }
     }
-    for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
-      int32_t& slot = mates_.row[cols_.targets[e]];
-      if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
+    if (lists & kColumnList) {
+      counters_->arc_scans += cols_.end(c) - cols_.begin(c);
+      for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
+        int32_t& slot = mates_.row[cols_.targets[e]];
+        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
+      }
     }
   }
 
