@@ -51,19 +51,42 @@ class KarpSipser {
     if (degree == 1) degree_one_[pushed_++] = vertex;
   }
 
+  // The degree-one vertices are taken from the stack a batch at a time, so
+  // that the cache misses of a batch (its lists' positions, the lists, the
+  // neighbours' slots) are in flight together rather than one after
+  // another; a vertex is checked again when its turn comes, so the vertices
+  // the batch's pairs push, and the batch's own stale entries, are handled
+  // as the one-at-a-time rule handles them.
   void MatchDegreeOne() {
+    constexpr int32_t kBatch = 16;
+    int32_t batch[kBatch];
     while (pushed_ > 0) {
-      int32_t v = degree_one_[--pushed_];
-      if (v >= 0) {
-        if (mates_.row[v] != -2) continue;  // matched, or its neighbour was taken
-        int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
-        if (c >= 0) Match(v, c, kColumnList);
-      } else {
-        int32_t c = ~v;
-        if (mates_.col[c] != -2) continue;
-        int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
-        if (r >= 0) Match(r, c, kRowList);
+      const int32_t n = std::min(pushed_, kBatch);
+      pushed_ -= n;
+      std::copy(degree_one_ + pushed_, degree_one_ + pushed_ + n, batch);
+      for (int32_t i = 0; i < n; ++i) {
+        const int32_t v = batch[i];
+        __builtin_prefetch(v >= 0 ? rows_.offsets + v : cols_.offsets + ~v);
       }
+      for (int32_t i = 0; i < n; ++i) {
+        const int32_t v = batch[i];
+        __builtin_prefetch(v >= 0 ? rows_.targets + rows_.begin(v)
+                                  : cols_.targets + cols_.begin(~v));
+      }
+      for (int32_t i = n; i-- > 0;) MatchIfDegreeOne(batch[i]);
+    }
+  }
+
+  void MatchIfDegreeOne(int32_t v) {
+    if (v >= 0) {
+      if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
+      int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
+      if (c >= 0) Match(v, c, kColumnList);
+    } else {
+      int32_t c = ~v;
+      if (mates_.col[c] != -2) return;
+      int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
+      if (r >= 0) Match(r, c, kRowList);
     }
   }
 

@@ -201,6 +201,44 @@ TEST(FastMatching, RandomGraphsMatchTheReference) {
   }
 }
 
+// A forest always has a leaf, so Karp-Sipser's degree-one rule alone
+// matches a maximum matching of it, whatever order the leaves are taken
+// in. Many trees at once keep several degree-one vertices waiting
+// together, as the batches that take them from the stack see them.
+TEST(FastMatching, KarpSipserAloneSolvesForests) {
+  std::mt19937 random(29);
+  for (int trial = 0; trial < 40; ++trial) {
+    int32_t rows = 0, cols = 0;
+    std::vector<std::pair<int32_t, int32_t>> edges;
+    for (int tree = 1 + random() % 60; tree > 0; --tree) {
+      // Each new vertex hangs from a random earlier vertex of the other side.
+      std::vector<int32_t> tree_rows{rows++}, tree_cols;
+      for (int k = random() % 12; k > 0; --k) {
+        if (tree_cols.empty() || random() % 2) {
+          tree_cols.push_back(cols++);
+          edges.push_back({tree_rows[random() % tree_rows.size()], tree_cols.back()});
+        } else {
+          tree_rows.push_back(rows++);
+          edges.push_back({tree_rows.back(), tree_cols[random() % tree_cols.size()]});
+        }
+      }
+    }
+    std::vector<std::vector<int32_t>> lists(rows);
+    for (auto [r, c] : edges) lists[r].push_back(c);
+    Rows g(cols, lists);
+    const int64_t maximum = ReferenceSize(g);
+    for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
+      fast::MatchingOptions options;
+      options.initialisation = fast::Initialisation::kKarpSipser;
+      options.search = fast::Search::kPothenFan;
+      options.side = side;
+      fast::MaximumMatching matching(g.graph(), options);
+      ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+      EXPECT_EQ(matching.counters().initial_pairs, maximum) << "trial " << trial;
+    }
+  }
+}
+
 TEST(FastMatching, CoverHasOneEndOfEveryEdge) {
   Rows g(3, {{0, 1, 2}, {0}, {0}});
   fast::MaximumMatching matching(g.graph());
