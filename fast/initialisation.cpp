@@ -52,11 +52,10 @@ class KarpSipser {
   }
 
   // The degree-one vertices are taken from the stack a batch at a time, so
-  // that the cache misses of a batch (its lists' positions, the lists, the
-  // neighbours' slots) are in flight together rather than one after
-  // another; a vertex is checked again when its turn comes, so the vertices
-  // the batch's pairs push, and the batch's own stale entries, are handled
-  // as the one-at-a-time rule handles them.
+  // that the cache misses of a batch (its lists' positions, then the lists)
+  // are in flight together rather than one after another. A vertex is
+  // checked when its turn comes, so the batch's stale entries are skipped
+  // as before, and the vertices its pairs push wait for the next batch.
   void MatchDegreeOne() {
     constexpr int32_t kBatch = 16;
     int32_t batch[kBatch];
