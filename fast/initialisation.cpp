@@ -158,7 +158,8 @@ int64_t FirstUntaken(const Adjacency& rows, int32_t r, const uint64_t* taken, bo
 // or a block beside the diagonal puts the partner last), and reading from
 // the other end takes a block edge for every vertex. The first rows are
 // matched both ways on the scratch bits; backward wins when it reads
-// clearly fewer entries.
+// clearly fewer entries. Like the look at the degrees, the sample is part
+// of choosing the plan: its reads are not counted as arc scans.
 bool ReadBackward(const Adjacency& rows, int32_t cols, uint64_t* taken) {
   const int32_t sample = std::min(rows.count, std::max(1024, rows.count / 64));
   int64_t scans[2] = {0, 0};
@@ -172,20 +173,38 @@ bool ReadBackward(const Adjacency& rows, int32_t cols, uint64_t* taken) {
   return 4 * scans[1] < 3 * scans[0];
 }
 
+// The rows in order of increasing degree, degrees above kCap together at
+// the end, each degree's rows in index order (a counting sort).
+void OrderByDegree(const Adjacency& rows, int32_t* order) {
+  constexpr int64_t kCap = 64;
+  int32_t start[kCap + 2] = {};
+  auto bucket = [&](int32_t r) { return std::min(rows.end(r) - rows.begin(r), kCap); };
+  for (int32_t r = 0; r < rows.count; ++r) ++start[bucket(r) + 1];
+  for (int64_t d = 0; d <= kCap; ++d) start[d + 1] += start[d];
+  for (int32_t r = 0; r < rows.count; ++r) order[start[bucket(r)]++] = r;
+}
+
 }  // namespace
 
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                 Workspace* work, int64_t misses) {
+                 Workspace* work, GreedyOrder order, int64_t misses) {
   uint64_t* const taken = work->taken.data();
   const bool backward = ReadBackward(rows, cols, taken);
   std::fill(taken, taken + cols / 64 + 1, 0);
+  // The rows' order; null for index order.
+  int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
+  if (sequence != nullptr) OrderByDegree(rows, sequence);
   int64_t scans = 0, pairs = 0;
   bool gave_up = false;
   // Each row's list is a cache miss of its own; asking for it a few rows
   // ahead keeps several in flight.
   constexpr int32_t kAhead = 16;
-  for (int32_t r = 0; r < rows.count; ++r) {
-    if (r + kAhead < rows.count) __builtin_prefetch(rows.targets + rows.begin(r + kAhead));
+  for (int32_t i = 0; i < rows.count; ++i) {
+    if (i + kAhead < rows.count) {
+      const int32_t ahead = sequence != nullptr ? sequence[i + kAhead] : i + kAhead;
+      __builtin_prefetch(rows.targets + rows.begin(ahead));
+    }
+    const int32_t r = sequence != nullptr ? sequence[i] : i;
     const int64_t e = FirstUntaken(rows, r, taken, backward, &scans);
     if (e < 0) {
       if (rows.end(r) > rows.begin(r) && misses-- == 0) {

@@ -91,7 +91,7 @@ void MaximumMatching::SolveValid() {
   const internal::Look look = internal::LookAt(rows, cols);
   plan_ = internal::ChoosePlan(look, options_);
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
-  Initialise(rows, cols);
+  Initialise(rows, cols, look);
   if (size_ == look.bound) return;
   const bool restart = plan_.restart_side != Side::kAuto;
   // A budget of one pass over the adjacency: PF+ finishes within it where a
@@ -104,7 +104,7 @@ void MaximumMatching::SolveValid() {
   plan_.initialisation = Initialisation::kKarpSipser;
   plan_.search = Search::kPothenFanBothSides;
   plan_.side = plan_.restart_side;
-  Initialise(rows, cols);
+  Initialise(rows, cols, look);
   if (size_ < look.bound) Grow(rows, cols, -1);
 }
 
@@ -116,7 +116,7 @@ bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misse
   MatchingCounters probe;
   const bool matched =
       internal::GreedyMatch(cols, graph_.rows, {col_mates_.data(), row_mates_.data(), &size_},
-                            &probe, work_.get(), misses);
+                            &probe, work_.get(), internal::GreedyOrder::kIndex, misses);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {
     plan_ = {Initialisation::kGreedy, plan_.search, Side::kColumns};
@@ -128,13 +128,16 @@ bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misse
 }
 
 // The first matching, from the plan's side.
-void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols) {
+void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,
+                                 const internal::Look& look) {
   const bool from_rows = plan_.side == Side::kRows;
   const internal::Adjacency& from = from_rows ? rows : cols;
-  if (plan_.initialisation == Initialisation::kGreedy)
-    internal::GreedyMatch(from, from_rows ? graph_.cols : graph_.rows, Mates(), &counters_,
-                          work_.get());
-  else if (plan_.initialisation == Initialisation::kKarpSipser)
+  if (plan_.initialisation == Initialisation::kGreedy) {
+    const bool by_degree = internal::GreedyByDegree(from_rows ? look.rows : look.cols);
+    internal::GreedyMatch(
+        from, from_rows ? graph_.cols : graph_.rows, Mates(), &counters_, work_.get(),
+        by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex);
+  } else if (plan_.initialisation == Initialisation::kKarpSipser)
     internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
 }
 

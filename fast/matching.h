@@ -20,6 +20,7 @@ namespace fast {
 
 namespace internal {
 struct Adjacency;
+struct Look;
 struct Mates;
 struct Workspace;
 }  // namespace internal
@@ -174,7 +175,8 @@ class MaximumMatching {
   bool Valid() const;
   void SolveValid();
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
-  void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols);
+  void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,
+                  const internal::Look& look);
   internal::Mates Mates();
   bool Grow(const internal::Adjacency& rows, const internal::Adjacency& cols, int64_t budget);
   // The column side's adjacency, the caller's or built on first use.

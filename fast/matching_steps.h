@@ -55,12 +55,22 @@ struct Workspace {
   Workspace(int32_t rows, int32_t cols);
 };
 
+// The order in which the greedy start takes the rows.
+enum class GreedyOrder {
+  kIndex,
+  // Increasing degree: where a few hubs hold many of the edges, a row with
+  // one or two neighbours takes its column before a hub, which has other
+  // choices, can.
+  kByDegree,
+};
+
 // Greedy start, on mates that are all free: each row takes its first free
-// column, rows in order. With `misses` >= 0 it gives up, returning false,
-// once more vertices with an edge than that found no free neighbour; true
-// otherwise. `work->taken` must hold a bit for each of the `cols` columns.
+// column. With `misses` >= 0 it gives up, returning false, once more
+// vertices with an edge than that found no free neighbour; true otherwise.
+// `work->taken` must hold a bit for each of the `cols` columns, and
+// kByDegree uses `work->degree_one` for the order.
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                 Workspace* work, int64_t misses = -1);
+                 Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1);
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters, Workspace* work);
 

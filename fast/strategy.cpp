@@ -31,14 +31,23 @@ Side StartingSide(const Degrees& rows, const Degrees& cols) {
 // hubs hold most edges (each hub's long list is scanned again).
 Initialisation Start(const Degrees& side) {
   constexpr int64_t kSparse = 8;  // average degree at most
-  constexpr int64_t kHub = 16;    // times the average degree
   const int64_t n = std::max<int64_t>(side.non_empty, 1);
   const bool sparse = side.entries <= kSparse * n;
-  const bool hubs = side.most * n > kHub * side.entries;
-  return sparse && !hubs ? Initialisation::kKarpSipser : Initialisation::kGreedy;
+  return sparse && !HasHubs(side) ? Initialisation::kKarpSipser : Initialisation::kGreedy;
 }
 
 }  // namespace
+
+bool GreedyByDegree(const Degrees& side) {
+  constexpr int64_t kShare = 64;  // the largest list holds this share of the entries at least
+  return HasHubs(side) && side.most * kShare >= side.entries;
+}
+
+bool HasHubs(const Degrees& side) {
+  constexpr int64_t kHub = 16;  // times the average degree
+  const int64_t n = std::max<int64_t>(side.non_empty, 1);
+  return side.most * n > kHub * side.entries;
+}
 
 // The automatic plan: Karp-Sipser or a greedy start by the degrees of the
 // smaller side, then PF+. Karp-Sipser comes after a greedy probe; a greedy

@@ -29,6 +29,17 @@ struct Look {
 // `cols` may lack its adjacency (offsets null).
 Look LookAt(const Adjacency& rows, const Adjacency& cols);
 
+// Whether a few hubs hold most of the side's entries: its largest degree
+// is many times the average.
+bool HasHubs(const Degrees& side);
+
+// Whether the greedy start takes the side's vertices by increasing degree:
+// when it has hubs and the largest alone holds a sizeable share of all
+// entries (a power law), taken in index order the hubs seize the only
+// partners of many vertices of degree one or two. Where hubs are milder
+// (ks-hard), index order does as well for less.
+bool GreedyByDegree(const Degrees& side);
+
 // Whether ChoosePlan() or the plan it makes from `options` needs the
 // columns' adjacency.
 bool NeedsColumnSide(const MatchingOptions& options);
