@@ -41,6 +41,7 @@ struct SearchMemory {
 // free roots and its search path, which grow on demand).
 struct Workspace {
   // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
+  // A greedy start by degree keeps its order of the vertices here.
   std::vector<int32_t> degree_one;
   // Greedy start: a bit per vertex of the larger side, set once it is
   // matched; small enough to stay in cache, where reading the mates would
