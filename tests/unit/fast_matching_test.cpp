@@ -112,6 +112,26 @@ TEST(FastMatching, GreedyTrapNeedsAnAugmentingPath) {
   ExpectMaximum(Rows(2, {{0, 1}, {0}}), 2);
 }
 
+// Column 0 is joined to all 32 rows, column i + 1 to row i alone. From the
+// columns in index order the hub would take row 0, the only neighbour of
+// column 1 (33 scans); with the hub holding half of the entries the greedy
+// start takes the columns of degree one first (32 pairs at 32 scans) and
+// reads the hub's 32 entries last, in vain.
+TEST(FastMatching, GreedyStartTakesHubsLast) {
+  std::vector<std::vector<int32_t>> lists;
+  for (int32_t r = 0; r < 32; ++r) lists.push_back({0, r + 1});
+  Rows g(33, lists);
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kGreedy;
+  options.search = fast::Search::kPothenFan;
+  options.side = fast::Side::kColumns;
+  fast::MaximumMatching matching(g.graph(), options);
+  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.size(), 32);
+  EXPECT_EQ(matching.counters().initial_pairs, 32);
+  EXPECT_EQ(matching.counters().arc_scans, 64);
+}
+
 TEST(FastMatching, LongAlternatingPathAndParallelEdges) {
   ExpectMaximum(Rows(4, {{0, 1}, {1, 2, 1}, {2, 3}, {0}}), 4);
   ExpectMaximum(Rows(1, {{0, 0, 0}, {0}}), 1);
