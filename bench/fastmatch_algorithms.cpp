@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fail.h"
-#include "matching.h"
+#include "fastcore/matching.h"
 #include "matching_problem.h"
 
 const char* const messageEnd = "";

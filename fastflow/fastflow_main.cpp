@@ -11,7 +11,7 @@
 #include "fail.h"
 #include "network_reader.h"
 #include "output_file.h"
-#include "unit_flow.h"
+#include "fastcore/unit_flow.h"
 
 const char* const messageEnd = "\n";
 

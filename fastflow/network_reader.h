@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "unit_flow.h"
+#include "fastcore/unit_flow.h"
 
 // A "max" or "unit-flow" network as read: arc i of the input runs from
 // tails[i] to heads[i], node ids counted from 0 (the file's numbers minus

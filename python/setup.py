@@ -1,5 +1,5 @@
 """Builds matchflow._core from this tree's sources: the bindings in src/ and
-the fastcore library's sources as fast/CMakeLists.txt lists them.
+the fastcore library's sources as fastcore/CMakeLists.txt lists them.
 
     pip install --no-build-isolation ./python
 """
@@ -16,11 +16,11 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 def fastcore_sources():
     """The .cpp files of the fastcore library target, read from its CMakeLists."""
-    with open(os.path.join(ROOT, "fast", "CMakeLists.txt")) as f:
+    with open(os.path.join(ROOT, "fastcore", "CMakeLists.txt")) as f:
         match = re.search(r"add_library\(\s*fastcore\s+(?:STATIC\s+)?([^)]*)\)", f.read())
     if not match:
-        raise RuntimeError("fast/CMakeLists.txt defines no fastcore library")
-    return [os.path.join("..", "fast", name) for name in match.group(1).split()
+        raise RuntimeError("fastcore/CMakeLists.txt defines no fastcore library")
+    return [os.path.join("..", "fastcore", name) for name in match.group(1).split()
             if name.endswith(".cpp")]
 
 

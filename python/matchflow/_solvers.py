@@ -217,7 +217,7 @@ def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
     """
     if not hasattr(_core, "max_flow"):
         raise NotImplementedError("this build of matchflow has no flow solver: rebuild it "
-                                  "from a tree whose fast/ library has unit_flow.h")
+                                  "from a tree whose fastcore/ library has unit_flow.h")
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
         raise ValueError(f"n must be an integer, got {n!r}")
     if n < 0 or n > _INT32_MAX:

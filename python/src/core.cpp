@@ -15,12 +15,12 @@
 #include <utility>
 #include <vector>
 
-#include "fast/matching.h"
+#include "fastcore/matching.h"
 // The flow solver joins the library after the matching one; until then the
 // module offers matching alone.
-#if __has_include("fast/unit_flow.h")
+#if __has_include("fastcore/unit_flow.h")
 #define MATCHFLOW_HAS_FLOW 1
-#include "fast/unit_flow.h"
+#include "fastcore/unit_flow.h"
 #endif
 
 namespace py = pybind11;

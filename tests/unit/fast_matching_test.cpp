@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "matching.h"
-#include "unit_flow.h"
+#include "fastcore/matching.h"
+#include "fastcore/unit_flow.h"
 
 namespace {
 

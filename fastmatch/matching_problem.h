@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "edge_buffer.h"
-#include "matching.h"
+#include "fastcore/matching.h"
 
 struct MatchingProblemFile {
   // Rows are the first side (the X nodes of a network), columns the second.

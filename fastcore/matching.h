@@ -44,7 +44,7 @@ struct BipartiteGraph {
 
 // How the first matching is built before the augmenting search.
 enum class Initialisation {
-  // Chosen by a look at the graph (fast/strategy.h).
+  // Chosen by a look at the graph (fastcore/strategy.h).
   kAuto,
   kNone,
   // Each row takes its first free column, rows in order.
@@ -56,7 +56,7 @@ enum class Initialisation {
 
 // How the first matching is grown to a maximum one.
 enum class Search {
-  // Chosen by a look at the graph (fast/strategy.h).
+  // Chosen by a look at the graph (fastcore/strategy.h).
   kAuto,
   // Pothen-Fan PF+: phases of depth-first searches from every free row with
   // shared visited marks, a look-ahead for a free column at every row, and
@@ -80,7 +80,7 @@ enum class Search {
 // The side whose free vertices the initialisation and the search start
 // from; the other side's vertices are the ones they look for.
 enum class Side {
-  // Chosen by a look at the graph (fast/strategy.h).
+  // Chosen by a look at the graph (fastcore/strategy.h).
   kAuto,
   kRows,
   kColumns,

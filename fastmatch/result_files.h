@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "matching.h"
+#include "fastcore/matching.h"
 #include "matching_problem.h"
 
 // "c matching of N1 + N2 vertices, M edges", "c size K", then "U V" for

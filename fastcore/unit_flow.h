@@ -45,7 +45,7 @@ enum class FlowAlgorithm {
   // Dinic's phases while they send many units for their work (the short
   // paths), then push-relabel for the long tail.
   kHybrid,
-  // A network of the matching shape (fast/flow_matching.h) is solved as a
+  // A network of the matching shape (fastcore/flow_matching.h) is solved as a
   // bipartite matching by MaximumMatching; any other by kHybrid.
   kAuto,
 };

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "fail.h"
-#include "matching.h"
+#include "fastcore/matching.h"
 #include "matching_problem.h"
 #include "result_files.h"
 
