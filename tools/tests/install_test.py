@@ -65,7 +65,7 @@ class Installed(unittest.TestCase):
                        capture_output=True, timeout=120)
         names = os.listdir(os.path.join(work, "samples"))
         self.assertIn("uniform-reduction.txt", names)
-        self.assertEqual(len(names), 15)
+        self.assertEqual(len(names), 20)
 
 
 if __name__ == "__main__":
