@@ -1,8 +1,10 @@
 // The greedy start: each vertex of the starting side takes its first free
 // neighbour.
 #include <algorithm>
+#include <atomic>
 
 #include "matching_steps.h"
+#include "team.h"
 
 namespace fast::internal {
 
@@ -65,6 +67,88 @@ void OrderByDegree(const Adjacency& rows, int32_t* order) {
   for (int32_t r = 0; r < rows.count; ++r) order[start[bucket(r)]++] = r;
 }
 
+// Each row's list is a cache miss of its own; asking for it this many rows
+// ahead keeps several in flight.
+constexpr int32_t kAhead = 16;
+
+// The greedy start on a team: the members take the rows in chunks and
+// claim a column by setting its bit atomically, so that each column is
+// taken, and its mate written, by one member.
+class ParallelGreedy {
+ public:
+  ParallelGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken, bool backward,
+                 Mates mates, int64_t misses)
+      : rows_(rows),
+        sequence_(sequence),
+        taken_(taken),
+        backward_(backward),
+        mates_(mates),
+        misses_(misses) {}
+
+  void operator()(int) {
+    int64_t scans = 0, pairs = 0;
+    while (!gave_up_.load(std::memory_order_relaxed)) {
+      const int32_t first = next_.fetch_add(kChunk, std::memory_order_relaxed);
+      if (first >= rows_.count) break;
+      const int32_t last = std::min(first + kChunk, rows_.count);
+      for (int32_t i = first; i < last; ++i) {
+        if (i + kAhead < last) __builtin_prefetch(rows_.targets + rows_.begin(Row(i + kAhead)));
+        const int32_t r = Row(i);
+        const int64_t e = ClaimUntaken(r, &scans);
+        if (e >= 0) {
+          mates_.row[r] = rows_.targets[e];
+          mates_.col[rows_.targets[e]] = r;
+          ++pairs;
+        } else if (rows_.end(r) > rows_.begin(r) && missed_.fetch_add(1) == misses_) {
+          gave_up_ = true;
+          break;
+        }
+      }
+    }
+    scans_ += scans;
+    pairs_ += pairs;
+  }
+
+  bool gave_up() const { return gave_up_; }
+  int64_t scans() const { return scans_; }
+  int64_t pairs() const { return pairs_; }
+
+ private:
+  static constexpr int32_t kChunk = 1024;
+
+  int32_t Row(int32_t i) const { return sequence_ != nullptr ? sequence_[i] : i; }
+
+  // FirstUntaken, taking the column it finds; another member may take a
+  // column between the look at its bit and the claim, and then the scan
+  // goes on.
+  int64_t ClaimUntaken(int32_t r, int64_t* scans) {
+    const int64_t begin = rows_.begin(r), end = rows_.end(r);
+    const int64_t step = backward_ ? -1 : 1;
+    const int64_t first = backward_ ? end - 1 : begin, stop = backward_ ? begin - 1 : end;
+    for (int64_t e = first; e != stop; e += step) {
+      const int32_t c = rows_.targets[e];
+      uint64_t* word = taken_ + (c >> 6);
+      const uint64_t bit = uint64_t{1} << (c & 63);
+      if (Load(word) & bit || __atomic_fetch_or(word, bit, __ATOMIC_RELAXED) & bit) continue;
+      *scans += (e - first) * step + 1;
+      return e;
+    }
+    *scans += end - begin;
+    return -1;
+  }
+
+  const Adjacency& rows_;
+  const int32_t* sequence_;  // the rows' order; null for index order
+  uint64_t* taken_;
+  const bool backward_;
+  Mates mates_;
+  const int64_t misses_;
+  std::atomic<int32_t> next_{0};  // the first row not yet handed out
+  std::atomic<int64_t> missed_{0};
+  std::atomic<bool> gave_up_{false};
+  std::atomic<int64_t> scans_{0}, pairs_{0};
+};
+
 }  // namespace
 
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
@@ -75,11 +159,16 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
   // The rows' order; null for index order.
   int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
   if (sequence != nullptr) OrderByDegree(rows, sequence);
+  if (work->team != nullptr) {
+    ParallelGreedy run(rows, sequence, taken, backward, mates, misses);
+    work->team->Run(run);
+    counters->arc_scans += run.scans();
+    counters->initial_pairs += run.pairs();
+    *mates.pairs += run.pairs();
+    return !run.gave_up();
+  }
   int64_t scans = 0, pairs = 0;
   bool gave_up = false;
-  // Each row's list is a cache miss of its own; asking for it a few rows
-  // ahead keeps several in flight.
-  constexpr int32_t kAhead = 16;
   for (int32_t i = 0; i < rows.count; ++i) {
     if (i + kAhead < rows.count) {
       const int32_t ahead = sequence != nullptr ? sequence[i + kAhead] : i + kAhead;

@@ -25,10 +25,8 @@ namespace fast::internal {
 
 class KarpSipserReads {
  public:
-  // Vertices whose reads are asked for together. A batch of 32 took the
-  // stack's vertices in another order, and read more entries on the
-  // uniform and hidden-perfect problems.
-  static constexpr int32_t kBatch = 16;
+  // Vertices whose reads are asked for together: at most kMostBatch.
+  static constexpr int32_t kMostBatch = 64;
 
   KarpSipserReads(const Adjacency& rows, const Adjacency& cols, Mates mates)
       : rows_(rows), cols_(cols), mates_(mates) {}
@@ -44,7 +42,7 @@ class KarpSipserReads {
   // function that only reads and prefetches free of effects, and drops its
   // calls.
   [[gnu::always_inline]] void AskFor(const int32_t* vertices, int32_t n) const {
-    Seen partners[kBatch];
+    Seen partners[kMostBatch];
     int32_t k = 0;
     for (int32_t i = 0; i < n; ++i)
       __builtin_prefetch(Of(vertices[i]).side->offsets + Of(vertices[i]).v);

@@ -19,10 +19,17 @@ int AvailableCores();
 // (the mates, the visited marks): each slot is read and changed atomically,
 // and no step orders one slot's change after another's within a job (the
 // end of a job, and Team::Sync(), make everything before them visible).
-inline int32_t Load(const int32_t* slot) { return __atomic_load_n(slot, __ATOMIC_RELAXED); }
-inline void Store(int32_t* slot, int32_t value) { __atomic_store_n(slot, value, __ATOMIC_RELAXED); }
+template <class T>
+T Load(const T* slot) {
+  return __atomic_load_n(slot, __ATOMIC_RELAXED);
+}
+template <class T>
+void Store(T* slot, T value) {
+  __atomic_store_n(slot, value, __ATOMIC_RELAXED);
+}
 // Sets the slot to `desired` when it holds *expected; else reads it into *expected.
-inline bool Exchange(int32_t* slot, int32_t* expected, int32_t desired) {
+template <class T>
+bool Exchange(T* slot, T* expected, T desired) {
   return __atomic_compare_exchange_n(slot, expected, desired, false, __ATOMIC_RELAXED,
                                      __ATOMIC_RELAXED);
 }

@@ -4,10 +4,13 @@
 // where initial-pairs counts the pairs the initialisation matched, and
 // arc-scans the adjacency entries read by the initialisation and the search;
 // seconds is the user CPU time of the solve alone (the working memory is
-// allocated before it starts).
+// allocated before it starts), or its wall-clock time when it ran on more
+// than one thread.
 #include <getopt.h>
 #include <sys/resource.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +32,7 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] < PROBLEM\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-t THREADS] [-w FILE] [-c FILE] < PROBLEM\n"
     "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
     "matching shape) on standard input and prints the report line: nodes, edges,\n"
     "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
@@ -42,6 +45,9 @@ constexpr const char* kUsage =
     "                side whose free vertices the searches start from\n"
     "  -u U          push-relabel: a global relabelling after U x (rows + columns)\n"
     "                pushes (default 1)\n"
+    "  -t THREADS    solve on this many threads (default 1; 0: every processor\n"
+    "                this process may use); on more than one the seconds are\n"
+    "                wall-clock seconds, and a note on standard error says so\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
     "  -h, --help    print this help\n";
@@ -68,13 +74,24 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
          fast::FromName(search, &options->search);
 }
 
+// A count of threads: a decimal number from 0 (every processor) to 4096.
+int ParseThreads(const char* text) {
+  constexpr long kMost = 4096;
+  char* end;
+  errno = 0;
+  const long threads = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || threads < 0 || threads > kMost)
+    UsageError("-t needs a number of threads from 0 (every processor) to 4096");
+  return static_cast<int>(threads);
+}
+
 Options ParseOptions(int argc, char** argv) {
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
   Options options;
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
   int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:u:t:w:c:h", kLong, nullptr)) != -1) {
     switch (letter) {
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
@@ -82,6 +99,9 @@ Options ParseOptions(int argc, char** argv) {
       case 'u':
         options.solver.global_relabel_factor = std::atof(optarg);
         if (!(options.solver.global_relabel_factor > 0)) UsageError("-u needs a positive number");
+        break;
+      case 't':
+        options.solver.threads = ParseThreads(optarg);
         break;
       case 'w':
         options.matching_file = optarg;
@@ -135,9 +155,13 @@ int main(int argc, char** argv) {
   fast::MaximumMatching matching(problem.graph(), options.solver);
   // The working memory is had and first touched before the clock starts.
   fast::Status status = matching.Prepare();
-  double start = UserSeconds();
+  const double start = UserSeconds();
+  const auto wall_start = std::chrono::steady_clock::now();
   if (status == fast::Status::kOptimal) status = matching.Solve();
   double seconds = UserSeconds() - start;
+  const int threads = matching.plan().threads;
+  if (threads > 1)
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
@@ -147,6 +171,11 @@ int main(int argc, char** argv) {
     WriteOrExit(WriteMatchingFile(options.matching_file, problem, matching));
   if (!options.cover_file.empty())
     WriteOrExit(WriteCoverFile(options.cover_file, problem, matching));
+  if (threads > 1)
+    std::fprintf(stderr, "fastmatch: solved on %d threads; the seconds are wall-clock time\n",
+                 threads);
+  else if (options.solver.threads != 1)
+    std::fputs("fastmatch: solved on one thread; the seconds are CPU time\n", stderr);
   const fast::MatchingCounters& counters = matching.counters();
   std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
               static_cast<long long>(matching.size()),
