@@ -47,6 +47,12 @@ class ParallelKarpSipser : KarpSipserReads {
     for (int32_t c = Share(cols_.count, m, n); c < col_end; ++c)
       Count(&me, ~c, cols_.end(c) - cols_.begin(c));
     team_->Sync();
+    // The degree-one vertices first, and all their consequences, before
+    // any first-free choice is made: on the shuffled long paths they match
+    // everything, one block of the chain after the other, and a row that
+    // chose first ahead of them would take a column the chain needs.
+    MatchDegreeOne(&me);
+    team_->Sync();
     for (;;) {
       const int32_t first = next_row_.fetch_add(kChunk, std::memory_order_relaxed);
       if (first >= rows_.count) break;
