@@ -11,9 +11,14 @@ namespace fileio {
 
 class InputError : public std::runtime_error {
  public:
-  // line 0 means the fault belongs to the file as a whole.
+  // line 0 means the fault belongs to the file as a whole. The text is
+  // kept to its first bytes, control characters shown as '?', so that a
+  // binary file's bytes cannot garble the terminal or cut the message.
   InputError(long line, const std::string& message, std::string_view text = {})
-      : std::runtime_error(message), line_(line), text_(text.substr(0, kShownBytes)) {}
+      : std::runtime_error(message), line_(line), text_(text.substr(0, kShownBytes)) {
+    for (char& c : text_)
+      if ((c >= 0 && c < ' ' && c != '\t') || c == '\x7f') c = '?';
+  }
 
   long line() const { return line_; }
   const std::string& text() const { return text_; }
@@ -23,6 +28,16 @@ class InputError : public std::runtime_error {
   long line_;
   std::string text_;
 };
+
+// "FILE:LINE: MESSAGE: 'TEXT'", the line and the text when known; "-" is
+// called standard input.
+inline std::string describe(const InputError& error, const std::string& path) {
+  std::string text = path == "-" ? "standard input" : path;
+  if (error.line() > 0) text += ":" + std::to_string(error.line());
+  text += std::string(": ") + error.what();
+  if (!error.text().empty()) text += ": '" + error.text() + "'";
+  return text;
+}
 
 // A failure of the system rather than of the input: a file that cannot be
 // opened, read or written.

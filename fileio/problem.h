@@ -26,4 +26,17 @@ struct Problem {
 // Largest vertex or node number the suite's programs can take.
 constexpr std::uint64_t kLargestNumber = 2147483646;
 
+// Makes room for the `declared` edges a file announces. Throws
+// std::bad_alloc when they cannot fit in the memory a run may count on, so
+// that such a file is refused before it is read.
+void reserveEdges(std::vector<Edge>& edges, std::uint64_t declared);
+
+// The message with which every solver would refuse the problem line of
+// `problem` (a 0 x 0 bipartite problem, a network without arcs, sizes beyond
+// 32 bits), or empty when they take it.
+std::string solverRefusal(const Problem& problem);
+
+// The problem line of `problem`: "p bipartite-matching N1 N2 M" or "p max N M".
+std::string problemLine(const Problem& problem);
+
 }  // namespace fileio

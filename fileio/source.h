@@ -14,9 +14,15 @@ namespace fileio {
 
 class Source {
  public:
+  // The longest line read; a longer one is an InputError, so that a file
+  // without line breaks cannot take all memory.
+  static constexpr std::size_t kLongestLine = std::size_t{1} << 20;
+
   // "-" reads standard input. Throws SystemError when the file cannot be
-  // opened and InputError for a compression it cannot read.
-  explicit Source(const std::string& path);
+  // opened and InputError for a compression it cannot read. A rewindable
+  // source keeps every line read in memory until rewind(), which goes back
+  // to the first: for a look at the start of the input before reading it.
+  explicit Source(const std::string& path, bool rewindable = false);
   ~Source();
   Source(const Source&) = delete;
   Source& operator=(const Source&) = delete;
@@ -26,6 +32,23 @@ class Source {
   bool nextLine(std::string_view& line);
   // The number of the line nextLine() gave last, from 1.
   long lineNumber() const { return lineNumber_; }
+
+  // The text not yet read as lines: at least `bytes` of it (at most
+  // kLongestLine), or all that is left when the input is shorter. Valid
+  // until the next call of any other member.
+  std::string_view peek(std::size_t bytes);
+  // A rewindable source: back to the first line, and from now on a source
+  // like any other.
+  void rewind();
+
+  // Up to `size` bytes of the text not yet read as lines, for a reader that
+  // takes the rest of the input as a stream; 0 at its end.
+  std::size_t read(char* into, std::size_t size);
+  // For a plain regular file of which nothing was handed out by read():
+  // positions its descriptor at the start of the text not yet read as
+  // lines and gives it up to the caller, who reads on with it faster than
+  // through read(). -1 otherwise, and the source is left as it was.
+  int releaseDescriptor();
 
   const std::string& path() const { return path_; }
   bool compressed() const { return compressed_; }
@@ -40,13 +63,19 @@ class Source {
   // Appends decompressed (or plain) bytes after the unread text; false at
   // the end of the input.
   bool refill();
+  std::size_t decode(char* into, std::size_t size);
   std::size_t inflateInto(char* into, std::size_t size);
+  // At the end of a gzip member: true when another member follows, false
+  // when only zero bytes (padding some tapes and tools add) are left.
+  bool anotherMember();
 
   std::string path_;
   int fd_ = -1;
   bool ownsFd_ = false;
   bool compressed_ = false;
   bool rawEnd_ = false;
+  bool keepAll_;             // text_ holds the input from its start (until rewind())
+  std::int64_t start_ = -1;  // the descriptor's offset at the start; -1 if it cannot seek
   std::uint64_t rawBytes_ = 0;
   std::uint32_t crc_ = 0;
   long lineNumber_ = 0;

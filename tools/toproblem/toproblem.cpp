@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iomanip>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ using fileio::SystemError;
 
 constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
+constexpr const char* kNoMemory = "cannot obtain enough memory for this conversion";
 
 const char* const kUsage =
     "usage: toproblem mtx [--drop-zeros] [--merge-duplicates] [-o OUT] FILE\n"
@@ -176,6 +178,11 @@ Problem convert(const Command& command, Source& source) {
 int run(const Command& command) {
   Source source(command.input);
   const Problem problem = convert(command, source);
+  const std::string refusal = fileio::solverRefusal(problem);
+  if (!refusal.empty()) {
+    throw InputError(0, "every solver would refuse its problem line '" +
+                            fileio::problemLine(problem) + "': " + refusal);
+  }
   Output output(command.output);
   writeProblem(output, header(command, source), problem);
   output.commit();
@@ -201,13 +208,11 @@ int main(int argc, char** argv) {
                  error.message.c_str());
     return kBadInput;
   } catch (const fileio::InputError& error) {
-    std::fprintf(stderr, "toproblem: %s",
-                 command.input == "-" ? "standard input" : command.input.c_str());
-    if (error.line() > 0) std::fprintf(stderr, ":%ld", error.line());
-    std::fprintf(stderr, ": %s", error.what());
-    if (!error.text().empty()) std::fprintf(stderr, ": '%s'", error.text().c_str());
-    std::fputc('\n', stderr);
+    std::fprintf(stderr, "toproblem: %s\n", fileio::describe(error, command.input).c_str());
     return kBadInput;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "toproblem: %s\n", kNoMemory);
+    return kFailed;
   } catch (const fileio::SystemError& error) {
     std::fprintf(stderr, "toproblem: %s\n", error.what());
     return kFailed;
