@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "fileio/input_error.h"
 #include "memory_budget.h"
 
 namespace fileio {
@@ -23,13 +24,16 @@ void reserveEdges(std::vector<Edge>& edges, std::uint64_t declared) {
 
 // As the solvers' problem-line parsers judge: a bipartite problem's sides
 // and entries, a network's nodes and arcs.
-std::string solverRefusal(const Problem& p) {
+void checkSolverLimits(const Problem& p) {
   const std::uint64_t edges = p.edges.size();
   const bool refused =
       p.isNetwork ? p.nodes < 1 || p.nodes > kLargestCount || edges < 1 || edges > kLargestCount / 2
                   : p.left + p.right + 2 > kLargestCount || p.left + p.right + edges == 0 ||
                         2 * (p.left + p.right + edges) > kLargestCount;
-  return refused ? "bad value of a parameter in the problem line" : "";
+  if (refused) {
+    throw InputError(0, "every solver would refuse its problem line '" + problemLine(p) +
+                            "': bad value of a parameter in the problem line");
+  }
 }
 
 std::string problemLine(const Problem& p) {

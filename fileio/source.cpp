@@ -22,7 +22,7 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // The text buffer holds a longest line and a block after it, so that only a
 // rewindable source ever grows it.
 Source::Source(const std::string& path, bool rewindable)
-    : path_(path), keepAll_(rewindable), raw_(kBlockBytes), text_(kLongestLine + 3 * kBlockBytes) {
+    : path_(path), keepAll_(rewindable), text_(kLongestLine + 3 * kBlockBytes) {
   if (path == "-") {
     fd_ = 0;
   } else {
@@ -35,11 +35,13 @@ Source::Source(const std::string& path, bool rewindable)
 }
 
 Source::~Source() {
-  if (zipOpen_) inflateEnd(&zip_);
   if (ownsFd_) ::close(fd_);
 }
 
+// Fills `into` unless the input ends first; once it has ended, reads no
+// more (a terminal would wait for a second end-of-file).
 std::size_t Source::readRaw(char* into, std::size_t size) {
+  if (rawEnd_) return 0;
   std::size_t got = 0;
   while (got < size) {
     const ssize_t n = ::read(fd_, into + got, size - got);
@@ -48,30 +50,22 @@ std::size_t Source::readRaw(char* into, std::size_t size) {
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  crc_ = static_cast<std::uint32_t>(
-      crc32(crc_, reinterpret_cast<const Bytef*>(into), static_cast<uInt>(got)));
+  rawEnd_ = got < size;
+  crc_ = crc32Update(crc_, into, got);
   rawBytes_ += got;
   return got;
 }
 
 // The first block decides: gzip is inflated, plain text taken as it is.
 void Source::detectCompression() {
-  const std::size_t size = readRaw(raw_.data(), raw_.size());
-  rawEnd_ = size < raw_.size();
-  const Compression* compression = compressionOf({raw_.data(), size});
-  compressed_ = compression != nullptr && compression->name == kGzip.name;
-  if (compression != nullptr && !compressed_) {
-    throw InputError(0, refuseCompression(*compression));
-  }
-  if (!compressed_) {
-    std::memcpy(text_.data(), raw_.data(), size);
-    end_ = size;
-    return;
-  }
-  if (inflateInit2(&zip_, 15 + 16) != Z_OK) throw SystemError("cannot start zlib");
-  zipOpen_ = true;
-  zip_.next_in = reinterpret_cast<Bytef*>(raw_.data());
-  zip_.avail_in = static_cast<uInt>(size);
+  end_ = readRaw(text_.data(), kBlockBytes);
+  const std::string_view first(text_.data(), end_);
+  const Compression* compression = compressionOf(first);
+  if (compression == nullptr) return;
+  if (compression->name != kGzip.name) throw InputError(0, refuseCompression(*compression));
+  gzip_ = std::make_unique<GzipStream>(
+      first, [this](char* into, std::size_t size) { return readRaw(into, size); });
+  end_ = 0;
 }
 
 bool Source::refill() {
@@ -87,55 +81,7 @@ bool Source::refill() {
 }
 
 std::size_t Source::decode(char* into, std::size_t size) {
-  return compressed_ ? inflateInto(into, size) : readRaw(into, size);
-}
-
-// Inflates until some text comes out or the input ends. A file may hold
-// several gzip members one after the other, as `cat a.gz b.gz` makes.
-std::size_t Source::inflateInto(char* into, std::size_t size) {
-  zip_.next_out = reinterpret_cast<Bytef*>(into);
-  zip_.avail_out = static_cast<uInt>(size);
-  while (zip_.avail_out == size) {
-    if (zip_.avail_in == 0) {
-      const std::size_t got = rawEnd_ ? 0 : readRaw(raw_.data(), raw_.size());
-      if (got == 0) {
-        rawEnd_ = true;
-        if (memberOpen_) throw InputError(0, "the gzip data ends early (a truncated file?)");
-        break;
-      }
-      zip_.next_in = reinterpret_cast<Bytef*>(raw_.data());
-      zip_.avail_in = static_cast<uInt>(got);
-    }
-    if (!memberOpen_ && !anotherMember()) break;
-    memberOpen_ = true;
-    const int status = inflate(&zip_, Z_NO_FLUSH);
-    if (status == Z_STREAM_END) {
-      inflateReset(&zip_);
-      memberOpen_ = false;
-    } else if (status != Z_OK && status != Z_BUF_ERROR) {
-      throw InputError(0, std::string("corrupt gzip data: ") + (zip_.msg ? zip_.msg : "unknown"));
-    }
-  }
-  return size - zip_.avail_out;
-}
-
-// A member's first byte is never 0; gzip -t accepts zero bytes after the
-// last member, and so does this reader, all the way to the end.
-bool Source::anotherMember() {
-  if (*zip_.next_in != 0) return true;
-  for (;;) {
-    const auto* bytes = reinterpret_cast<const char*>(zip_.next_in);
-    if (std::any_of(bytes, bytes + zip_.avail_in, [](char c) { return c != 0; })) {
-      throw InputError(0, "bytes other than zeros after the gzip data");
-    }
-    zip_.avail_in = 0;
-    const std::size_t got = rawEnd_ ? 0 : readRaw(raw_.data(), raw_.size());
-    if (got == 0) break;
-    zip_.next_in = reinterpret_cast<Bytef*>(raw_.data());
-    zip_.avail_in = static_cast<uInt>(got);
-  }
-  rawEnd_ = true;
-  return false;
+  return gzip_ ? gzip_->read(into, size) : readRaw(into, size);
 }
 
 bool Source::nextLine(std::string_view& line) {
@@ -183,7 +129,7 @@ std::size_t Source::read(char* into, std::size_t size) {
 
 int Source::releaseDescriptor() {
   struct stat status;
-  if (compressed_ || start_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+  if (gzip_ || start_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
     return -1;
   }
   const auto at = static_cast<off_t>(start_ + rawBytes_ - (end_ - begin_));

@@ -2,13 +2,13 @@
 // first bytes, not by the name). The raw bytes are checksummed on the way.
 #pragma once
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "fileio/gzip_stream.h"
 
 namespace fileio {
 
@@ -51,7 +51,7 @@ class Source {
   int releaseDescriptor();
 
   const std::string& path() const { return path_; }
-  bool compressed() const { return compressed_; }
+  bool compressed() const { return gzip_ != nullptr; }
   // Of the bytes read so far as stored: their number and their CRC-32 (as
   // zlib and gzip compute it). Complete once nextLine() has returned false.
   std::uint64_t rawBytes() const { return rawBytes_; }
@@ -64,27 +64,19 @@ class Source {
   // the end of the input.
   bool refill();
   std::size_t decode(char* into, std::size_t size);
-  std::size_t inflateInto(char* into, std::size_t size);
-  // At the end of a gzip member: true when another member follows, false
-  // when only zero bytes (padding some tapes and tools add) are left.
-  bool anotherMember();
 
   std::string path_;
   int fd_ = -1;
   bool ownsFd_ = false;
-  bool compressed_ = false;
-  bool rawEnd_ = false;
+  bool rawEnd_ = false;      // the file has no more bytes
   bool keepAll_;             // text_ holds the input from its start (until rewind())
   std::int64_t start_ = -1;  // the descriptor's offset at the start; -1 if it cannot seek
   std::uint64_t rawBytes_ = 0;
   std::uint32_t crc_ = 0;
   long lineNumber_ = 0;
 
-  z_stream zip_{};
-  bool zipOpen_ = false;
-  bool memberOpen_ = true;  // a gzip member has begun and not yet ended
-  std::vector<char> raw_;   // compressed bytes not yet inflated
-  std::vector<char> text_;  // decompressed text; unread part [begin_, end_)
+  std::unique_ptr<GzipStream> gzip_;  // null for plain text
+  std::vector<char> text_;            // decompressed text; unread part [begin_, end_)
   std::size_t begin_ = 0, end_ = 0;
 };
 
