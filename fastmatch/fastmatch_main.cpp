@@ -15,7 +15,7 @@
 
 #include "fail.h"
 #include "fastcore/matching.h"
-#include "matching_problem.h"
+#include "matching_input.h"
 #include "result_files.h"
 
 const char* const messageEnd = "";
@@ -24,15 +24,19 @@ namespace {
 
 struct Options {
   fast::MatchingOptions solver;
+  MatchingInput input;
   std::string matching_file;  // -w, empty when not asked for
   std::string cover_file;     // -c
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] < PROBLEM\n"
-    "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
-    "matching shape) on standard input and prints the report line: nodes, edges,\n"
-    "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [INPUT OPTIONS] [PROBLEM]\n"
+    "Computes a maximum matching of the bipartite problem in PROBLEM (standard input\n"
+    "when it is missing or -) and prints the report line: nodes, edges, matching\n"
+    "size, pairs matched by the initialisation, arc scans, solve seconds. PROBLEM is\n"
+    "a bipartite problem (or \"max\" network of matching shape), a Matrix Market\n"
+    "file (rows the first side) or an edge list (tails the first side), plain or\n"
+    "gzip, told apart by content.\n"
     "  -a ALGORITHM  auto (the default: chosen by a look at the degrees), or\n"
     "                [START+]SEARCH[/SIDE]; START is ks (Karp-Sipser, the\n"
     "                default), greedy or none; SEARCH is pf (Pothen-Fan PF+),\n"
@@ -44,7 +48,15 @@ constexpr const char* kUsage =
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
-    "  -h, --help    print this help\n";
+    "                (in the vertices' names, when the problem has them)\n"
+    "  -m MAP        the vertices' names: MAP's \"SIDE ID NAME\" lines (toproblem -m)\n"
+    "  -h, --help    print this help\n"
+    "Input options:\n"
+    "  --format F    problem, mtx or edges: the format, when content does not tell\n"
+    "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0)\n"
+    "  --names       an edge list's vertices are names (words), each side numbered\n"
+    "                in order of first appearance; the result files use the names\n"
+    "  --undirected  an edge list's pairs in both directions, every vertex on both sides\n";
 
 [[noreturn]] void UsageError(const char* why) {
   std::fprintf(stderr, "fastmatch: %s\n%s", why, kUsage);
@@ -69,13 +81,29 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
 }
 
 Options ParseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"names", no_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:u:w:c:m:h", kLong, &index)) != -1) {
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) UsageError(fault.c_str());
+        break;
+      }
+      case 'm':
+        options.input.map = optarg;
+        break;
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
         break;
@@ -96,7 +124,8 @@ Options ParseOptions(int argc, char** argv) {
         UsageError("bad option");
     }
   }
-  if (optind < argc) UsageError("the problem is read from standard input");
+  if (optind < argc) options.input.path = argv[optind++];
+  if (optind < argc) UsageError("one problem file, after the options");
   return options;
 }
 
@@ -130,7 +159,7 @@ int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
   CheckOutputs(options);
   MatchingProblemFile problem;
-  ReadMatchingProblem(stdin, &problem);
+  ReadMatchingInput(options.input, &problem);
 
   fast::MaximumMatching matching(problem.graph(), options.solver);
   // The working memory is had and first touched before the clock starts.

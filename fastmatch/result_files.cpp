@@ -101,6 +101,13 @@ void Line(AtomicFile& file, long first, long second) {
   file.Char('\n');
 }
 
+void Line(AtomicFile& file, const std::string& first, const std::string& second) {
+  file.Text(first.c_str());
+  file.Char(' ');
+  file.Text(second.c_str());
+  file.Char('\n');
+}
+
 }  // namespace
 
 std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile& problem,
@@ -108,8 +115,15 @@ std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile
   AtomicFile file(path);
   Header(file, "matching", problem, matching.size());
   const std::vector<int32_t>& mates = matching.row_mates();
-  for (int32_t r = 0; r < problem.rows; ++r)
-    if (mates[r] >= 0) Line(file, problem.RowNumber(r), problem.ColNumber(mates[r]));
+  const bool named = !problem.names.empty();
+  for (int32_t r = 0; r < problem.rows; ++r) {
+    if (mates[r] < 0) continue;
+    if (named) {
+      Line(file, problem.RowName(r), problem.ColName(mates[r]));
+    } else {
+      Line(file, problem.RowNumber(r), problem.ColNumber(mates[r]));
+    }
+  }
   return file.Commit();
 }
 
@@ -119,10 +133,23 @@ std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& p
   matching.MinimumVertexCover(&row_in_cover, &col_in_cover);
   AtomicFile file(path);
   Header(file, "vertex cover", problem, matching.size());
-  for (int32_t r = 0; r < problem.rows; ++r)
-    if (row_in_cover[r]) Line(file, 1, problem.RowNumber(r));
-  for (int32_t c = 0; c < problem.cols; ++c)
-    if (col_in_cover[c]) Line(file, 2, problem.ColNumber(c));
+  const bool named = !problem.names.empty();
+  for (int32_t r = 0; r < problem.rows; ++r) {
+    if (!row_in_cover[r]) continue;
+    if (named) {
+      Line(file, "1", problem.RowName(r));
+    } else {
+      Line(file, 1, problem.RowNumber(r));
+    }
+  }
+  for (int32_t c = 0; c < problem.cols; ++c) {
+    if (!col_in_cover[c]) continue;
+    if (named) {
+      Line(file, "2", problem.ColName(c));
+    } else {
+      Line(file, 2, problem.ColNumber(c));
+    }
+  }
   return file.Commit();
 }
 

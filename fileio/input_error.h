@@ -29,10 +29,14 @@ class InputError : public std::runtime_error {
   std::string text_;
 };
 
-// "FILE:LINE: MESSAGE: 'TEXT'", the line and the text when known; "-" is
-// called standard input.
+// How a message names the file at `path`: "-" is standard input.
+inline std::string shownPath(const std::string& path) {
+  return path == "-" ? "standard input" : path;
+}
+
+// "FILE:LINE: MESSAGE: 'TEXT'", the line and the text when known.
 inline std::string describe(const InputError& error, const std::string& path) {
-  std::string text = path == "-" ? "standard input" : path;
+  std::string text = shownPath(path);
   if (error.line() > 0) text += ":" + std::to_string(error.line());
   text += std::string(": ") + error.what();
   if (!error.text().empty()) text += ": '" + error.text() + "'";

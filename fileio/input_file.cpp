@@ -22,7 +22,31 @@ InputFile::~InputFile() {
   if (closeStream_ && stream_ != nullptr) std::fclose(stream_);
 }
 
+void InputFile::settle() {
+  if (!settled_) source_.rewind();
+  settled_ = true;
+}
+
+// The look stops at the first line that is no comment, or after a stretch
+// of comments without a name line, so that it keeps little of a file that
+// carries no names.
+VertexNames InputFile::leadingNames() {
+  VertexNames names;
+  std::size_t unnamed = 0;  // bytes of comments before the first name line
+  std::string_view line;
+  while (unnamed < kLookBytes * 16 && source_.peek(1).substr(0, 1) == "c" &&
+         source_.nextLine(line)) {
+    if (line.substr(0, kNameComment.size()) != kNameComment) {
+      if (names.empty()) unnamed += line.size();
+    } else if (!readNameLine(line.substr(kNameComment.size()), names)) {
+      throw InputError(source_.lineNumber(), "expected 'c name SIDE ID NAME', ids in order", line);
+    }
+  }
+  return names;
+}
+
 FILE* InputFile::stream(std::function<void(const std::string&)> report) {
+  settle();
   const int fd = source_.releaseDescriptor();
   if (fd == 0) return stream_ = stdin;
   closeStream_ = true;

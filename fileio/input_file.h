@@ -9,6 +9,7 @@
 
 #include "fileio/input_format.h"
 #include "fileio/source.h"
+#include "fileio/vertex_names.h"
 
 namespace fileio {
 
@@ -26,8 +27,17 @@ class InputFile {
   Format format() const { return format_; }
   const std::string& path() const { return source_.path(); }
 
+  // The name table that the comment lines at the start of a file of the
+  // suite's format carry ("c name SIDE ID NAME", as toproblem --names
+  // writes them); empty when they carry none. Only before source() and
+  // stream(). Throws InputError for a name line out of order.
+  VertexNames leadingNames();
+
   // The text as lines from its first, for this library's readers.
-  Source& source() { return source_; }
+  Source& source() {
+    settle();
+    return source_;
+  }
 
   // The whole text as a stream, for a reader of the suite's format that
   // reads a FILE; use either this or source(), not both. A plain regular
@@ -39,9 +49,12 @@ class InputFile {
 
  private:
   static ssize_t readText(void* self, char* into, std::size_t size);
+  // Back to the first line, once the look at the start is over.
+  void settle();
 
   Source source_;
   Format format_;
+  bool settled_ = false;
   FILE* stream_ = nullptr;
   bool closeStream_ = false;  // the stream is ours, not the process's stdin
   std::function<void(const std::string&)> report_;

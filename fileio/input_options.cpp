@@ -46,4 +46,8 @@ std::string setInputOption(std::string_view name, const char* value, InputOption
   return {};
 }
 
+bool edgeListOptionsGiven(const EdgeListOptions& e) {
+  return e.base || e.names || e.undirected || e.source || e.sink || e.superTerminals > 0;
+}
+
 }  // namespace fileio

@@ -21,4 +21,8 @@ struct InputOptions {
 // what is wrong with it, empty when it was taken.
 std::string setInputOption(std::string_view name, const char* value, InputOptions& options);
 
+// Whether any edge-list option was given: they are refused for a file of
+// another format rather than ignored.
+bool edgeListOptionsGiven(const EdgeListOptions& options);
+
 }  // namespace fileio

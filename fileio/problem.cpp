@@ -13,7 +13,7 @@ namespace {
 // The solvers' problem lines count nodes and list entries in 32 bits.
 constexpr std::uint64_t kLargestCount = INT32_MAX;
 // Room reserved at once; a file that declares more grows the list as read.
-constexpr std::uint64_t kLargestReserve = std::uint64_t{1} << 28;
+constexpr std::uint64_t kLargestReserve = std::uint64_t{1} << 24;
 
 }  // namespace
 

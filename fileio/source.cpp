@@ -46,7 +46,7 @@ std::size_t Source::readRaw(char* into, std::size_t size) {
   while (got < size) {
     const ssize_t n = ::read(fd_, into + got, size - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw SystemError("cannot read " + path_ + ": " + std::strerror(errno));
+    if (n < 0) throw SystemError("cannot read " + shownPath(path_) + ": " + std::strerror(errno));
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
@@ -56,9 +56,17 @@ std::size_t Source::readRaw(char* into, std::size_t size) {
   return got;
 }
 
-// The first block decides: gzip is inflated, plain text taken as it is.
+// The first block decides: gzip is inflated, plain text taken as it is. A
+// read error there is kept for the first read of the text, so that a reader
+// meets it where it would meet any other.
 void Source::detectCompression() {
-  end_ = readRaw(text_.data(), kBlockBytes);
+  try {
+    end_ = readRaw(text_.data(), kBlockBytes);
+  } catch (const SystemError& error) {
+    readError_ = error.what();
+    rawEnd_ = true;
+    return;
+  }
   const std::string_view first(text_.data(), end_);
   const Compression* compression = compressionOf(first);
   if (compression == nullptr) return;
@@ -81,6 +89,7 @@ bool Source::refill() {
 }
 
 std::size_t Source::decode(char* into, std::size_t size) {
+  if (!readError_.empty()) throw SystemError(readError_);
   return gzip_ ? gzip_->read(into, size) : readRaw(into, size);
 }
 
@@ -108,7 +117,7 @@ bool Source::nextLine(std::string_view& line) {
 
 std::string_view Source::peek(std::size_t bytes) {
   bytes = std::min(bytes, kLongestLine);
-  while (end_ - begin_ < bytes && refill()) {
+  while (readError_.empty() && end_ - begin_ < bytes && refill()) {
   }
   return {text_.data() + begin_, end_ - begin_};
 }

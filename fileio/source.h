@@ -34,8 +34,9 @@ class Source {
   long lineNumber() const { return lineNumber_; }
 
   // The text not yet read as lines: at least `bytes` of it (at most
-  // kLongestLine), or all that is left when the input is shorter. Valid
-  // until the next call of any other member.
+  // kLongestLine), or all that is left when the input is shorter (nothing,
+  // when the file could not be read). Valid until the next call of any
+  // other member.
   std::string_view peek(std::size_t bytes);
   // A rewindable source: back to the first line, and from now on a source
   // like any other.
@@ -69,6 +70,7 @@ class Source {
   int fd_ = -1;
   bool ownsFd_ = false;
   bool rawEnd_ = false;      // the file has no more bytes
+  std::string readError_;    // the first read's failure, for the first read of the text
   bool keepAll_;             // text_ holds the input from its start (until rewind())
   std::int64_t start_ = -1;  // the descriptor's offset at the start; -1 if it cannot seek
   std::uint64_t rawBytes_ = 0;

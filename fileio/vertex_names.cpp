@@ -1,6 +1,8 @@
 #include "fileio/vertex_names.h"
 
 #include "fileio/fields.h"
+#include "fileio/input_error.h"
+#include "fileio/source.h"
 
 namespace fileio {
 
@@ -19,6 +21,19 @@ bool readNameLine(std::string_view line, VertexNames& names) {
   if (name.empty() || !fields.atEnd()) return false;
   list.emplace_back(name);
   return true;
+}
+
+VertexNames readNameTable(const std::string& path) {
+  Source source(path);
+  VertexNames names;
+  std::string_view line;
+  while (source.nextLine(line)) {
+    if (line.find_first_not_of(" \t\r\v\f") == std::string_view::npos) continue;
+    if (!readNameLine(line, names)) {
+      throw InputError(source.lineNumber(), "expected 'SIDE ID NAME', ids in order", line);
+    }
+  }
+  return names;
 }
 
 }  // namespace fileio

@@ -40,4 +40,8 @@ void forEachNameLine(const VertexNames& names, Line line) {
 // when it is not of that form. Ids must come in order from 1 on each side.
 bool readNameLine(std::string_view line, VertexNames& names);
 
+// Reads a map file of "SIDE ID NAME" lines (blank lines skipped). Throws
+// SystemError when it cannot be read, InputError at a line of another form.
+VertexNames readNameTable(const std::string& path);
+
 }  // namespace fileio

@@ -42,11 +42,17 @@ More section forms:
     --- stdout @unitflow             (for the programs of that group only;
                                       the section without a group serves the rest)
     --- file -h absent               (no file of that name is left in the directory)
+    --- file map input               (a file written into the directory before the
+                                      run, and expected unchanged after it)
     stdin-path: {out}                (the stdin section is written to {out}
                                       first, and {out} is opened as stdin)
+    stdin-gzip: yes                  (the stdin section is gzip-compressed
+                                      first, with trailing zero bytes when
+                                      the value is `padded`)
 """
 
 import argparse
+import gzip
 import os
 import re
 import shlex
@@ -60,6 +66,8 @@ GROUPS = {
 }
 # The programs that read the matching programs' input with their messages.
 GROUPS["@matching-input"] = GROUPS["@matching"] + ["fastmatch"]
+# The programs beyond the eight that read problem files of every format.
+GROUPS["@fast"] = ["fastmatch", "fastflow"]
 
 REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
@@ -73,7 +81,7 @@ def parse_case(data):
                 sections[name] = (b"".join(body), flags)
             words = line[4:].decode().split()
             if words[0] == "file":  # the file's name belongs to the section's name
-                words[:2] = [" ".join(words[:2])]
+                words[:2] = [("input " if "input" in words[2:] else "file ") + words[1]]
             groups = [w for w in words[1:] if w.startswith("@")]
             name, flags, body = " ".join([words[0]] + groups), words[1:], []
         elif name is not None:
@@ -122,15 +130,24 @@ def show(label, text):
     sys.stdout.write(f"--- {label} ---\n{text.decode(errors='replace')}\n")
 
 
+def stdin_bytes(headers, sections):
+    data = sections.get("stdin", b"")
+    packing = headers.get("stdin-gzip")
+    if packing in ("yes", "padded"):
+        data = gzip.compress(data, mtime=0) + (bytes(512) if packing == "padded" else b"")
+    return data
+
+
 def run_program(program, binary, args, headers, sections, tmp):
     stdin_path = headers.get("stdin-path")
+    data = stdin_bytes(headers, sections)
     if stdin_path == "{out}":
         stdin_path = os.path.join(tmp, "out")
         with open(stdin_path, "wb") as f:
-            f.write(sections.get("stdin", b""))
+            f.write(data)
     if stdin_path is None:
         return subprocess.run([program] + args, executable=binary, cwd=tmp,
-                              input=sections.get("stdin", b""), capture_output=True, timeout=60)
+                              input=data, capture_output=True, timeout=60)
     stdin_fd = os.open(stdin_path, os.O_RDONLY)
     try:
         return subprocess.run([program] + args, executable=binary, cwd=tmp, stdin=stdin_fd,
@@ -139,11 +156,18 @@ def run_program(program, binary, args, headers, sections, tmp):
         os.close(stdin_fd)
 
 
+def write_inputs(tmp, sections):
+    for key, content in sections.items():
+        if key.startswith("input "):
+            with open(os.path.join(tmp, key[len("input "):]), "wb") as f:
+                f.write(content)
+
+
 def check_files(tmp, sections, failures):
     for key, want in sections.items():
-        if not key.startswith("file "):
+        if not key.startswith(("file ", "input ")):
             continue
-        name = key[len("file "):]
+        name = key.split(" ", 1)[1]
         path = os.path.join(tmp, name)
         got = open(path, "rb").read() if os.path.exists(path) else None
         if got != want:
@@ -161,6 +185,7 @@ def run_one(program, bindir, headers, sections):
         if not os.path.exists(binary):
             print(f"{program}: no such program in {bindir}")
             return False
+        write_inputs(tmp, sections)
         proc = run_program(program, binary, args, headers, sections, tmp)
         failures = []
         want_status = int(headers.get("status", "0"))
