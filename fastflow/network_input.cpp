@@ -11,10 +11,7 @@
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& message) {
-  std::fprintf(stderr, "fastflow: %s\n", message.c_str());
-  std::exit(1);
-}
+[[noreturn]] void Refuse(const std::string& message) { throw fileio::Refusal{message}; }
 
 // An edge list as a unit network: its terminals named by the options.
 ReadNetwork ReadEdgeList(fileio::InputFile& file, fileio::EdgeListOptions edges, long* offset) {
@@ -52,20 +49,31 @@ ReadNetwork ReadAny(const NetworkInput& input, long* offset) {
   // then stops with its reading error.
   FILE* in = file.stream(
       [](const std::string& fault) { std::fprintf(stderr, "fastflow: %s\n", fault.c_str()); });
-  if (in == nullptr) Refuse("cannot read " + input.path);
+  if (in == nullptr) Refuse("cannot read " + fileio::shownPath(input.path));
   return readNetwork(in, *offset);
+}
+
+// Reads the network into `network`, or says what stopped it; false then.
+// Nothing of the reading is left when it returns, so that the program may
+// end at once.
+bool ReadOrSay(const NetworkInput& input, long* offset, ReadNetwork* network, bool* no_memory) {
+  std::string fault;
+  try {
+    fault = fileio::faultOf([&] { *network = ReadAny(input, offset); }, input.path);
+  } catch (const std::bad_alloc&) {
+    *no_memory = true;
+    return false;
+  }
+  if (!fault.empty()) std::fprintf(stderr, "fastflow: %s\n", fault.c_str());
+  return fault.empty();
 }
 
 }  // namespace
 
 ReadNetwork ReadNetworkInput(const NetworkInput& input, long* offset) {
-  try {
-    return ReadAny(input, offset);
-  } catch (const fileio::InputError& error) {
-    Refuse(fileio::describe(error, input.path));
-  } catch (const fileio::SystemError& error) {
-    Refuse(error.what());
-  } catch (const std::bad_alloc&) {
-    fail(kNoMemory);
-  }
+  ReadNetwork network;
+  bool no_memory = false;
+  if (ReadOrSay(input, offset, &network, &no_memory)) return network;
+  if (no_memory) fail(kNoMemory);
+  std::exit(1);
 }

@@ -11,10 +11,7 @@
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& message) {
-  std::fprintf(stderr, "fastmatch: %s\n", message.c_str());
-  std::exit(1);
-}
+[[noreturn]] void Refuse(const std::string& message) { throw fileio::Refusal{message}; }
 
 // Matrix Market files and edge lists, through the fileio readers.
 void ReadOtherFormat(fileio::InputFile& file, const fileio::EdgeListOptions& edges,
@@ -41,11 +38,10 @@ bool NamesFit(const MatchingProblemFile& p, const fileio::VertexNames& names) {
 }
 
 fileio::VertexNames ReadNameTable(const std::string& path) {
-  try {
-    return fileio::readNameTable(path);
-  } catch (const fileio::InputError& error) {
-    Refuse(fileio::describe(error, path));
-  }
+  fileio::VertexNames names;
+  const std::string fault = fileio::faultOf([&] { names = fileio::readNameTable(path); }, path);
+  if (!fault.empty()) Refuse(fault);
+  return names;
 }
 
 void ReadAny(const MatchingInput& input, MatchingProblemFile* problem) {
@@ -63,7 +59,7 @@ void ReadAny(const MatchingInput& input, MatchingProblemFile* problem) {
     // reader then stops with its reading error.
     FILE* in = file.stream(
         [](const std::string& fault) { std::fprintf(stderr, "fastmatch: %s\n", fault.c_str()); });
-    if (in == nullptr) Refuse("cannot read " + input.path);
+    if (in == nullptr) Refuse("cannot read " + fileio::shownPath(input.path));
     ReadMatchingProblem(in, problem);
   } else {
     ReadOtherFormat(file, input.options.edges, problem);
@@ -75,16 +71,25 @@ void ReadAny(const MatchingInput& input, MatchingProblemFile* problem) {
   problem->names = std::move(names);
 }
 
+// Reads the problem, or says what stopped it; false then. Nothing of the
+// reading is left when it returns, so that the program may end at once.
+bool ReadOrSay(const MatchingInput& input, MatchingProblemFile* problem, bool* no_memory) {
+  std::string fault;
+  try {
+    fault = fileio::faultOf([&] { ReadAny(input, problem); }, input.path);
+  } catch (const std::bad_alloc&) {
+    *no_memory = true;
+    return false;
+  }
+  if (!fault.empty()) std::fprintf(stderr, "fastmatch: %s\n", fault.c_str());
+  return fault.empty();
+}
+
 }  // namespace
 
 void ReadMatchingInput(const MatchingInput& input, MatchingProblemFile* problem) {
-  try {
-    ReadAny(input, problem);
-  } catch (const fileio::InputError& error) {
-    Refuse(fileio::describe(error, input.path));
-  } catch (const fileio::SystemError& error) {
-    Refuse(error.what());
-  } catch (const std::bad_alloc&) {
-    fail(kNoMemory);
-  }
+  bool no_memory = false;
+  if (ReadOrSay(input, problem, &no_memory)) return;
+  if (no_memory) fail(kNoMemory);
+  std::exit(1);
 }

@@ -43,11 +43,38 @@ inline std::string describe(const InputError& error, const std::string& path) {
   return text;
 }
 
+// A refusal of the input that a program states itself ("the name table
+// does not fit the problem"), carried to where it is told.
+struct Refusal {
+  std::string message;
+};
+
+// Runs `read`; what stopped it (an InputError, a SystemError or a Refusal,
+// said as "FILE:LINE: what"), empty when nothing did. The message is had
+// after every object of the reading is gone, so that the program may end
+// at once. std::bad_alloc passes through.
+template <class Read>
+std::string faultOf(Read read, const std::string& path);
+
 // A failure of the system rather than of the input: a file that cannot be
 // opened, read or written.
 class SystemError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+template <class Read>
+std::string faultOf(Read read, const std::string& path) {
+  try {
+    read();
+  } catch (const InputError& error) {
+    return describe(error, path);
+  } catch (const SystemError& error) {
+    return error.what();
+  } catch (const Refusal& refusal) {
+    return refusal.message;
+  }
+  return {};
+}
 
 }  // namespace fileio

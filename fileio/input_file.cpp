@@ -14,7 +14,8 @@ constexpr std::size_t kLookBytes = 4096;
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path, Format format) : source_(path), format_(format) {
+InputFile::InputFile(const std::string& path, Format format)
+    : source_(path, true), format_(format) {
   if (format_ == Format::kAuto) format_ = detectFormat(source_.peek(kLookBytes));
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "fileio/compression.h"
 #include "fileio/input_error.h"
@@ -20,9 +21,13 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 }  // namespace
 
 // The text buffer holds a longest line and a block after it, so that only a
-// rewindable source ever grows it.
+// rewindable source ever grows it: refill() reads when no line ends in the
+// unread text, which is then at most a longest line.
 Source::Source(const std::string& path, bool rewindable)
-    : path_(path), keepAll_(rewindable), text_(kLongestLine + 3 * kBlockBytes) {
+    : path_(path),
+      keepAll_(rewindable),
+      text_(new char[kLongestLine + kBlockBytes]),
+      capacity_(kLongestLine + kBlockBytes) {
   if (path == "-") {
     fd_ = 0;
   } else {
@@ -61,13 +66,13 @@ std::size_t Source::readRaw(char* into, std::size_t size) {
 // meets it where it would meet any other.
 void Source::detectCompression() {
   try {
-    end_ = readRaw(text_.data(), kBlockBytes);
+    end_ = readRaw(text_.get(), kBlockBytes);
   } catch (const SystemError& error) {
     readError_ = error.what();
     rawEnd_ = true;
     return;
   }
-  const std::string_view first(text_.data(), end_);
+  const std::string_view first(text_.get(), end_);
   const Compression* compression = compressionOf(first);
   if (compression == nullptr) return;
   if (compression->name != kGzip.name) throw InputError(0, refuseCompression(*compression));
@@ -78,12 +83,17 @@ void Source::detectCompression() {
 
 bool Source::refill() {
   if (!keepAll_ && begin_ > 0) {
-    std::memmove(text_.data(), text_.data() + begin_, end_ - begin_);
+    std::memmove(text_.get(), text_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (text_.size() - end_ < kBlockBytes) text_.resize(2 * text_.size());
-  const std::size_t got = decode(text_.data() + end_, text_.size() - end_);
+  if (capacity_ - end_ < kBlockBytes) {
+    std::unique_ptr<char[]> larger(new char[2 * capacity_]);
+    std::memcpy(larger.get(), text_.get(), end_);
+    text_ = std::move(larger);
+    capacity_ *= 2;
+  }
+  const std::size_t got = decode(text_.get() + end_, capacity_ - end_);
   end_ += got;
   return got > 0;
 }
@@ -96,7 +106,7 @@ std::size_t Source::decode(char* into, std::size_t size) {
 bool Source::nextLine(std::string_view& line) {
   std::size_t searched = 0;  // bytes of the unread text known to hold no '\n'
   for (;;) {
-    const char* start = text_.data() + begin_;
+    const char* start = text_.get() + begin_;
     const auto* stop =
         static_cast<const char*>(std::memchr(start + searched, '\n', end_ - begin_ - searched));
     searched = stop != nullptr ? static_cast<std::size_t>(stop - start) : end_ - begin_;
@@ -106,7 +116,7 @@ bool Source::nextLine(std::string_view& line) {
     }
     if (stop == nullptr && refill()) continue;
     if (begin_ == end_) return false;
-    start = text_.data() + begin_;
+    start = text_.get() + begin_;
     line = std::string_view(start, searched);
     begin_ = std::min(end_, begin_ + searched + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -119,10 +129,11 @@ std::string_view Source::peek(std::size_t bytes) {
   bytes = std::min(bytes, kLongestLine);
   while (readError_.empty() && end_ - begin_ < bytes && refill()) {
   }
-  return {text_.data() + begin_, end_ - begin_};
+  return {text_.get() + begin_, end_ - begin_};
 }
 
 void Source::rewind() {
+  if (!keepAll_) throw std::logic_error("rewind() of a source that does not keep its lines");
   begin_ = 0;
   lineNumber_ = 0;
   keepAll_ = false;
@@ -131,7 +142,7 @@ void Source::rewind() {
 std::size_t Source::read(char* into, std::size_t size) {
   if (begin_ == end_) return decode(into, size);
   const std::size_t n = std::min(size, end_ - begin_);
-  std::memcpy(into, text_.data() + begin_, n);
+  std::memcpy(into, text_.get() + begin_, n);
   begin_ += n;
   return n;
 }
@@ -144,6 +155,9 @@ int Source::releaseDescriptor() {
   const auto at = static_cast<off_t>(start_ + rawBytes_ - (end_ - begin_));
   if (::lseek(fd_, at, SEEK_SET) != at) return -1;
   ownsFd_ = false;
+  text_.reset();  // the caller reads on; the source has nothing more to give
+  capacity_ = begin_ = end_ = 0;
+  rawEnd_ = true;
   return fd_;
 }
 

@@ -45,10 +45,10 @@ class Source {
   // Up to `size` bytes of the text not yet read as lines, for a reader that
   // takes the rest of the input as a stream; 0 at its end.
   std::size_t read(char* into, std::size_t size);
-  // For a plain regular file of which nothing was handed out by read():
-  // positions its descriptor at the start of the text not yet read as
-  // lines and gives it up to the caller, who reads on with it faster than
-  // through read(). -1 otherwise, and the source is left as it was.
+  // For a plain regular file: positions its descriptor at the start of the
+  // text not yet read as lines and gives it up to the caller, who reads on
+  // with it faster than through read(); the source is then at its end. -1
+  // otherwise, and the source is left as it was.
   int releaseDescriptor();
 
   const std::string& path() const { return path_; }
@@ -78,7 +78,10 @@ class Source {
   long lineNumber_ = 0;
 
   std::unique_ptr<GzipStream> gzip_;  // null for plain text
-  std::vector<char> text_;            // decompressed text; unread part [begin_, end_)
+  // Decompressed text, not initialised beyond end_: its unread part is
+  // [begin_, end_), and capacity_ bytes are had.
+  std::unique_ptr<char[]> text_;
+  std::size_t capacity_;
   std::size_t begin_ = 0, end_ = 0;
 };
 

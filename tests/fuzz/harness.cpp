@@ -112,6 +112,10 @@ Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& ar
   return outcome;
 }
 
+bool isFileRefusal(const Outcome& outcome, const std::string& program) {
+  return outcome.status == 1 && outcome.out.empty() && outcome.err.rfind(program + ": ", 0) == 0;
+}
+
 void finding(const std::string& what, const Outcome& outcome) {
   std::FILE* report = fdopen(dup(reportFd()), "w");
   std::fprintf(report, "FINDING: %s\nstatus %d\nstdout: [%s]\nstderr: [%s]\n", what.c_str(),
