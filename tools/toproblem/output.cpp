@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include "input_error.h"
+#include "fileio/input_error.h"
 
 Output::Output(const std::string& path) {
   if (path == "-") {
@@ -8,7 +8,7 @@ Output::Output(const std::string& path) {
   } else {
     writer_.emplace(path);
   }
-  if (!writer_->Open()) throw SystemError(writer_->error());
+  if (!writer_->Open()) throw fileio::SystemError(writer_->error());
 }
 
 void Output::comment(std::string_view line) {
@@ -30,5 +30,5 @@ void Output::arc(std::uint64_t tail, std::uint64_t head, int capacity) {
 }
 
 void Output::commit() {
-  if (!writer_->Commit()) throw SystemError(writer_->error());
+  if (!writer_->Commit()) throw fileio::SystemError(writer_->error());
 }
