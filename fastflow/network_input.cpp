@@ -11,7 +11,7 @@
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& message) { throw fileio::Refusal{message}; }
+[[noreturn]] void Refuse(const std::string& message) { throw fileio::InputRefusal{message}; }
 
 // An edge list as a unit network: its terminals named by the options.
 ReadNetwork ReadEdgeList(fileio::InputFile& file, fileio::EdgeListOptions edges, long* offset) {

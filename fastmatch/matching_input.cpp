@@ -11,7 +11,7 @@
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& message) { throw fileio::Refusal{message}; }
+[[noreturn]] void Refuse(const std::string& message) { throw fileio::InputRefusal{message}; }
 
 // Matrix Market files and edge lists, through the fileio readers.
 void ReadOtherFormat(fileio::InputFile& file, const fileio::EdgeListOptions& edges,

@@ -45,11 +45,11 @@ inline std::string describe(const InputError& error, const std::string& path) {
 
 // A refusal of the input that a program states itself ("the name table
 // does not fit the problem"), carried to where it is told.
-struct Refusal {
+struct InputRefusal {
   std::string message;
 };
 
-// Runs `read`; what stopped it (an InputError, a SystemError or a Refusal,
+// Runs `read`; what stopped it (an InputError, a SystemError or an InputRefusal,
 // said as "FILE:LINE: what"), empty when nothing did. The message is had
 // after every object of the reading is gone, so that the program may end
 // at once. std::bad_alloc passes through.
@@ -71,7 +71,7 @@ std::string faultOf(Read read, const std::string& path) {
     return describe(error, path);
   } catch (const SystemError& error) {
     return error.what();
-  } catch (const Refusal& refusal) {
+  } catch (const InputRefusal& refusal) {
     return refusal.message;
   }
   return {};
