@@ -15,7 +15,7 @@ constexpr std::size_t kLookBytes = 4096;
 }  // namespace
 
 InputFile::InputFile(const std::string& path, Format format)
-    : source_(path, true), format_(format) {
+    : source_(path, Source::Use::kRewindable), format_(format) {
   if (format_ == Format::kAuto) format_ = detectFormat(source_.peek(kLookBytes));
 }
 

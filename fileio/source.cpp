@@ -23,9 +23,10 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // The text buffer holds a longest line and a block after it, so that only a
 // rewindable source ever grows it: refill() reads when no line ends in the
 // unread text, which is then at most a longest line.
-Source::Source(const std::string& path, bool rewindable)
+Source::Source(const std::string& path, Use use)
     : path_(path),
-      keepAll_(rewindable),
+      keepAll_(use == Use::kRewindable),
+      checksum_(use == Use::kChecksum),
       text_(new char[kLongestLine + kBlockBytes]),
       capacity_(kLongestLine + kBlockBytes) {
   if (path == "-") {
@@ -56,7 +57,7 @@ std::size_t Source::readRaw(char* into, std::size_t size) {
     got += static_cast<std::size_t>(n);
   }
   rawEnd_ = got < size;
-  crc_ = crc32Update(crc_, into, got);
+  if (checksum_) crc_ = crc32Update(crc_, into, got);
   rawBytes_ += got;
   return got;
 }

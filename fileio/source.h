@@ -18,11 +18,15 @@ class Source {
   // without line breaks cannot take all memory.
   static constexpr std::size_t kLongestLine = std::size_t{1} << 20;
 
+  // What a source is for: reading lines; the same, with the CRC-32 of the
+  // bytes as stored counted on the way (crc()); or a look at the start
+  // before it is read from its first line again: every line read stays in
+  // memory until rewind() goes back to the first.
+  enum class Use { kLines, kChecksum, kRewindable };
+
   // "-" reads standard input. Throws SystemError when the file cannot be
-  // opened and InputError for a compression it cannot read. A rewindable
-  // source keeps every line read in memory until rewind(), which goes back
-  // to the first: for a look at the start of the input before reading it.
-  explicit Source(const std::string& path, bool rewindable = false);
+  // opened and InputError for a compression it cannot read.
+  explicit Source(const std::string& path, Use use = Use::kLines);
   ~Source();
   Source(const Source&) = delete;
   Source& operator=(const Source&) = delete;
@@ -38,7 +42,7 @@ class Source {
   // when the file could not be read). Valid until the next call of any
   // other member.
   std::string_view peek(std::size_t bytes);
-  // A rewindable source: back to the first line, and from now on a source
+  // A kRewindable source: back to the first line, and from now on a source
   // like any other.
   void rewind();
 
@@ -54,7 +58,8 @@ class Source {
   const std::string& path() const { return path_; }
   bool compressed() const { return gzip_ != nullptr; }
   // Of the bytes read so far as stored: their number and their CRC-32 (as
-  // zlib and gzip compute it). Complete once nextLine() has returned false.
+  // zlib and gzip compute it, for a kChecksum source). Complete once
+  // nextLine() has returned false.
   std::uint64_t rawBytes() const { return rawBytes_; }
   std::uint32_t crc() const { return crc_; }
 
@@ -72,6 +77,7 @@ class Source {
   bool rawEnd_ = false;      // the file has no more bytes
   std::string readError_;    // the first read's failure, for the first read of the text
   bool keepAll_;             // text_ holds the input from its start (until rewind())
+  bool checksum_;            // crc_ is counted
   std::int64_t start_ = -1;  // the descriptor's offset at the start; -1 if it cannot seek
   std::uint64_t rawBytes_ = 0;
   std::uint32_t crc_ = 0;

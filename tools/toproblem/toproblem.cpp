@@ -201,7 +201,7 @@ std::optional<int> refuseOutput(const Command& command) {
 
 int run(const Command& command) {
   if (std::optional<int> status = refuseOutput(command)) return *status;
-  Source source(command.input);
+  Source source(command.input, Source::Use::kChecksum);
   const Problem problem = convert(command, source);
   fileio::checkSolverLimits(problem);
   Output output(command.output);
