@@ -1,10 +1,11 @@
 // fastmatch: reads a matching problem from standard input, computes a
-// maximum matching, and prints the report line
+// maximum matching (and with -d the Dulmage-Mendelsohn decomposition built
+// on it), and prints the report line
 //     nodes  edges  size  initial-pairs  arc-scans  seconds
 // where initial-pairs counts the pairs the initialisation matched, and
 // arc-scans the adjacency entries read by the initialisation and the search;
-// seconds is the user CPU time of the solve alone (the working memory is
-// allocated before it starts).
+// seconds is the user CPU time of the solve alone, the decomposition
+// included (the working memory is allocated before it starts).
 #include <getopt.h>
 #include <sys/resource.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "fail.h"
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "matching_problem.h"
 #include "result_files.h"
@@ -26,10 +28,11 @@ struct Options {
   fast::MatchingOptions solver;
   std::string matching_file;  // -w, empty when not asked for
   std::string cover_file;     // -c
+  std::string dm_file;        // -d
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] < PROBLEM\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [-d FILE] < PROBLEM\n"
     "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
     "matching shape) on standard input and prints the report line: nodes, edges,\n"
     "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
@@ -44,6 +47,8 @@ constexpr const char* kUsage =
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
+    "  -d FILE       write the Dulmage-Mendelsohn decomposition: the row and column\n"
+    "                orders and the block boundaries of the block triangular form\n"
     "  -h, --help    print this help\n";
 
 [[noreturn]] void UsageError(const char* why) {
@@ -74,7 +79,7 @@ Options ParseOptions(int argc, char** argv) {
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
   int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:u:w:c:d:h", kLong, nullptr)) != -1) {
     switch (letter) {
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
@@ -89,6 +94,9 @@ Options ParseOptions(int argc, char** argv) {
       case 'c':
         options.cover_file = optarg;
         break;
+      case 'd':
+        options.dm_file = optarg;
+        break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::exit(0);
@@ -102,7 +110,7 @@ Options ParseOptions(int argc, char** argv) {
 
 // Refuses output files that would replace the input or each other.
 void CheckOutputs(const Options& options) {
-  for (const std::string* path : {&options.matching_file, &options.cover_file}) {
+  for (const std::string* path : {&options.matching_file, &options.cover_file, &options.dm_file}) {
     if (path->empty() || !IsStandardInput(*path)) continue;
     std::fprintf(stderr, "fastmatch: %s is the standard input; it is not overwritten\n",
                  path->c_str());
@@ -110,6 +118,9 @@ void CheckOutputs(const Options& options) {
   }
   if (!options.matching_file.empty() && options.matching_file == options.cover_file)
     UsageError("-w and -c name the same file");
+  if (!options.dm_file.empty() &&
+      (options.dm_file == options.matching_file || options.dm_file == options.cover_file))
+    UsageError("-d names the same file as -w or -c");
 }
 
 double UserSeconds() {
@@ -132,21 +143,26 @@ int main(int argc, char** argv) {
   MatchingProblemFile problem;
   ReadMatchingProblem(stdin, &problem);
 
-  fast::MaximumMatching matching(problem.graph(), options.solver);
+  const fast::BipartiteGraph graph = problem.graph();
+  const bool decompose = !options.dm_file.empty();
+  fast::MaximumMatching matching_alone(graph, options.solver);
+  fast::DulmageMendelsohn dm(graph, options.solver);
   // The working memory is had and first touched before the clock starts.
-  fast::Status status = matching.Prepare();
+  fast::Status status = decompose ? dm.Prepare() : matching_alone.Prepare();
   double start = UserSeconds();
-  if (status == fast::Status::kOptimal) status = matching.Solve();
+  if (status == fast::Status::kOptimal) status = decompose ? dm.Solve() : matching_alone.Solve();
   double seconds = UserSeconds() - start;
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
     return 1;
   }
+  const fast::MaximumMatching& matching = decompose ? dm.matching() : matching_alone;
   if (!options.matching_file.empty())
     WriteOrExit(WriteMatchingFile(options.matching_file, problem, matching));
   if (!options.cover_file.empty())
     WriteOrExit(WriteCoverFile(options.cover_file, problem, matching));
+  if (decompose) WriteOrExit(WriteDecompositionFile(options.dm_file, problem, dm));
   const fast::MatchingCounters& counters = matching.counters();
   std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
               static_cast<long long>(matching.size()),
