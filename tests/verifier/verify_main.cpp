@@ -12,6 +12,8 @@
 //   verify cut PROBLEM FLOWFILE CUTFILE [OFFSET]
 //                                       fastflow's -c CUTFILE is a minimum cut,
 //                                       as large as the flow in FLOWFILE
+//   verify dm PROBLEM DMFILE            fastmatch's -d file is the problem's
+//                                       Dulmage-Mendelsohn decomposition
 //   verify -                            one such command per line of standard input
 //
 // Prints one line per failed check and exits with 1 when any failed, 2 on a
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "decomposition.h"
 #include "problem_text.h"
 #include "verifier.h"
 
@@ -92,6 +95,22 @@ std::string checkFlowResult(const std::vector<std::string>& words, long offset) 
   return verifier::checkCut(g, arcs, side);
 }
 
+// dm PROBLEM DMFILE; prints what it proved when the claim holds.
+std::string checkDecompositionFile(const std::vector<std::string>& words) {
+  verifier::Bipartite g;
+  verifier::VertexNumbers numbers;
+  if (!verifier::readBipartite(contents(words[1]), g, numbers))
+    throw Unusable{"no matching problem in " + words[1]};
+  verifier::Decomposition d;
+  std::string why, proved;
+  if (!verifier::readDecompositionFile(contents(words[2]), numbers, d, why))
+    return "not a decomposition file: " + words[2] + ": " + why;
+  std::string fault = verifier::checkDecomposition(g, d, proved);
+  if (fault.empty())
+    std::cout << "ok: dm " << words[1] << ' ' << words[2] << ": " << proved << '\n';
+  return fault;
+}
+
 // The fault found by one command, empty when its claim holds.
 std::string check(const std::vector<std::string>& words) {
   const size_t n = words.size();
@@ -104,6 +123,7 @@ std::string check(const std::vector<std::string>& words) {
   }
   if ((n == 3 && words[0] == "matchfile") || (n == 4 && words[0] == "cover"))
     return checkResultFiles(words);
+  if (n == 3 && words[0] == "dm") return checkDecompositionFile(words);
   if (n == 3 && words[0] == "size")
     return verifier::checkMatchingSize(bipartite(words[1]), number(words[2]));
   if ((n == 3 || n == 4) && words[0] == "flow") {
@@ -120,7 +140,7 @@ std::string check(const std::vector<std::string>& words) {
       "usage: verify matching PROBLEM LISTING | size PROBLEM SIZE | "
       "flow PROBLEM VALUE [OFFSET] | matchfile PROBLEM FILE | "
       "cover PROBLEM MATCHFILE COVERFILE | flowfile PROBLEM FILE [OFFSET] | "
-      "cut PROBLEM FLOWFILE CUTFILE [OFFSET] | -"};
+      "cut PROBLEM FLOWFILE CUTFILE [OFFSET] | dm PROBLEM DMFILE | -"};
 }
 
 // Runs one command; true when its claim holds.
