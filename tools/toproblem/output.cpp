@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "input_error.h"
+#include "fileio/input_error.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ Output::Output(const std::string& path) : path_(path), buffer_(kBufferBytes) {
   temporary_ = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".XXXXXX";
   fd_ = ::mkstemp(temporary_.data());
   if (fd_ < 0) {
-    throw SystemError("cannot create a temporary file for " + path + ": " + std::strerror(errno));
+    throw fileio::SystemError("cannot create a temporary file for " + path + ": " +
+                              std::strerror(errno));
   }
   giveUsualPermissions(fd_);
 }
@@ -47,7 +48,7 @@ void Output::flush() {
   while (done < used_) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw SystemError("cannot write " + path_ + ": " + std::strerror(errno));
+    if (n < 0) throw fileio::SystemError("cannot write " + path_ + ": " + std::strerror(errno));
     done += static_cast<std::size_t>(n);
   }
   used_ = 0;
@@ -93,7 +94,7 @@ void Output::commit() {
   flush();
   if (temporary_.empty()) return;
   if (::fsync(fd_) != 0 || ::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    throw SystemError("cannot write " + path_ + ": " + std::strerror(errno));
+    throw fileio::SystemError("cannot write " + path_ + ": " + std::strerror(errno));
   }
   committed_ = true;
 }

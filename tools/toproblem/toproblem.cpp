@@ -7,14 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "dimacs.h"
-#include "edge_list.h"
-#include "input_error.h"
-#include "matrix_market.h"
+#include "fileio/dimacs.h"
+#include "fileio/edge_list.h"
+#include "fileio/input_error.h"
+#include "fileio/matrix_market.h"
 #include "output.h"
 #include "write_problem.h"
 
 namespace {
+
+using fileio::EdgeListOptions;
+using fileio::InputError;
+using fileio::MatrixMarketOptions;
+using fileio::Problem;
+using fileio::Source;
+using fileio::SystemError;
 
 constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
@@ -161,9 +168,9 @@ std::vector<std::string> header(const Command& command, const Source& source) {
 }
 
 Problem convert(const Command& command, Source& source) {
-  if (command.format == "mtx") return convertMatrixMarket(source, command.matrix);
-  if (command.format == "edges") return convertEdgeList(source, command.edges);
-  return convertDimacs(source);
+  if (command.format == "mtx") return fileio::convertMatrixMarket(source, command.matrix);
+  if (command.format == "edges") return fileio::convertEdgeList(source, command.edges);
+  return fileio::convertDimacs(source);
 }
 
 int run(const Command& command) {
@@ -193,7 +200,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "toproblem: %s (toproblem --help shows the usage)\n",
                  error.message.c_str());
     return kBadInput;
-  } catch (const InputError& error) {
+  } catch (const fileio::InputError& error) {
     std::fprintf(stderr, "toproblem: %s",
                  command.input == "-" ? "standard input" : command.input.c_str());
     if (error.line() > 0) std::fprintf(stderr, ":%ld", error.line());
@@ -201,7 +208,7 @@ int main(int argc, char** argv) {
     if (!error.text().empty()) std::fprintf(stderr, ": '%s'", error.text().c_str());
     std::fputc('\n', stderr);
     return kBadInput;
-  } catch (const SystemError& error) {
+  } catch (const fileio::SystemError& error) {
     std::fprintf(stderr, "toproblem: %s\n", error.what());
     return kFailed;
   }
