@@ -1,14 +1,16 @@
 // peer-btf-order: SuiteSparse BTF's block triangular form (btf_order: a
 // maximum transversal, then the strongly connected components) of the
-// biadjacency matrix of a bipartite problem with as many vertices on both
-// sides, first side as rows. The timed part is btf_order alone; the matrix
-// is built in compressed-column form before. The report line gives the
-// structural rank as the result and the number of blocks as the first
-// counter. On a structurally singular matrix BTF's blocks are those of
-// its own zero-free diagonal completion, not the fine Dulmage-Mendelsohn
-// blocks.
+// biadjacency matrix of a bipartite problem, first side as rows; BTF takes
+// square matrices alone, so a rectangular one is padded with empty rows or
+// columns, which leave the structural rank as it is. The timed part is
+// btf_order alone; the matrix is built in compressed-column form before.
+// The report line gives the structural rank as the result and the number
+// of blocks as the first counter. On a structurally singular matrix BTF's
+// blocks are those of its own zero-free diagonal completion, not the fine
+// Dulmage-Mendelsohn blocks.
 #include <suitesparse/btf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -16,11 +18,7 @@
 
 int main() {
   const Bipartite graph = matchingOf(readProblem(stdin));
-  if (graph.left != graph.right) {
-    std::fprintf(stderr, "btf_order needs a square matrix, got %d x %d\n", graph.left, graph.right);
-    return 1;
-  }
-  const int n = graph.left;
+  const int n = std::max(graph.left, graph.right);
   // Compressed columns by a counting sort; duplicate edges stay.
   std::vector<int> starts(n + 1, 0), rows(graph.edges.size());
   for (const Pair& edge : graph.edges) ++starts[edge.second + 1];

@@ -46,13 +46,11 @@ class Peers(unittest.TestCase):
                 self.check(peers("-matching") + peers("-flow"), reduction, size)
 
     def test_structure_peers_give_the_structural_rank(self):
-        # peer-btf-order takes square matrices alone: long-paths is one.
         for args in BIPARTITE:
             with self.subTest(family=args[0]):
                 plain = generate(BINDIR, "genbip", *args)
                 size = Problem(plain.decode()).matching_size()
-                square = args[0] == "long-paths"
-                self.check(peers("-dm") + (peers("-order") if square else []), plain, size)
+                self.check(peers("-dm") + peers("-order"), plain, size)
 
     def test_networks(self):
         for args in NETWORKS:
