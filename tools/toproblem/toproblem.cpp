@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "fileio/edge_list.h"
 #include "fileio/input_error.h"
 #include "fileio/matrix_market.h"
+#include "fileio/output_paths.h"
 #include "output.h"
 #include "write_problem.h"
 
@@ -35,6 +37,9 @@ const char* const kUsage =
     "Writes a bipartite matching problem (mtx, edges) or a unit network (edges --flow,\n"
     "dimacs) to OUT, or to standard output without -o. FILE may be gzip-compressed;\n"
     "'-' reads standard input. Bad input: a message with its line number, exit status 2.\n"
+    "OUT is written whole, through a temporary file beside it that keeps its permissions\n"
+    "(a device, FIFO or socket is written in place); an OUT that is FILE is refused\n"
+    "with exit status 2.\n"
     "\n"
     "mtx     Matrix Market coordinate file; rows are the first side, columns the second.\n"
     "        --drop-zeros        leave out entries whose value is zero\n"
@@ -173,7 +178,22 @@ Problem convert(const Command& command, Source& source) {
   return fileio::convertDimacs(source);
 }
 
+// Refuses, before anything is read, an output that is the input: nullopt,
+// or the exit status.
+std::optional<int> refuseOutput(const Command& command) {
+  if (command.output == "-") return std::nullopt;
+  fileio::RunFiles files;
+  files.standard_input = command.input == "-";
+  if (!files.standard_input) files.inputs = {command.input};
+  files.outputs = {{"-o", command.output}};
+  std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files);
+  if (!refusal) return std::nullopt;
+  std::fprintf(stderr, "toproblem: %s\n", refusal->message.c_str());
+  return refusal->clash ? kBadInput : kFailed;
+}
+
 int run(const Command& command) {
+  if (std::optional<int> status = refuseOutput(command)) return *status;
   Source source(command.input);
   const Problem problem = convert(command, source);
   Output output(command.output);
