@@ -13,7 +13,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
+#include "fileio/safe_writer.h"
 #include "peer_report.h"
 
 namespace {
@@ -34,24 +37,46 @@ cs* biadjacency(const Bipartite& graph) {
   return matrix;
 }
 
-void entries(FILE* out, char letter, const int* values, int count) {
-  for (int k = 0; k < count; ++k) std::fprintf(out, "%c %d\n", letter, values[k] + 1);
+void entries(fileio::SafeWriter& out, char letter, const int* values, int count) {
+  for (int k = 0; k < count; ++k) {
+    out.Char(letter);
+    out.Char(' ');
+    out.Number(values[k] + 1);
+    out.Char('\n');
+  }
 }
 
-bool write(const char* path, const Bipartite& graph, const csd* dm) {
-  FILE* out = std::fopen(path, "w");
-  if (out == nullptr) return false;
-  std::fprintf(out, "c dulmage-mendelsohn %d %d\nc structural rank %d\nc blocks %d\n", graph.left,
-               graph.right, dm->rr[3], dm->nb);
-  std::fprintf(out, "c coarse rows %d %d %d %d %d\n", dm->rr[0] + 1, dm->rr[1] + 1, dm->rr[2] + 1,
-               dm->rr[3] + 1, dm->rr[4] + 1);
-  std::fprintf(out, "c coarse columns %d %d %d %d %d\n", dm->cc[0] + 1, dm->cc[1] + 1,
-               dm->cc[2] + 1, dm->cc[3] + 1, dm->cc[4] + 1);
+// "c LABEL" and the 1-based boundaries.
+void boundaries(fileio::SafeWriter& out, const char* label, const int* values) {
+  out.Text(label);
+  for (int k = 0; k < 5; ++k) {
+    out.Char(' ');
+    out.Number(values[k] + 1);
+  }
+  out.Char('\n');
+}
+
+// Empty, or why the file could not be written.
+std::string write(const char* path, const Bipartite& graph, const csd* dm) {
+  fileio::SafeWriter out(path);
+  if (!out.Open()) return out.error();
+  out.Text("c dulmage-mendelsohn ");
+  out.Number(graph.left);
+  out.Char(' ');
+  out.Number(graph.right);
+  out.Text("\nc structural rank ");
+  out.Number(dm->rr[3]);
+  out.Text("\nc blocks ");
+  out.Number(dm->nb);
+  out.Char('\n');
+  boundaries(out, "c coarse rows", dm->rr);
+  boundaries(out, "c coarse columns", dm->cc);
   entries(out, 'p', dm->p, graph.left);
   entries(out, 'q', dm->q, graph.right);
   entries(out, 'r', dm->r, dm->nb + 1);
   entries(out, 's', dm->s, dm->nb + 1);
-  return std::fclose(out) == 0;
+  out.Commit();
+  return out.error();
 }
 
 }  // namespace
@@ -62,6 +87,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: peer-csparse-dm [-d FILE] < PROBLEM\n");
     return 2;
   }
+  if (path != nullptr) {
+    const fileio::RunFiles files{true, true, {}, {{"-d", path}}};
+    if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
+      std::fprintf(stderr, "peer-csparse-dm: %s\n", refusal->message.c_str());
+      return 1;
+    }
+  }
   const Bipartite graph = matchingOf(readProblem(stdin));
   cs* matrix = biadjacency(graph);
   const double start = cpuSeconds();
@@ -71,8 +103,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "out of memory\n");
     return 1;
   }
-  if (path != nullptr && !write(path, graph, dm)) {
-    std::fprintf(stderr, "cannot write %s\n", path);
+  const std::string error = path != nullptr ? write(path, graph, dm) : "";
+  if (!error.empty()) {
+    std::fprintf(stderr, "peer-csparse-dm: %s\n", error.c_str());
     return 1;
   }
   reportCounted(graph, dm->rr[3], dm->nb, seconds);
