@@ -56,41 +56,36 @@ Status DulmageMendelsohn::Solve() {
 }
 
 // Marks each vertex with its coarse part, sets the coarse boundaries and
-// lays out every part but the square one, whose columns and their mates
-// become the nodes of the component search.
+// lays out every part but the square one, whose columns become the nodes
+// of the component search.
 void DulmageMendelsohn::Coarse() {
   const int32_t* row_mates = matching_->row_mates().data();
   const int32_t* col_mates = matching_->col_mates().data();
   Work& work = *work_;
-  internal::AlternatingReach({graph_.cols, graph_.col_offsets, graph_.col_targets}, col_mates,
-                             row_mates, Work::kUnder, work.col_part.data(), work.row_part.data(),
-                             work.queue.data());
-  internal::AlternatingReach({graph_.rows, graph_.offsets, graph_.targets}, row_mates, col_mates,
-                             Work::kOver, work.row_part.data(), work.col_part.data(),
-                             work.queue.data());
-  std::array<int32_t, 4> count{};  // C0, C1, C2, C3
-  for (int32_t c = 0; c < graph_.cols; ++c) {
-    const uint8_t part = work.col_part[c];
-    ++count[part == Work::kUnder ? (col_mates[c] < 0 ? 0 : 1) : part == Work::kOver ? 3 : 2];
-  }
-  coarse_cols_ = {0, count[0], count[0] + count[1], count[0] + count[1] + count[2], graph_.cols};
-  coarse_rows_ = {0, count[1], count[1] + count[2], count[1] + count[2] + count[3], graph_.rows};
-  int32_t free_col = 0, under = coarse_cols_[1], over = coarse_cols_[3];
-  work.nodes = 0;
+  // From the free columns: C0 + C1 and R1; from the free rows: R3 + R0 and C3.
+  const internal::Reached under = internal::AlternatingReach(
+      {graph_.cols, graph_.col_offsets, graph_.col_targets}, col_mates, row_mates, Work::kUnder,
+      work.col_part.data(), work.row_part.data(), work.queue.data());
+  const internal::Reached over = internal::AlternatingReach(
+      {graph_.rows, graph_.offsets, graph_.targets}, row_mates, col_mates, Work::kOver,
+      work.row_part.data(), work.col_part.data(), work.queue.data());
+  const int32_t rank = static_cast<int32_t>(matching_->size());
+  coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
+  coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
+  int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
     const uint8_t part = work.col_part[c];
     const int32_t mate = col_mates[c];
-    work.node_of_col[c] = part == Work::kSquare ? work.nodes : -1;
-    if (part == Work::kSquare) {
-      work.node_row[work.nodes++] = mate;
-    } else if (mate < 0) {
+    work.rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
+    if (part == Work::kSquare) continue;
+    if (mate < 0) {
       col_order_[free_col++] = c;
     } else if (part == Work::kUnder) {
-      row_order_[under - coarse_cols_[1]] = mate;
-      col_order_[under++] = c;
+      row_order_[under_col - coarse_cols_[1]] = mate;
+      col_order_[under_col++] = c;
     } else {
-      row_order_[coarse_rows_[2] + over - coarse_cols_[3]] = mate;
-      col_order_[over++] = c;
+      row_order_[coarse_rows_[2] + over_col - coarse_cols_[3]] = mate;
+      col_order_[over_col++] = c;
     }
   }
   int32_t free_row = coarse_rows_[3];
@@ -98,87 +93,89 @@ void DulmageMendelsohn::Coarse() {
     if (row_mates[r] < 0) row_order_[free_row++] = r;
 }
 
-// Pearce's iterative form of Tarjan's search over the square part's nodes:
-// node v reaches node w when row node_row[v] has an entry in w's column.
-// A component is complete when the search leaves its root; components are
-// numbered down from nodes - 1 as they complete, so that every edge runs
-// from a number to one no smaller: the numbers in increasing order are a
-// topological order of the components.
+// Pearce's iterative form of Tarjan's search over the square part: its
+// nodes are the columns of C2, and column c reaches column d when c's mate
+// has an entry in d. A component is complete when the search leaves its
+// root, after every component it reaches: so the components, laid out from
+// the end of the square part backwards as they complete, come in an order
+// in which every entry lies on or above the block diagonal.
 void DulmageMendelsohn::SquarePartComponents() {
   Work& work = *work_;
+  const int64_t* offsets = graph_.offsets;
+  const int32_t* targets = graph_.targets;
+  const int32_t* col_mates = matching_->col_mates().data();
   int32_t* rindex = work.rindex.data();
-  std::fill(rindex, rindex + work.nodes, 0);
-  int32_t index = 1, component = work.nodes - 1, depth = 0, waiting = 0;
-  for (int32_t start = 0; start < work.nodes; ++start) {
+  Work::Frame* frames = work.frames.data();
+  int32_t* waiting = work.waiting.data();
+  const int32_t nodes = coarse_cols_[3] - coarse_cols_[2];
+  int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
+  work.nodes = nodes;
+  work.first_block = nodes;
+  work.block_start[nodes] = nodes;
+  auto enter = [&](int32_t c) {
+    const int32_t row = col_mates[c];
+    frames[depth++] = {c, index, offsets[row], offsets[row + 1]};
+    rindex[c] = index++;
+  };
+  auto place = [&](int32_t c) {
+    --position;
+    row_order_[coarse_rows_[1] + position] = col_mates[c];
+    col_order_[coarse_cols_[2] + position] = c;
+    rindex[c] = component;
+    --index;
+  };
+  for (int32_t start = 0; start < graph_.cols; ++start) {
     if (rindex[start] != 0) continue;
-    work.frames[depth++] = {start, index, graph_.offsets[work.node_row[start]]};
-    rindex[start] = index++;
+    enter(start);
     while (depth > 0) {
-      Work::Frame& frame = work.frames[depth - 1];
-      const int32_t v = frame.node;
-      const int64_t end = graph_.offsets[work.node_row[v] + 1];
-      // Scans v's entries until one leads to a node not yet visited.
-      for (; frame.next < end; ++frame.next) {
-        const int32_t w = work.node_of_col[graph_.targets[frame.next]];
-        if (w < 0) continue;
-        if (rindex[w] == 0) break;
-        rindex[v] = std::min(rindex[v], rindex[w]);
+      Work::Frame& frame = frames[depth - 1];
+      const int32_t c = frame.node;
+      int32_t low = rindex[c], d = -1;
+      int64_t e = frame.next;
+      // Scans c's entries until one leads to a column not yet visited.
+      for (; e < frame.end; ++e) {
+        d = targets[e];
+        if (rindex[d] == 0) break;
+        low = std::min(low, rindex[d]);
       }
-      if (frame.next < end) {
-        const int32_t w = work.node_of_col[graph_.targets[frame.next]];
-        work.frames[depth++] = {w, index, graph_.offsets[work.node_row[w]]};
-        rindex[w] = index++;
+      rindex[c] = low;
+      if (e < frame.end) {
+        frame.next = e;
+        enter(d);
         continue;
       }
-      const bool root = rindex[v] == frame.index;
       --depth;
-      if (root) {
-        // v's component: v and the waiting nodes visited after it.
-        --index;
-        while (waiting > 0 && rindex[v] <= rindex[work.waiting[waiting - 1]]) {
-          rindex[work.waiting[--waiting]] = component;
-          --index;
-        }
-        rindex[v] = component--;
+      if (low == frame.index) {
+        // c's component: c and the waiting columns visited after it.
+        place(c);
+        while (waited > 0 && low <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
+        --component;
+        work.block_start[--work.first_block] = position;
       } else {
-        work.waiting[waiting++] = v;
+        waiting[waited++] = c;
       }
       if (depth > 0) {
-        Work::Frame& parent = work.frames[depth - 1];
-        rindex[parent.node] = std::min(rindex[parent.node], rindex[v]);
+        Work::Frame& parent = frames[depth - 1];
+        rindex[parent.node] = std::min(rindex[parent.node], rindex[c]);
         ++parent.next;
       }
     }
   }
-  work.components = work.nodes - 1 - component;
-  work.first_component = component + 1;
 }
 
-// Lays out the square part block by block in the components' order, each
-// node's row and column in the same position, then sets the fine block
-// boundaries.
+// The fine block boundaries: the under-determined part, the components of
+// the square part, the over-determined part.
 void DulmageMendelsohn::Fine() {
-  Work& work = *work_;
-  std::vector<int32_t>& start = work.block_start;
-  std::fill(start.begin(), start.begin() + work.components + 1, 0);
-  for (int32_t v = 0; v < work.nodes; ++v) ++start[work.rindex[v] - work.first_component + 1];
-  for (int32_t b = 0; b < work.components; ++b) start[b + 1] += start[b];
-  const int32_t* row_mates = matching_->row_mates().data();
-  for (int32_t v = 0; v < work.nodes; ++v) {
-    const int32_t position = start[work.rindex[v] - work.first_component]++;
-    row_order_[coarse_rows_[1] + position] = work.node_row[v];
-    col_order_[coarse_cols_[2] + position] = row_mates[work.node_row[v]];
-  }
-  // start[b] is now where block b + 1 begins.
+  const Work& work = *work_;
   row_blocks_.assign(1, 0);
   col_blocks_.assign(1, 0);
   if (coarse_cols_[2] > 0) {
     row_blocks_.push_back(coarse_rows_[1]);
     col_blocks_.push_back(coarse_cols_[2]);
   }
-  for (int32_t b = 0; b < work.components; ++b) {
-    row_blocks_.push_back(coarse_rows_[1] + start[b]);
-    col_blocks_.push_back(coarse_cols_[2] + start[b]);
+  for (int32_t b = work.first_block + 1; b <= work.nodes; ++b) {
+    row_blocks_.push_back(coarse_rows_[1] + work.block_start[b]);
+    col_blocks_.push_back(coarse_cols_[2] + work.block_start[b]);
   }
   if (coarse_rows_[2] < graph_.rows) {
     row_blocks_.push_back(graph_.rows);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "dulmage_mendelsohn.h"
@@ -22,43 +23,40 @@ struct DulmageMendelsohn::Work {
   // The alternating searches' queue, a side's count at most.
   std::vector<int32_t> queue;
 
-  // The square part's nodes: node k is the k-th column of C2 by index with
-  // its mate, row node_row[k]; node_of_col maps a C2 column to its node and
-  // every other column to -1.
+  // The component search over the square part, whose nodes are the
+  // columns of C2 (`nodes` of them). rindex[c] for a column c of C2: 0
+  // before c is visited; while c is on the search path or waiting, the
+  // smallest visit index c is known to reach (c's own while c may be its
+  // component's root); once c's component is complete, that component's
+  // number, larger than every visit index then in use. kOutside for every
+  // other column, which the search thus neither enters nor takes an index
+  // from. Indexed by column, so that an entry costs one random access.
+  static constexpr int32_t kOutside = std::numeric_limits<int32_t>::max();
   int32_t nodes = 0;
-  std::vector<int32_t> node_row;
-  std::vector<int32_t> node_of_col;
-
-  // The component search. rindex[v]: 0 before v is visited; while v is on
-  // the search path or waiting, the smallest visit index v is known to
-  // reach (v's own while v may be its component's root); once v's
-  // component is complete, that component's number, larger than every
-  // visit index then in use.
   std::vector<int32_t> rindex;
-  // The search path: each node with its visit index and its next entry.
+  // The search path: each node with its visit index, its next entry and
+  // the end of its row's entries.
   struct Frame {
     int32_t node;
     int32_t index;
     int64_t next;
+    int64_t end;
   };
   std::vector<Frame> frames;
   // Nodes whose search is over but whose component's root is still on the
   // path, in visit order.
   std::vector<int32_t> waiting;
-  // Components numbered first_component ... nodes - 1, `components` of them.
-  int32_t components = 0;
-  int32_t first_component = 0;
-  // Per component: where its block starts in the square part, then where
-  // the next one does.
+  // Where each block of the square part starts, in
+  // block_start[first_block ... nodes - 1] in order, and block_start[nodes]
+  // = nodes.
+  int32_t first_block = 0;
   std::vector<int32_t> block_start;
 
   Work(int32_t rows, int32_t cols)
       : row_part(rows, 0),
         col_part(cols, 0),
         queue(std::max(rows, cols)),
-        node_row(std::min(rows, cols)),
-        node_of_col(cols),
-        rindex(std::min(rows, cols)),
+        rindex(cols),
         frames(std::min(rows, cols)),
         waiting(std::min(rows, cols)),
         block_start(static_cast<size_t>(std::min(rows, cols)) + 1) {}

@@ -48,9 +48,10 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
     for (int64_t e = rows.begin(r); e < rows.end(r); ++e) (*targets)[next[rows.targets[e]]++] = r;
 }
 
-void AlternatingReach(const Adjacency& side, const int32_t* side_mates, const int32_t* other_mates,
-                      uint8_t label, uint8_t* side_marks, uint8_t* other_marks, int32_t* queue) {
-  int32_t tail = 0;
+Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
+                         const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
+                         uint8_t* other_marks, int32_t* queue) {
+  int32_t tail = 0, others = 0;
   for (int32_t v = 0; v < side.count; ++v)
     if (side_mates[v] < 0 && side_marks[v] == 0) {
       side_marks[v] = label;
@@ -62,6 +63,7 @@ void AlternatingReach(const Adjacency& side, const int32_t* side_mates, const in
       const int32_t w = side.targets[e];
       if (other_marks[w] != 0) continue;
       other_marks[w] = label;
+      ++others;
       const int32_t mate = other_mates[w];
       if (mate >= 0 && side_marks[mate] == 0) {
         side_marks[mate] = label;
@@ -69,6 +71,7 @@ void AlternatingReach(const Adjacency& side, const int32_t* side_mates, const in
       }
     }
   }
+  return {tail, others};
 }
 
 }  // namespace internal

@@ -108,7 +108,12 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
 // matched: the reached vertices of `side` are the ones some maximum
 // matching leaves free, and the reached neighbours the ones every maximum
 // matching matches to one of those (Koenig's cover takes them).
-void AlternatingReach(const Adjacency& side, const int32_t* side_mates, const int32_t* other_mates,
-                      uint8_t label, uint8_t* side_marks, uint8_t* other_marks, int32_t* queue);
+struct Reached {
+  int32_t side = 0;   // vertices of `side` it marked
+  int32_t other = 0;  // vertices of the other side it marked
+};
+Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
+                         const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
+                         uint8_t* other_marks, int32_t* queue);
 
 }  // namespace fast::internal

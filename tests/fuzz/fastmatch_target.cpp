@@ -1,8 +1,9 @@
 // Fuzz target of fastmatch: the whole run on the input, with an algorithm
-// drawn from it and both result files written. A run must end in one of the
-// reader's messages with status 1, or in the report line with status 0; the
-// size must be the maximum the verifier finds in the input, and the files a
-// maximum matching and a vertex cover of its size.
+// drawn from it and all three result files written. A run must end in one
+// of the reader's messages with status 1, or in the report line with status
+// 0; the size must be the maximum the verifier finds in the input, the files
+// a maximum matching and a vertex cover of its size, and the input's
+// Dulmage-Mendelsohn decomposition.
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "decomposition.h"
 #include "harness.h"
 #include "problem_text.h"
 #include "verifier.h"
@@ -27,7 +29,8 @@ std::string contents(const std::string& path) {
 }
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
-              const std::string& pairs_path, const std::string& cover_path) {
+              const std::string& pairs_path, const std::string& cover_path,
+              const std::string& dm_path) {
   const ReportFigures figures = readReportLine(outcome, withoutWarnings(outcome.out),
                                                "%8lld %8lld %8lld %8lld %8lld %11.3f\n");
   if (figures.first > figures.result) finding("more initial pairs than pairs", outcome);
@@ -47,14 +50,21 @@ void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
     finding("unreadable cover file", outcome);
   fault = verifier::checkCover(graph, pairs, left, right);
   if (!fault.empty()) finding("result files: " + fault, outcome);
+  verifier::Decomposition decomposition;
+  std::string why, proved;
+  if (!verifier::readDecompositionFile(contents(dm_path), numbers, decomposition, why))
+    finding("unreadable decomposition file: " + why, outcome);
+  fault = verifier::checkDecomposition(graph, decomposition, proved);
+  if (!fault.empty()) finding("decomposition: " + fault, outcome);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string stem = "/tmp/fuzz_fastmatch." + std::to_string(getpid());
-  const std::string pairs_path = stem + ".pairs", cover_path = stem + ".cover";
-  std::vector<std::string> args = {FUZZ_PROGRAM, "-w", pairs_path, "-c", cover_path};
+  const std::string pairs_path = stem + ".pairs", cover_path = stem + ".cover",
+                    dm_path = stem + ".dm";
+  std::vector<std::string> args = {FUZZ_PROGRAM, "-w", pairs_path, "-c", cover_path, "-d", dm_path};
   for (const std::string& option : pick(kAlgorithms, data, size)) args.push_back(option);
   optind = 0;
   Outcome outcome = runProgram(programMain, args, data, size);
@@ -62,11 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!isOneOf(withoutWarnings(outcome.out), kMatchingMessages, ""))
       finding("not a reader message", outcome);
   } else if (outcome.status == 0) {
-    checkRun(outcome, data, size, pairs_path, cover_path);
+    checkRun(outcome, data, size, pairs_path, cover_path, dm_path);
   } else {
     finding("unexpected exit status", outcome);
   }
   unlink(pairs_path.c_str());
   unlink(cover_path.c_str());
+  unlink(dm_path.c_str());
   return 0;
 }
