@@ -2,8 +2,8 @@
 // of the biadjacency matrix of a bipartite problem, first side as rows and
 // second side as columns. The timed part is cs_dmperm alone, its maximum
 // transversal included; the matrix is built in compressed-column form
-// before. The report line gives the structural rank as the result and the
-// number of fine blocks as the first counter.
+// before, parallel edges made one entry. The report line gives the structural rank as the result
+// and the number of fine blocks as the first counter.
 //
 //     peer-csparse-dm [-d FILE] < PROBLEM
 //
@@ -16,26 +16,11 @@
 #include <optional>
 #include <string>
 
+#include "csparse_matrix.h"
 #include "fileio/safe_writer.h"
 #include "peer_report.h"
 
 namespace {
-
-// A pattern matrix with a row per first-side vertex and a column per
-// second-side vertex; duplicate edges stay as duplicate entries.
-cs* biadjacency(const Bipartite& graph) {
-  const int entries = static_cast<int>(graph.edges.size());
-  cs* triplet = cs_spalloc(graph.left, graph.right, entries, 0, 1);
-  if (triplet == nullptr) return nullptr;
-  for (int k = 0; k < entries; ++k) {
-    triplet->i[k] = graph.edges[k].first;
-    triplet->p[k] = graph.edges[k].second;
-  }
-  triplet->nz = entries;
-  cs* matrix = cs_compress(triplet);
-  cs_spfree(triplet);
-  return matrix;
-}
 
 void entries(fileio::SafeWriter& out, char letter, const int* values, int count) {
   for (int k = 0; k < count; ++k) {
