@@ -1,41 +1,10 @@
 #include "decomposition.h"
 
 #include <algorithm>
-#include <charconv>
-#include <string_view>
 
 namespace verifier {
 
 namespace {
-
-// Up to `count` numbers after `prefix` at the start of `line`; false when
-// the line does not start so, or holds other than `count` numbers after it.
-bool numbersAfter(std::string_view line, std::string_view prefix, int64_t* out, int count) {
-  if (line.substr(0, prefix.size()) != prefix) return false;
-  const char* at = line.data() + prefix.size();
-  const char* end = line.data() + line.size();
-  for (int k = 0; k < count; ++k) {
-    while (at < end && *at == ' ') ++at;
-    auto [next, error] = std::from_chars(at, end, out[k]);
-    if (error != std::errc() || next == at) return false;
-    at = next;
-  }
-  while (at < end && (*at == ' ' || *at == '\r')) ++at;
-  return at == end;
-}
-
-// The 0-based vertex of each number a result file may use, -1 for none.
-std::vector<int64_t> inverse(const std::vector<int64_t>& numbers) {
-  int64_t largest = 0;
-  for (int64_t number : numbers) largest = std::max(largest, number);
-  std::vector<int64_t> vertex(largest + 1, -1);
-  for (size_t k = 0; k < numbers.size(); ++k) vertex[numbers[k]] = static_cast<int64_t>(k);
-  return vertex;
-}
-
-int64_t lookUp(const std::vector<int64_t>& vertex, int64_t number) {
-  return number >= 0 && number < static_cast<int64_t>(vertex.size()) ? vertex[number] : -1;
-}
 
 // One side's adjacency, 0-based.
 struct Adjacency {
@@ -248,54 +217,7 @@ std::string checkFineBlocks(const Adjacency& rows, const Adjacency& cols, const 
 
 }  // namespace
 
-bool readDecompositionFile(const std::string& text, const VertexNumbers& numbers, Decomposition& d,
-                           std::string& why) {
-  const std::vector<int64_t> rowOf = inverse(numbers.left), colOf = inverse(numbers.right);
-  int64_t size[2] = {-1, -1}, rank = -1, blocks = -1, rr[5] = {-1}, cc[5] = {-1};
-  std::vector<int64_t>* lists[4] = {&d.p, &d.q, &d.r, &d.s};
-  int section = 0;
-  int64_t lineNumber = 0;
-  for (size_t begin = 0; begin < text.size() && why.empty();) {
-    size_t end = std::min(text.find('\n', begin), text.size());
-    std::string_view line(text.data() + begin, end - begin);
-    begin = end + 1;
-    ++lineNumber;
-    if (line.empty() || line == "\r") continue;
-    if (line[0] == 'c') {
-      // Other comment lines are allowed and skipped.
-      if (!numbersAfter(line, "c dulmage-mendelsohn ", size, 2) &&
-          !numbersAfter(line, "c structural rank ", &rank, 1) &&
-          !numbersAfter(line, "c blocks ", &blocks, 1) &&
-          !numbersAfter(line, "c coarse rows ", rr, 5))
-        numbersAfter(line, "c coarse columns ", cc, 5);
-      continue;
-    }
-    const int letter = std::string_view("pqrs").find(line[0]);
-    int64_t value;
-    if (letter == -1 || letter < section || !numbersAfter(line.substr(1), " ", &value, 1))
-      why = "line " + std::to_string(lineNumber) + " is not a p, q, r or s line in that order";
-    section = letter;
-    if (letter < 2) value = lookUp(letter == 0 ? rowOf : colOf, value) + 1;
-    lists[letter]->push_back(value - (letter >= 2));
-  }
-  if (!why.empty()) return false;
-  if (size[0] < 0 || rank < 0 || blocks < 0 || rr[0] < 0 || cc[0] < 0) {
-    why =
-        "a header line is missing (dulmage-mendelsohn, structural rank, blocks, coarse rows, "
-        "coarse columns)";
-    return false;
-  }
-  d.rows = size[0];
-  d.cols = size[1];
-  d.rank = rank;
-  d.blocks = blocks;
-  for (int k = 0; k < 5; ++k) d.rr[k] = rr[k] - 1, d.cc[k] = cc[k] - 1;
-  if (d.r.size() != static_cast<size_t>(blocks + 1) || d.s.size() != d.r.size())
-    why = "not " + std::to_string(blocks + 1) + " r and s lines";
-  return why.empty();
-}
-
-std::string checkDecomposition(const Bipartite& g, const Decomposition& d, std::string& proved) {
+std::string checkDecomposition(const Bipartite& g, const Decomposition& d) {
   if (d.rows != g.left || d.cols != g.right)
     return "the file is for " + std::to_string(d.rows) + " x " + std::to_string(d.cols) +
            ", the problem is " + std::to_string(g.left) + " x " + std::to_string(g.right);
@@ -310,12 +232,7 @@ std::string checkDecomposition(const Bipartite& g, const Decomposition& d, std::
   const Adjacency rows = adjacency(g, true), cols = adjacency(g, false);
   fault = checkCoarse(rows, cols, d, at);
   if (fault.empty()) fault = checkFineBlocks(rows, cols, d, at);
-  if (!fault.empty()) return fault;
-  proved = "structural rank " + std::to_string(d.rank) + " (a matching on the diagonals, a cover " +
-           "by the staircase), " + std::to_string(d.blocks) +
-           " blocks on or above the diagonal, the coarse parts reached, the square part's "
-           "blocks strongly connected";
-  return "";
+  return fault;
 }
 
 }  // namespace verifier

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "problem_text.h"
 #include "verifier.h"
 
 namespace verifier {
 
-// The file's numbers, positions 0-based; rows and columns as g numbers them
-// (1 ... left, 1 ... right), 0 for a number that names no vertex.
+// A decomposition file's claim (result_text.h reads it): positions and
+// boundaries 0-based, rows and columns as g numbers them (1 ... left,
+// 1 ... right).
 struct Decomposition {
   int64_t rows = 0;
   int64_t cols = 0;
@@ -31,12 +31,7 @@ struct Decomposition {
   std::vector<int64_t> p, q, r, s;
 };
 
-// False, with why, when the text is not a decomposition file.
-bool readDecompositionFile(const std::string& text, const VertexNumbers& numbers, Decomposition& d,
-                           std::string& why);
-
-// Empty when d is g's decomposition; else the first fault found. `proved`
-// says what was shown when it is.
-std::string checkDecomposition(const Bipartite& g, const Decomposition& d, std::string& proved);
+// Empty when d is g's decomposition; else the first fault found.
+std::string checkDecomposition(const Bipartite& g, const Decomposition& d);
 
 }  // namespace verifier

@@ -195,7 +195,8 @@ def judge(bindir, claims):
             continue
         proc = subprocess.run([os.path.join(bindir, "verify"), "-"], input="\n".join(commands),
                               capture_output=True, text=True)
-        faults = [line for line in proc.stdout.splitlines() if not line.startswith("ok: ")]
+        # A false claim prints "CHECK : FAULT"; a summary line closes the run.
+        faults = [line for line in proc.stdout.splitlines() if " : " in line]
         if proc.returncode != status or len(faults) != (len(commands) if status else 0):
             failures.append(f"verify - on {len(commands)} claims expecting status {status}: "
                             f"status {proc.returncode}, {len(faults)} faults\n{proc.stderr}"
