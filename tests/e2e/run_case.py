@@ -42,7 +42,7 @@ More section forms:
     --- stdout @unitflow             (for the programs of that group only;
                                       the section without a group serves the rest)
     --- file -h absent               (no file of that name is left in the directory)
-    --- file map input               (a file written into the directory before the
+    --- input flow.txt               (a file written into the directory before the
                                       run, and expected unchanged after it)
     stdin-path: {out}                (the stdin section is written to {out}
                                       first, and {out} is opened as stdin; a
@@ -81,8 +81,6 @@ GROUPS = {
 }
 # The programs that read the matching programs' input with their messages.
 GROUPS["@matching-input"] = GROUPS["@matching"] + ["fastmatch"]
-# The programs beyond the eight that read problem files of every format.
-GROUPS["@fast"] = ["fastmatch", "fastflow"]
 
 REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
@@ -95,8 +93,8 @@ def parse_case(data):
             if name is not None:
                 sections[name] = (b"".join(body), flags)
             words = line[4:].decode().split()
-            if words[0] == "file":  # the file's name belongs to the section's name
-                words[:2] = [("input " if "input" in words[2:] else "file ") + words[1]]
+            if words[0] in ("file", "input"):  # the file's name belongs to the section's name
+                words[:2] = [" ".join(words[:2])]
             groups = [w for w in words[1:] if w.startswith("@")]
             name, flags, body = " ".join([words[0]] + groups), words[1:], []
         elif name is not None:
@@ -145,14 +143,6 @@ def show(label, text):
     sys.stdout.write(f"--- {label} ---\n{text.decode(errors='replace')}\n")
 
 
-def stdin_bytes(headers, sections):
-    data = sections.get("stdin", b"")
-    packing = headers.get("stdin-gzip")
-    if packing in ("yes", "padded"):
-        data = gzip.compress(data, mtime=0) + (bytes(512) if packing == "padded" else b"")
-    return data
-
-
 SKIPPED = 77
 
 
@@ -179,7 +169,19 @@ def limited(headers):
     return apply
 
 
+def stdin_bytes(headers, sections):
+    data = sections.get("stdin", b"")
+    packing = headers.get("stdin-gzip")
+    if packing in ("yes", "padded"):
+        data = gzip.compress(data, mtime=0) + (bytes(512) if packing == "padded" else b"")
+    return data
+
+
 def run_program(program, binary, args, headers, sections, tmp):
+    for key, content in sections.items():
+        if key.startswith("input "):
+            with open(os.path.join(tmp, key[len("input "):]), "wb") as f:
+                f.write(content)
     if headers.get("stdin-path") == "{out}":
         headers = dict(headers, **{"stdin-path": "out"})
         with open(os.path.join(tmp, "out"), "wb") as f:
@@ -201,13 +203,6 @@ def run_program(program, binary, args, headers, sections, tmp):
     finally:
         for fd in opened:
             os.close(fd)
-
-
-def write_inputs(tmp, sections):
-    for key, content in sections.items():
-        if key.startswith("input "):
-            with open(os.path.join(tmp, key[len("input "):]), "wb") as f:
-                f.write(content)
 
 
 def check_files(tmp, sections, failures):
@@ -232,7 +227,6 @@ def run_one(program, bindir, headers, sections):
         if not os.path.exists(binary):
             print(f"{program}: no such program in {bindir}")
             return False
-        write_inputs(tmp, sections)
         proc = run_program(program, binary, args, headers, sections, tmp)
         failures = []
         want_status = int(headers.get("status", "0"))
