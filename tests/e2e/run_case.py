@@ -81,6 +81,8 @@ GROUPS = {
 }
 # The programs that read the matching programs' input with their messages.
 GROUPS["@matching-input"] = GROUPS["@matching"] + ["fastmatch"]
+# The programs beyond the eight that read problem files of every format.
+GROUPS["@fast"] = ["fastmatch", "fastflow"]
 
 REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
