@@ -9,9 +9,11 @@
 #include <cstring>
 #include <limits>
 
+#include "fail.h"
 #include "fileio/compression.h"
 #include "line_range.h"
 #include "network_shape.h"
+#include "run_limits.h"
 
 namespace {
 
@@ -187,7 +189,7 @@ int64_t secondTerminal(const std::vector<std::pair<int64_t, int64_t>>& mine, MPI
 class Reading {
  public:
   Reading(int fd, int64_t fileSize, MPI_Comm comm)
-      : range(fd, fileSize, comm), fd(fd), comm(comm) {}
+      : range(fd, fileSize, comm), fd(fd), fileSize(fileSize), comm(comm) {}
 
   InputOutcome run(LocalGraph& graph);
 
@@ -211,6 +213,7 @@ class Reading {
 
   RangeReader range;
   int fd;
+  int64_t fileSize;
   MPI_Comm comm;
   int64_t headerOffset = -1;
   int64_t source = -1, sink = -1;
@@ -254,6 +257,12 @@ bool Reading::readHeader(ProblemHeader& header, Fault& fault) {
   text = fromFirst(mine, text, comm);
   if (const char* message = readHeaderLine(text.c_str(), header)) {
     fault.note(headerOffset, message);
+    return false;
+  }
+  // As the other matching programs, the memory is checked at the header,
+  // before the body fills it.
+  if (!sharesAffordable(header, fileSize, comm)) {
+    fault.note(headerOffset, kNoMemory);
     return false;
   }
   return true;
