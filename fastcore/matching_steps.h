@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "matching.h"
 #include "team.h"
 
@@ -54,12 +55,15 @@ struct Workspace {
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.
   std::vector<int32_t> entered;
+  // The caller's cancel flag: the searches poll it at their phase
+  // boundaries and, once it is seen, return as if done.
+  CancelPoll cancel;
   // The threads of a parallel solve; null for a solve on one thread. The
   // steps run on it when it is there. The degree-one stack is then shared
   // out among its members.
   std::unique_ptr<Team> team;
 
-  Workspace(int32_t rows, int32_t cols);
+  Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag);
 };
 
 // The order in which the greedy start takes the rows.
@@ -86,7 +90,8 @@ void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates
 
 // PF+ from the free vertices of `rows`, with `memory` of that side. False
 // when it stopped at the budget of scanned entries (negative: none) with
-// the matching not yet proved maximum.
+// the matching not yet proved maximum. A search cancelled (work->cancel)
+// returns true, as do the others below: the solve is over either way.
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                      SearchMemory* memory, Workspace* work, int64_t budget = -1);
 
@@ -105,6 +110,33 @@ void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Ma
                                 SearchMemory* cols_memory, Workspace* work);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                       double global_relabel_factor, MatchingCounters* counters);
+                       double global_relabel_factor, MatchingCounters* counters,
+                       CancelPoll* cancel);
+
+// Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
+// decreasing, every target in range, a column side that lists as many
+// entries as the rows.
+bool ValidGraph(const BipartiteGraph& graph);
+
+// The columns' adjacency of `rows` by a counting pass and a scatter.
+void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offsets,
+               std::vector<int32_t>* targets);
+
+// Alternating breadth-first search from the free vertices of `side`, whose
+// mates are side_mates (other_mates those of the other side): a reached
+// vertex of `side` reaches its neighbours, a reached neighbour its mate.
+// Sets `label` in side_marks and other_marks for every vertex it reaches;
+// a mark other than 0 counts as reached already. `queue` has room for
+// side.count vertices. Under a maximum matching every reached neighbour is
+// matched: the reached vertices of `side` are the ones some maximum
+// matching leaves free, and the reached neighbours the ones every maximum
+// matching matches to one of those (Koenig's cover takes them).
+struct Reached {
+  int32_t side = 0;   // vertices of `side` it marked
+  int32_t other = 0;  // vertices of the other side it marked
+};
+Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
+                         const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
+                         uint8_t* other_marks, int32_t* queue);
 
 }  // namespace fast::internal

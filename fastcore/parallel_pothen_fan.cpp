@@ -46,15 +46,16 @@ class ParallelPothenFan {
 
  public:
   ParallelPothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                    SearchMemory* memory, Team* team)
+                    SearchMemory* memory, Workspace* work)
       : rows_(rows),
         cols_(cols),
         mates_(mates),
         counters_(counters),
+        cancel_(work->cancel),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
-        team_(team),
-        members_(team->size()) {
+        team_(work->team.get()),
+        members_(team_->size()) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
   }
@@ -62,7 +63,7 @@ class ParallelPothenFan {
   // As PF+ on one thread: phases until one augments nothing; false when it
   // stopped after about `budget` scanned entries (negative: none), the
   // matching valid but not yet proved maximum. A later call starts a new
-  // phase.
+  // phase. A cancelled run stops before its next phase, with true.
   bool Run(int64_t budget) {
     scanned_ = counters_->arc_scans;
     stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
@@ -71,7 +72,7 @@ class ParallelPothenFan {
     roots_.clear();
     for (int32_t r = 0; r < rows_.count; ++r)
       if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) roots_.push_back(r);
-    if (!roots_.empty()) team_->Run(*this);
+    if (!roots_.empty() && !cancel_()) team_->Run(*this);
     counters_->arc_scans = scanned_;
     for (Member& member : members_) {
       *mates_.pairs += member.pairs;
@@ -127,7 +128,7 @@ class ParallelPothenFan {
       roots_.insert(roots_.end(), member.failed.begin(), member.failed.end());
       member.failed.clear();
     }
-    done_ = stopped_ || augmented_ == 0 || roots_.empty();
+    done_ = stopped_ || augmented_ == 0 || roots_.empty() || cancel_();
     forward_ = !forward_;
   }
 
@@ -236,6 +237,7 @@ class ParallelPothenFan {
   const int32_t cols_;
   Mates mates_;
   MatchingCounters* counters_;
+  CancelPoll& cancel_;  // polled by member 0 between phases
   // Per row: the entries before it lead to matched columns. Changed only
   // by the search that holds the row.
   int64_t* lookahead_;
@@ -264,19 +266,18 @@ class ParallelPothenFan {
 bool ParallelPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
                              MatchingCounters* counters, SearchMemory* memory, Workspace* work,
                              int64_t budget) {
-  return ParallelPothenFan(rows, cols, mates, counters, memory, work->team.get()).Run(budget);
+  return ParallelPothenFan(rows, cols, mates, counters, memory, work).Run(budget);
 }
 
 void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                 MatchingCounters* counters, SearchMemory* rows_memory,
                                 SearchMemory* cols_memory, Workspace* work) {
-  Team* team = work->team.get();
   TakeTurns(
       rows, cols,
-      [&] { return ParallelPothenFan(rows, cols.count, mates, counters, rows_memory, team); },
+      [&] { return ParallelPothenFan(rows, cols.count, mates, counters, rows_memory, work); },
       [&] {
         return ParallelPothenFan(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters,
-                                 cols_memory, team);
+                                 cols_memory, work);
       });
 }
 

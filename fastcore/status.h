@@ -9,6 +9,7 @@ enum class Status {
   kOptimal,       // the solver finished; its results are optimal
   kInvalidInput,  // an id out of range or inconsistent sizes; nothing was solved
   kOutOfMemory,   // the working arrays could not be obtained
+  kCancelled,     // the caller's cancel flag was seen set; the results are not to be used
 };
 
 // A short English description of `status`.
@@ -20,6 +21,8 @@ constexpr std::string_view StatusMessage(Status status) {
       return "invalid input";
     case Status::kOutOfMemory:
       return "out of memory";
+    case Status::kCancelled:
+      return "cancelled";
   }
   return "unknown status";
 }

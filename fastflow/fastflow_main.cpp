@@ -6,12 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "fail.h"
-#include "network_reader.h"
-#include "output_file.h"
 #include "fastcore/unit_flow.h"
+#include "fileio/safe_writer.h"
+#include "network_input.h"
+#include "result_files.h"
 
 const char* const messageEnd = "\n";
 
@@ -19,24 +21,41 @@ namespace {
 
 struct Options {
   fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kAuto;
-  long offset = 1;                 // -o: the number of the first node
-  const char* flowFile = nullptr;  // -w
-  const char* cutFile = nullptr;   // -c
+  NetworkInput input;
+  long offset = 1;  // -o: the number of the first node
+  bool offsetGiven = false;
+  std::string flowFile;  // -w, empty when not asked for
+  std::string cutFile;   // -c
 };
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] < NETWORK\n"
-      "Reads a unit-capacity network (\"p max\" or \"p unit-flow\"; every capacity\n"
-      "is taken as 1) and prints: nodes, arcs, flow value, phases, arc scans,\n"
-      "solve seconds.\n"
+      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS] [NETWORK]\n"
+      "Reads a unit-capacity network from NETWORK (standard input when it is missing\n"
+      "or -) and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
+      "NETWORK is a \"p max\" or \"p unit-flow\" network (every capacity taken as 1)\n"
+      "or an edge list (every pair an arc of capacity 1), plain or gzip, told apart\n"
+      "by content.\n"
       "  -a ALGORITHM  auto (the default: a matching reduction is solved as a\n"
       "                bipartite matching, any other network by hybrid), hybrid\n"
       "                (Dinic, then push-relabel), dinic or push-relabel\n"
       "  -o X          node numbers start at X (default 1)\n"
       "  -w FILE       write the arcs that carry flow to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
-      "  -h, --help    print this text\n",
+      "  -h, --help    print this text\n"
+      "Input options:\n"
+      "  --format F    problem or edges: the format, when content does not tell\n"
+      "  --source S --sink T, or --super K\n"
+      "                an edge list's terminals: vertices S and T, or a super-source\n"
+      "                joined to the K vertices nearest one end of a long shortest\n"
+      "                path and a super-sink from the K nearest the other\n"
+      "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0);\n"
+      "                the result files keep the list's numbering\n"
+      "  --undirected  an edge list's pairs in both directions\n"
+      "A result file is written whole, through a temporary file beside it that\n"
+      "keeps its permissions (a device, FIFO or socket is written in place); one\n"
+      "that is the network, the standard output or the other result file is\n"
+      "refused before anything is read.\n",
       out);
 }
 
@@ -52,20 +71,33 @@ double userSeconds() {
   std::exit(1);
 }
 
-[[noreturn]] void fileError(const std::string& what) {
-  std::fprintf(stderr, "fastflow: %s\n", what.c_str());
-  std::exit(1);
-}
-
-// Options end at the first operand, as in the other solver programs; an
-// operand is refused, since the network is read from standard input.
+// Options end at the first operand, as in the other solver programs: the
+// network file.
 Options parseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"source", required_argument, nullptr, kInputOption},
+                                 {"sink", required_argument, nullptr, kInputOption},
+                                 {"super", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, &index)) != -1) {
     if (optarg != nullptr && optarg[0] == '=') ++optarg;  // -o=5 means -o 5
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) {
+          std::fprintf(stderr, "fastflow: %s\n", fault.c_str());
+          usageError();
+        }
+        break;
+      }
       case 'a':
         if (!fast::ParseFlowAlgorithm(optarg, &options.algorithm)) {
           std::fprintf(stderr, "fastflow: unknown algorithm '%s'\n", optarg);
@@ -73,73 +105,71 @@ Options parseOptions(int argc, char** argv) {
         }
         break;
       case 'c':
-        options.cutFile = optarg;
+      case 'w':
+        // An empty name would read as "not asked for" further on.
+        if (*optarg == '\0') {
+          std::fputs("fastflow: -w and -c need a file name\n", stderr);
+          usageError();
+        }
+        (letter == 'w' ? options.flowFile : options.cutFile) = optarg;
         break;
       case 'h':
         usage(stdout);
         std::exit(0);
       case 'o':
         options.offset = std::atoi(optarg);
-        break;
-      case 'w':
-        options.flowFile = optarg;
+        options.offsetGiven = true;
         break;
       default:
         usageError();
     }
   }
+  if (optind < argc) options.input.path = argv[optind++];
   if (optind < argc) {
-    std::fprintf(stderr, "fastflow: the network is read from standard input, not '%s'\n",
+    std::fprintf(stderr, "fastflow: one network file, after the options, not also '%s'\n",
                  argv[optind]);
     usageError();
   }
-  for (const char* path : {options.flowFile, options.cutFile})
-    if (path != nullptr && isStandardInput(path))
-      fileError(std::string("output file ") + path + " is the standard input");
   return options;
 }
 
-// "c flow value F", then "U V" for every arc carrying flow, in input order.
-void writeFlow(const char* path, const ReadNetwork& g, const fast::UnitMaxFlow& flow, long offset) {
-  OutputFile out(path);
-  if (out.Open()) {
-    out.Text("c flow value ");
-    out.Number(flow.value());
-    out.Char('\n');
-    const std::vector<uint8_t>& carries = flow.arc_flow();
-    for (size_t i = 0; i < carries.size(); ++i) {
-      if (!carries[i]) continue;
-      out.Number(g.tails[i] + int64_t(offset));
-      out.Char(' ');
-      out.Number(g.heads[i] + int64_t(offset));
-      out.Char('\n');
-    }
+// Refuses, before anything is read, result files that would replace the
+// network, the report line or each other.
+void checkOutputs(const Options& options) {
+  const std::string& input = options.input.path;
+  fileio::RunFiles files{
+      input == "-", true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  if (input != "-") files.inputs.push_back(input);
+  if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
+    std::fprintf(stderr, "fastflow: %s\n", refusal->message.c_str());
+    std::exit(1);
   }
-  if (!out.error().empty() || !out.Commit()) fileError(out.error());
 }
 
-// "c minimum cut capacity F", then "S" for every node on the source side.
-void writeCut(const char* path, const fast::UnitMaxFlow& flow, long offset) {
-  OutputFile out(path);
-  if (out.Open()) {
-    out.Text("c minimum cut capacity ");
-    out.Number(flow.value());
-    out.Text("\nc source side\n");
-    const std::vector<uint8_t>& side = flow.source_side();
-    for (size_t u = 0; u < side.size(); ++u) {
-      if (!side[u]) continue;
-      out.Number(int64_t(u) + offset);
-      out.Char('\n');
-    }
-  }
-  if (!out.error().empty() || !out.Commit()) fileError(out.error());
+// Empty, or why a result file could not be written.
+std::string writeResults(const Options& options, const ReadNetwork& network,
+                         const fast::UnitMaxFlow& flow) {
+  std::string error;
+  if (!options.flowFile.empty())
+    error = WriteFlowFile(options.flowFile, network, flow, options.offset);
+  if (error.empty() && !options.cutFile.empty())
+    error = WriteCutFile(options.cutFile, flow, options.offset);
+  return error;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = parseOptions(argc, argv);
-  ReadNetwork network = readNetwork(stdin, options.offset);
+  checkOutputs(options);
+  const long given = options.offset;
+  ReadNetwork network = ReadNetworkInput(options.input, &options.offset);
+  if (options.offsetGiven && options.offset != given) {
+    std::fprintf(
+        stderr,
+        "fastflow: -o numbers a network file's nodes; an edge list keeps its own (--base)\n");
+    return 1;
+  }
   fast::UnitMaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.
@@ -149,12 +179,15 @@ int main(int argc, char** argv) {
   double seconds = userSeconds() - start;
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) fail(std::string(fast::StatusMessage(status)).c_str());
-  if (options.flowFile != nullptr) writeFlow(options.flowFile, network, flow, options.offset);
-  if (options.cutFile != nullptr) writeCut(options.cutFile, flow, options.offset);
-  const fast::FlowCounters& counters = flow.counters();
-  std::printf("%8ld %8ld %8ld %21llu %21llu %11.3f\n", long(network.nodes),
-              long(network.tails.size()), long(flow.value()),
-              static_cast<unsigned long long>(counters.phases),
-              static_cast<unsigned long long>(counters.arc_scans), seconds);
-  return 0;
+  std::string error = writeResults(options, network, flow);
+  if (error.empty()) {
+    const fast::FlowCounters& counters = flow.counters();
+    std::printf("%8ld %8ld %8ld %21llu %21llu %11.3f\n", long(network.nodes),
+                long(network.tails.size()), long(flow.value()),
+                static_cast<unsigned long long>(counters.phases),
+                static_cast<unsigned long long>(counters.arc_scans), seconds);
+    if (fileio::FinishStandardOutput(&error)) return 0;
+  }
+  std::fprintf(stderr, "fastflow: %s\n", error.c_str());
+  return 1;
 }

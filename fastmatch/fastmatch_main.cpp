@@ -1,25 +1,28 @@
 // fastmatch: reads a matching problem from standard input, computes a
-// maximum matching, and prints the report line
+// maximum matching (and with -d the Dulmage-Mendelsohn decomposition built
+// on it), and prints the report line
 //     nodes  edges  size  initial-pairs  arc-scans  seconds
 // where initial-pairs counts the pairs the initialisation matched, and
 // arc-scans the adjacency entries read by the initialisation and the search;
-// seconds is the user CPU time of the solve alone (the working memory is
-// allocated before it starts), or its wall-clock time when it ran on more
-// than one thread.
+// seconds is the user CPU time of the solve alone, the decomposition
+// included (the working memory is allocated before it starts), or its
+// wall-clock time when it ran on more than one thread (-t).
 #include <getopt.h>
-#include <sys/resource.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <string>
 
 #include "fail.h"
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
-#include "matching_problem.h"
+#include "fileio/safe_writer.h"
+#include "matching_input.h"
 #include "result_files.h"
+#include "solve_clock.h"
 
 const char* const messageEnd = "";
 
@@ -27,15 +30,21 @@ namespace {
 
 struct Options {
   fast::MatchingOptions solver;
+  MatchingInput input;
   std::string matching_file;  // -w, empty when not asked for
   std::string cover_file;     // -c
+  std::string dm_file;        // -d
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-t THREADS] [-w FILE] [-c FILE] < PROBLEM\n"
-    "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
-    "matching shape) on standard input and prints the report line: nodes, edges,\n"
-    "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-t THREADS] [-w FILE] [-c FILE] [-d FILE]\n"
+    "                 [-m MAP] [INPUT OPTIONS] [PROBLEM]\n"
+    "Computes a maximum matching of the bipartite problem in PROBLEM (standard input\n"
+    "when it is missing or -) and prints the report line: nodes, edges, matching\n"
+    "size, pairs matched by the initialisation, arc scans, solve seconds. PROBLEM is\n"
+    "a bipartite problem (or \"max\" network of matching shape), a Matrix Market\n"
+    "file (rows the first side) or an edge list (tails the first side), plain or\n"
+    "gzip, told apart by content.\n"
     "  -a ALGORITHM  auto (the default: chosen by a look at the degrees), or\n"
     "                [START+]SEARCH[/SIDE]; START is ks (Karp-Sipser, the\n"
     "                default), greedy or none; SEARCH is pf (Pothen-Fan PF+),\n"
@@ -50,7 +59,21 @@ constexpr const char* kUsage =
     "                wall-clock seconds, and a note on standard error says so\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
-    "  -h, --help    print this help\n";
+    "                (-w and -c in the vertices' names, when the problem has them)\n"
+    "  -d FILE       write the Dulmage-Mendelsohn decomposition: the row and column\n"
+    "                orders and the block boundaries of the block triangular form\n"
+    "  -m MAP        the vertices' names: MAP's \"SIDE ID NAME\" lines (toproblem -m)\n"
+    "  -h, --help    print this help\n"
+    "Input options:\n"
+    "  --format F    problem, mtx or edges: the format, when content does not tell\n"
+    "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0)\n"
+    "  --names       an edge list's vertices are names (words), each side numbered\n"
+    "                in order of first appearance; the result files use the names\n"
+    "  --undirected  an edge list's pairs in both directions, every vertex on both sides\n"
+    "A result file is written whole, through a temporary file beside it that\n"
+    "keeps its permissions (a device, FIFO or socket is written in place); one\n"
+    "that is the problem, the name table, the standard output or another result\n"
+    "file is refused before anything is read.\n";
 
 [[noreturn]] void UsageError(const char* why) {
   std::fprintf(stderr, "fastmatch: %s\n%s", why, kUsage);
@@ -74,40 +97,50 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
          fast::FromName(search, &options->search);
 }
 
-// A count of threads: a decimal number from 0 (every processor) to 4096.
-int ParseThreads(const char* text) {
-  constexpr long kMost = 4096;
-  char* end;
-  errno = 0;
-  const long threads = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno != 0 || threads < 0 || threads > kMost)
-    UsageError("-t needs a number of threads from 0 (every processor) to 4096");
-  return static_cast<int>(threads);
-}
-
 Options ParseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"names", no_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:t:w:c:h", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:u:t:w:c:d:m:h", kLong, &index)) != -1) {
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) UsageError(fault.c_str());
+        break;
+      }
+      case 'm':
+        options.input.map = optarg;
+        break;
       case 'a':
-        if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
+        if (!ParseAlgorithm(optarg, &options.solver))
+          UsageError(("unknown algorithm '" + std::string(optarg) + "'").c_str());
         break;
       case 'u':
         options.solver.global_relabel_factor = std::atof(optarg);
         if (!(options.solver.global_relabel_factor > 0)) UsageError("-u needs a positive number");
         break;
       case 't':
-        options.solver.threads = ParseThreads(optarg);
+        if (!parseThreadCount(optarg, &options.solver.threads))
+          UsageError("-t needs a number of threads, from 0 (every processor) to 4096");
         break;
       case 'w':
-        options.matching_file = optarg;
-        break;
       case 'c':
-        options.cover_file = optarg;
+      case 'd':
+        // An empty name would read as "not asked for" further on.
+        if (*optarg == '\0') UsageError("-w, -c and -d need a file name");
+        (letter == 'w'   ? options.matching_file
+         : letter == 'c' ? options.cover_file
+                         : options.dm_file) = optarg;
         break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -116,32 +149,44 @@ Options ParseOptions(int argc, char** argv) {
         UsageError("bad option");
     }
   }
-  if (optind < argc) UsageError("the problem is read from standard input");
+  if (optind < argc) options.input.path = argv[optind++];
+  if (optind < argc) UsageError("one problem file, after the options");
   return options;
 }
 
-// Refuses output files that would replace the input or each other.
+// Refuses, before anything is read, result files that would replace the
+// problem, the report line or each other.
 void CheckOutputs(const Options& options) {
-  for (const std::string* path : {&options.matching_file, &options.cover_file}) {
-    if (path->empty() || !IsStandardInput(*path)) continue;
-    std::fprintf(stderr, "fastmatch: %s is the standard input; it is not overwritten\n",
-                 path->c_str());
+  const MatchingInput& input = options.input;
+  fileio::RunFiles files{
+      input.path == "-",
+      true,
+      {},
+      {{"-w", options.matching_file}, {"-c", options.cover_file}, {"-d", options.dm_file}}};
+  for (const std::string& path : {input.path, input.map})
+    if (!path.empty() && path != "-") files.inputs.push_back(path);
+  if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
+    std::fprintf(stderr, "fastmatch: %s\n", refusal->message.c_str());
     std::exit(1);
   }
-  if (!options.matching_file.empty() && options.matching_file == options.cover_file)
-    UsageError("-w and -c name the same file");
 }
 
-double UserSeconds() {
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
-}
-
-void WriteOrExit(const std::string& error) {
-  if (error.empty()) return;
-  std::fprintf(stderr, "fastmatch: %s\n", error.c_str());
-  std::exit(1);
+// Empty, or why a result file could not be written. Memory that cannot be
+// had ends the run as in the solve, once the writers are gone.
+std::string WriteResults(const Options& options, const MatchingProblemFile& problem,
+                         const fast::MaximumMatching& matching, const fast::DulmageMendelsohn& dm) {
+  try {
+    std::string error;
+    if (!options.matching_file.empty())
+      error = WriteMatchingFile(options.matching_file, problem, matching);
+    if (error.empty() && !options.cover_file.empty())
+      error = WriteCoverFile(options.cover_file, problem, matching);
+    if (error.empty() && !options.dm_file.empty())
+      error = WriteDecompositionFile(options.dm_file, problem, dm);
+    return error;
+  } catch (const std::bad_alloc&) {
+    fail(kNoMemory);
+  }
 }
 
 }  // namespace
@@ -150,36 +195,33 @@ int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
   CheckOutputs(options);
   MatchingProblemFile problem;
-  ReadMatchingProblem(stdin, &problem);
+  ReadMatchingInput(options.input, &problem);
 
-  fast::MaximumMatching matching(problem.graph(), options.solver);
+  const fast::BipartiteGraph graph = problem.graph();
+  const bool decompose = !options.dm_file.empty();
+  fast::MaximumMatching matching_alone(graph, options.solver);
+  fast::DulmageMendelsohn dm(graph, options.solver);
   // The working memory is had and first touched before the clock starts.
-  fast::Status status = matching.Prepare();
-  const double start = UserSeconds();
-  const auto wall_start = std::chrono::steady_clock::now();
-  if (status == fast::Status::kOptimal) status = matching.Solve();
-  double seconds = UserSeconds() - start;
-  const int threads = matching.plan().threads;
-  if (threads > 1)
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+  fast::Status status = decompose ? dm.Prepare() : matching_alone.Prepare();
+  const SolveClock clock;
+  if (status == fast::Status::kOptimal) status = decompose ? dm.Solve() : matching_alone.Solve();
+  const fast::MaximumMatching& matching = decompose ? dm.matching() : matching_alone;
+  const double seconds = clock.seconds(matching.plan().threads);
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
     return 1;
   }
-  if (!options.matching_file.empty())
-    WriteOrExit(WriteMatchingFile(options.matching_file, problem, matching));
-  if (!options.cover_file.empty())
-    WriteOrExit(WriteCoverFile(options.cover_file, problem, matching));
-  if (threads > 1)
-    std::fprintf(stderr, "fastmatch: solved on %d threads; the seconds are wall-clock time\n",
-                 threads);
-  else if (options.solver.threads != 1)
-    std::fputs("fastmatch: solved on one thread; the seconds are CPU time\n", stderr);
-  const fast::MatchingCounters& counters = matching.counters();
-  std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
-              static_cast<long long>(matching.size()),
-              static_cast<long long>(counters.initial_pairs),
-              static_cast<long long>(counters.arc_scans), seconds);
-  return 0;
+  noteThreads("fastmatch", options.solver.threads, matching.plan().threads);
+  std::string error = WriteResults(options, problem, matching, dm);
+  if (error.empty()) {
+    const fast::MatchingCounters& counters = matching.counters();
+    std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
+                static_cast<long long>(matching.size()),
+                static_cast<long long>(counters.initial_pairs),
+                static_cast<long long>(counters.arc_scans), seconds);
+    if (fileio::FinishStandardOutput(&error)) return 0;
+  }
+  std::fprintf(stderr, "fastmatch: %s\n", error.c_str());
+  return 1;
 }

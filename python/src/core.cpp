@@ -1,20 +1,30 @@
 // matchflow._core: the fast solvers on numpy arrays. The Python layer
 // (matchflow/_solvers.py) picks the dtypes; this layer checks every index,
 // runs the solver with the GIL released and turns its results into arrays.
-// Bad input raises ValueError, a failed allocation MemoryError.
+// Bad input raises ValueError, a problem beyond the memory budget or a
+// failed allocation MemoryError, Ctrl-C during a solve KeyboardInterrupt.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "common/memory_budget.h"
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 // The flow solver joins the library after the matching one; until then the
 // module offers matching alone.
@@ -38,6 +48,74 @@ void CheckStatus(fast::Status status, const char* solver) {
   if (status == fast::Status::kOptimal) return;
   if (status == fast::Status::kOutOfMemory) throw std::bad_alloc();
   Refuse(std::string(solver) + " refused the input: " + std::string(fast::StatusMessage(status)));
+}
+
+// The most a call may need per vertex and per edge, counted before anything
+// is allocated, as the programs' readers count theirs: a matching's
+// compressed rows built from pairs (offsets and a cursor, 16 bytes a row),
+// the solver's mates and working memory with its copy of the column side
+// (about 40 bytes a vertex), and the results copied out (10 bytes a vertex);
+// 8 bytes per edge for the targets of both sides. A flow's residual network
+// and results, as fastflow counts them.
+constexpr uint64_t kMatchingBytesPerVertex = 72;
+constexpr uint64_t kMatchingBytesPerEdge = 8;
+constexpr uint64_t kFlowBytesPerNode = 64;
+constexpr uint64_t kFlowBytesPerArc = 32;
+
+// Raises MemoryError, before anything is allocated, when `bytes` exceed
+// the memory the machine or the process limits give. Holds the GIL.
+void CheckAffordable(uint64_t bytes) {
+  if (affordable(bytes)) return;
+  const std::string why = "the problem needs about " + std::to_string(bytes >> 20) +
+                          " MiB, more than the memory budget of " +
+                          std::to_string(memoryBudget() >> 20) + " MiB";
+  PyErr_SetString(PyExc_MemoryError, why.c_str());
+  throw py::error_already_set();
+}
+
+// How often a waiting call looks for signals: Ctrl-C is answered within
+// this and the solver's next phase boundary.
+constexpr std::chrono::milliseconds kSignalLook(50);
+
+// Runs `solve` (which touches no Python object) on a thread of its own,
+// while this one waits with the GIL released, taking it back every
+// kSignalLook to run the signal handlers. When one raises (Ctrl-C:
+// KeyboardInterrupt), `cancel` is set, the solver stops at its next phase
+// boundary, and the exception is raised here; else whatever `solve` threw.
+template <typename Solve>
+void SolveInterruptibly(std::atomic<bool>* cancel, Solve solve) {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      solve();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    finished.notify_one();
+  });
+  bool interrupted = false;
+  {
+    py::gil_scoped_release release;
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, kSignalLook, [&] { return done; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      {
+        py::gil_scoped_acquire acquire;
+        interrupted = PyErr_CheckSignals() != 0;
+      }
+      if (interrupted) cancel->store(true);
+      lock.lock();
+    }
+  }
+  worker.join();
+  if (interrupted) throw py::error_already_set();
+  if (failure) std::rethrow_exception(failure);
 }
 
 int32_t CheckedCount(int64_t count, const char* what) {
@@ -93,10 +171,28 @@ py::array_t<T> ToArray(const std::vector<Element>& values) {
   return array;
 }
 
-struct MatchingResult {
+// What a call computes: "matching", "cover" (the matching with a minimum
+// vertex cover), "rank" (the matching's size alone) or "dm" (the
+// Dulmage-Mendelsohn decomposition).
+enum class Task { kMatching, kCover, kRank, kDecomposition };
+
+Task TaskNamed(const std::string& name) {
+  static const std::pair<const char*, Task> kTasks[] = {{"matching", Task::kMatching},
+                                                        {"cover", Task::kCover},
+                                                        {"rank", Task::kRank},
+                                                        {"dm", Task::kDecomposition}};
+  for (const auto& [task_name, task] : kTasks)
+    if (name == task_name) return task;
+  Refuse("unknown task '" + name + "'");
+}
+
+// What the task fills in.
+struct Solution {
   int64_t size = 0;
   std::vector<int32_t> row_mates, col_mates;
   std::vector<uint8_t> row_cover, col_cover;
+  std::vector<int32_t> p, q, r, s;
+  std::array<int32_t, 5> rr{}, cc{};
 };
 
 // Sets `*value` to the choice named `name` among `choices`; an empty name
@@ -130,34 +226,58 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   return options;
 }
 
-MatchingResult SolveMatching(const fast::BipartiteGraph& graph,
-                             const fast::MatchingOptions& options, bool cover) {
+Solution SolveMatching(const fast::BipartiteGraph& graph, fast::MatchingOptions options, Task task,
+                       const std::atomic<bool>* cancel) {
+  options.cancel = cancel;
+  Solution solution;
+  if (task == Task::kDecomposition) {
+    fast::DulmageMendelsohn dm(graph, options);
+    CheckStatus(dm.Solve(), "the decomposition");
+    solution.size = dm.structural_rank();
+    solution.p = dm.row_order();
+    solution.q = dm.col_order();
+    solution.r = dm.row_blocks();
+    solution.s = dm.col_blocks();
+    solution.rr = dm.coarse_rows();
+    solution.cc = dm.coarse_cols();
+    return solution;
+  }
   fast::MaximumMatching solver(graph, options);
   CheckStatus(solver.Solve(), "the matching solver");
-  MatchingResult result;
-  result.size = solver.size();
-  result.row_mates = solver.row_mates();
-  result.col_mates = solver.col_mates();
-  if (cover) solver.MinimumVertexCover(&result.row_cover, &result.col_cover);
-  return result;
+  solution.size = solver.size();
+  if (task == Task::kRank) return solution;
+  solution.row_mates = solver.row_mates();
+  solution.col_mates = solver.col_mates();
+  if (task == Task::kCover) solver.MinimumVertexCover(&solution.row_cover, &solution.col_cover);
+  return solution;
 }
 
-// (size, row mates, column mates, row cover, column cover); the covers are
-// None unless asked for.
-py::tuple MatchingTuple(MatchingResult&& result, bool cover) {
-  py::object row_cover = py::none(), col_cover = py::none();
-  if (cover) {
-    row_cover = ToArray<bool>(result.row_cover);
-    col_cover = ToArray<bool>(result.col_cover);
+// "matching" and "cover": (size, row mates, column mates, row cover, column
+// cover), the covers None for "matching". "rank": (size,). "dm": (structural
+// rank, p, q, r, s, rr, cc).
+py::tuple SolutionTuple(Solution&& solution, Task task) {
+  if (task == Task::kRank) return py::make_tuple(solution.size);
+  if (task == Task::kDecomposition) {
+    const std::vector<int32_t> rr(solution.rr.begin(), solution.rr.end());
+    const std::vector<int32_t> cc(solution.cc.begin(), solution.cc.end());
+    return py::make_tuple(solution.size, ToArray<int32_t>(solution.p), ToArray<int32_t>(solution.q),
+                          ToArray<int32_t>(solution.r), ToArray<int32_t>(solution.s),
+                          ToArray<int32_t>(rr), ToArray<int32_t>(cc));
   }
-  return py::make_tuple(result.size, ToArray<int32_t>(result.row_mates),
-                        ToArray<int32_t>(result.col_mates), row_cover, col_cover);
+  py::object row_cover = py::none(), col_cover = py::none();
+  if (task == Task::kCover) {
+    row_cover = ToArray<bool>(solution.row_cover);
+    col_cover = ToArray<bool>(solution.col_cover);
+  }
+  return py::make_tuple(solution.size, ToArray<int32_t>(solution.row_mates),
+                        ToArray<int32_t>(solution.col_mates), row_cover, col_cover);
 }
 
 template <typename Index>
 py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
-                          int64_t cols, bool cover, const std::string& algorithm,
+                          int64_t cols, const std::string& task_name, const std::string& algorithm,
                           const std::string& initialisation) {
+  const Task task = TaskNamed(task_name);
   const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(rows, "the number of rows");
@@ -166,16 +286,18 @@ py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indi
     Refuse("indptr must have " + std::to_string(rows + 1) + " entries, got " +
            std::to_string(indptr.size()));
   if (indices.ndim() != 1) Refuse("indices must be one-dimensional");
-  MatchingResult result;
-  {
-    py::gil_scoped_release release;
+  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
+                  uint64_t(indices.size()) * kMatchingBytesPerEdge);
+  Solution result;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     Offsets offsets(indptr.data(), graph.rows, indices.size());
     graph.offsets = offsets.data();
     graph.targets = indices.data();
     CheckIds(graph.targets, graph.offsets[graph.rows], graph.cols, "indices");
-    result = SolveMatching(graph, options, cover);
-  }
-  return MatchingTuple(std::move(result), cover);
+    result = SolveMatching(graph, options, task, &cancel);
+  });
+  return SolutionTuple(std::move(result), task);
 }
 
 void CheckPair(int64_t id, int64_t i, int32_t bound, const char* what) {
@@ -202,26 +324,29 @@ void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int3
 }
 
 py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
-                     int64_t col_count, bool cover, const std::string& algorithm,
+                     int64_t col_count, const std::string& task_name, const std::string& algorithm,
                      const std::string& initialisation) {
+  const Task task = TaskNamed(task_name);
   const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(row_count, "the number of rows");
   graph.cols = CheckedCount(col_count, "the number of columns");
   if (rows.ndim() != 1 || cols.ndim() != 1 || rows.size() != cols.size())
     Refuse("rows and cols must be one-dimensional and of the same length");
-  MatchingResult result;
-  {
-    py::gil_scoped_release release;
+  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
+                  uint64_t(rows.size()) * kMatchingBytesPerEdge);
+  Solution result;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     std::vector<int64_t> offsets;
     std::vector<int32_t> targets;
     CompressPairs(rows.data(), cols.data(), rows.size(), graph.rows, graph.cols, &offsets,
                   &targets);
     graph.offsets = offsets.data();
     graph.targets = targets.data();
-    result = SolveMatching(graph, options, cover);
-  }
-  return MatchingTuple(std::move(result), cover);
+    result = SolveMatching(graph, options, task, &cancel);
+  });
+  return SolutionTuple(std::move(result), task);
 }
 
 #ifdef MATCHFLOW_HAS_FLOW
@@ -247,18 +372,20 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
   network.arcs = tails.size();
   network.tails = tails.data();
   network.heads = heads.data();
+  CheckAffordable(uint64_t(network.nodes) * kFlowBytesPerNode +
+                  uint64_t(network.arcs) * kFlowBytesPerArc);
   int64_t value = 0;
   std::vector<uint8_t> flow, source_side;
-  {
-    py::gil_scoped_release release;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     CheckIds(network.tails, network.arcs, network.nodes, "tails");
     CheckIds(network.heads, network.arcs, network.nodes, "heads");
-    fast::UnitMaxFlow solver(network, flow_algorithm);
+    fast::UnitMaxFlow solver(network, flow_algorithm, &cancel);
     CheckStatus(solver.Solve(), "the flow solver");
     value = solver.value();
     flow = solver.arc_flow();
     source_side = solver.source_side();
-  }
+  });
   return py::make_tuple(value, ToArray<bool>(flow), ToArray<bool>(source_side));
 }
 

@@ -1,11 +1,16 @@
 // The matching core on graphs built by hand and on random ones, against a
-// plain augmenting-path count, for every initialisation and search.
+// plain augmenting-path count, for every initialisation and search; and
+// both solvers' cancellation.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <random>
+#include <thread>
 #include <vector>
 
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "fastcore/unit_flow.h"
 
@@ -477,6 +482,184 @@ TEST(FastMatching, InvalidArraysAreRefused) {
   short_columns.col_offsets = col_offsets.data();
   short_columns.col_targets = col_targets.data();
   EXPECT_EQ(fast::MaximumMatching(short_columns).Solve(), fast::Status::kInvalidInput);
+  EXPECT_EQ(fast::DulmageMendelsohn(out_of_range.graph()).Solve(), fast::Status::kInvalidInput);
+  EXPECT_EQ(fast::DulmageMendelsohn(short_columns).Solve(), fast::Status::kInvalidInput);
+}
+
+// Every part at once: R1 x C0 C1 (one row, two columns), a square part of
+// a two-cycle block that reaches a single, and R3 + R0 x C3 (two rows on
+// one column).
+TEST(FastDulmageMendelsohn, EveryPartOfASmallMatrix) {
+  Rows g(6, {{0, 1, 2}, {2, 3, 4}, {2, 3}, {4, 5}, {5}, {5}});
+  fast::DulmageMendelsohn dm(g.graph());
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.structural_rank(), 5);
+  EXPECT_EQ(dm.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 5, 6}));
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 1, 4, 5, 6}));
+  EXPECT_EQ(dm.row_blocks(), (std::vector<int32_t>{0, 1, 3, 4, 6}));
+  EXPECT_EQ(dm.col_blocks(), (std::vector<int32_t>{0, 2, 4, 5, 6}));
+  const std::vector<int32_t>& p = dm.row_order();
+  const std::vector<int32_t>& q = dm.col_order();
+  EXPECT_EQ(p[0], 0);
+  EXPECT_EQ(std::min(p[1], p[2]) * 10 + std::max(p[1], p[2]), 12);
+  EXPECT_EQ(p[3], 3);
+  EXPECT_EQ(std::min(q[2], q[3]) * 10 + std::max(q[2], q[3]), 23);
+  EXPECT_EQ(q[4], 4);
+  EXPECT_EQ(q[5], 5);
+}
+
+TEST(FastDulmageMendelsohn, EmptyAndOneSidedMatrices) {
+  for (int32_t cols : {0, 3}) {
+    Rows no_rows(cols, {});
+    fast::DulmageMendelsohn dm(no_rows.graph());
+    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(dm.CheckResult());
+    EXPECT_EQ(dm.blocks(), cols > 0 ? 1 : 0);
+    EXPECT_EQ(dm.coarse_cols()[1], cols);
+  }
+  Rows no_cols(0, {{}, {}});
+  fast::DulmageMendelsohn dm(no_cols.graph());
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.blocks(), 1);
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 0, 0, 0, 2}));
+}
+
+// Which part each row and column is in, named by the smallest row and
+// column of its fine block (the under- and over-determined parts as one
+// block each): the same whatever maximum matching the decomposition used.
+std::vector<int64_t> BlockNames(const fast::DulmageMendelsohn& dm) {
+  const int32_t rows = static_cast<int32_t>(dm.row_order().size());
+  std::vector<int64_t> names(rows + dm.col_order().size());
+  for (int32_t b = 0; b < dm.blocks(); ++b) {
+    int64_t name = INT64_MAX;
+    for (int32_t k = dm.row_blocks()[b]; k < dm.row_blocks()[b + 1]; ++k)
+      name = std::min<int64_t>(name, dm.row_order()[k]);
+    for (int32_t k = dm.col_blocks()[b]; k < dm.col_blocks()[b + 1]; ++k)
+      name = std::min<int64_t>(name, rows + dm.col_order()[k]);
+    for (int32_t k = dm.row_blocks()[b]; k < dm.row_blocks()[b + 1]; ++k)
+      names[dm.row_order()[k]] = name;
+    for (int32_t k = dm.col_blocks()[b]; k < dm.col_blocks()[b + 1]; ++k)
+      names[rows + dm.col_order()[k]] = name;
+  }
+  return names;
+}
+
+TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) {
+  std::mt19937 random(25);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t rows = random() % 30, cols = random() % 30;
+    const double density = 0.5 * (random() % 1000) / 1000.0 / std::max(1, std::min(rows, cols));
+    std::vector<std::vector<int32_t>> lists(rows);
+    for (auto& list : lists)
+      for (int32_t c = 0; c < cols; ++c)
+        if (random() % 1000 < 1000 * (density + (random() % 4 == 0 ? 0.05 : 0.0)))
+          list.push_back(c);
+    Rows g(cols, lists);
+    std::vector<int64_t> first;
+    for (auto search : kSearches)
+      for (auto side : kSides) {
+        fast::MatchingOptions options;
+        options.search = search;
+        options.side = side;
+        fast::DulmageMendelsohn dm(g.graph(), options);
+        ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+        ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
+        EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
+        if (first.empty()) first = BlockNames(dm);
+        EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
+      }
+  }
+}
+
+// A bidiagonal matrix's square part is a path of a million singleton
+// components, ordered along it; with the corner entry it is one cycle, one
+// block. A recursive search would overflow the stack on either.
+TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
+  const int32_t n = 1000000;
+  for (bool corner : {false, true}) {
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + 1) % n};
+    if (!corner) lists[n - 1].pop_back();
+    Rows g(n, lists);
+    fast::DulmageMendelsohn dm(g.graph());
+    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+    EXPECT_EQ(dm.structural_rank(), n);
+    EXPECT_EQ(dm.blocks(), corner ? 1 : n);
+    EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
+  }
+}
+
+// A flag already set: every search, and every flow algorithm (the matching
+// reduction's too), stops before it starts.
+TEST(FastMatching, CancelledSolvesStop) {
+  std::atomic<bool> cancel(true);
+  Rows g(2, {{0, 1}, {0}});
+  for (auto search : kSearches) {
+    fast::MatchingOptions options;
+    options.search = search;
+    options.cancel = &cancel;
+    EXPECT_EQ(fast::MaximumMatching(g.graph(), options).Solve(), fast::Status::kCancelled);
+  }
+  // Source 0, X = 1, 2, Y = 3, 4, sink 5: a matching reduction for kAuto.
+  std::vector<int32_t> tails{0, 0, 1, 1, 2, 3, 4}, heads{1, 2, 3, 4, 3, 5, 5};
+  fast::UnitNetwork network{6, int64_t(tails.size()), tails.data(), heads.data(), 0, 5};
+  for (auto algorithm : {fast::FlowAlgorithm::kDinic, fast::FlowAlgorithm::kPushRelabel,
+                         fast::FlowAlgorithm::kHybrid, fast::FlowAlgorithm::kAuto})
+    EXPECT_EQ(fast::UnitMaxFlow(network, algorithm, &cancel).Solve(), fast::Status::kCancelled)
+        << "algorithm " << int(algorithm);
+}
+
+// Sets `flag` after a while on a thread of its own, as a signal handler or a
+// user interface would.
+class LateCancel {
+ public:
+  explicit LateCancel(std::atomic<bool>* flag)
+      : thread_([flag] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          flag->store(true);
+        }) {}
+  ~LateCancel() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+// Solves that would take minutes stop at the phase after the flag is set:
+// Dinic's on source-sink paths of every length from 1 to 1500 (a phase per
+// length), and push-relabel matching with a global relabelling after every
+// push on a random graph.
+TEST(FastMatching, CancelStopsLongSolvesAtTheirNextPhase) {
+  const int32_t k = 1500;
+  std::vector<int32_t> tails, heads;
+  int32_t nodes = 2;  // the source 0 and the sink 1 first
+  for (int32_t length = 1; length <= k; ++length)
+    for (int32_t step = 0; step < length; ++step) {
+      tails.push_back(step == 0 ? 0 : nodes - 1);
+      heads.push_back(step + 1 == length ? 1 : nodes++);
+    }
+  fast::UnitNetwork network{nodes, int64_t(tails.size()), tails.data(), heads.data(), 0, 1};
+  std::atomic<bool> cancel(false);
+  {
+    LateCancel late(&cancel);
+    EXPECT_EQ(fast::UnitMaxFlow(network, fast::FlowAlgorithm::kDinic, &cancel).Solve(),
+              fast::Status::kCancelled);
+  }
+
+  std::mt19937 random(3);
+  std::vector<std::vector<int32_t>> lists(200000);
+  for (auto& list : lists)
+    for (int e = 0; e < 3; ++e) list.push_back(int32_t(random() % lists.size()));
+  Rows g(int32_t(lists.size()), lists);
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kNone;
+  options.search = fast::Search::kPushRelabel;
+  options.global_relabel_factor = 1e-9;
+  options.cancel = &cancel;
+  cancel = false;
+  LateCancel late(&cancel);
+  EXPECT_EQ(fast::MaximumMatching(g.graph(), options).Solve(), fast::Status::kCancelled);
 }
 
 }  // namespace
