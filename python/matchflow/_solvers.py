@@ -61,7 +61,7 @@ class Flow:
 
 
 def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
-                     algorithm=None, initialisation=None):
+                     algorithm=None, initialisation=None, threads=0):
     """Finds a maximum-cardinality matching between the rows and columns of A.
 
     Args:
@@ -87,6 +87,11 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             'push-relabel'; None for the library's default (pothen-fan).
         initialisation: the first matching: 'karp-sipser', 'greedy' or
             'none'; None for the library's default (karp-sipser).
+        threads: the threads the solve may run on: 0 (the default) every
+            processor this process may use, 1 one thread. A graph of fewer
+            than about a million entries is solved on one thread either way.
+            On more than one the matching is as large, but which pairs it
+            holds may differ from run to run.
 
     Duplicate entries are the same edge; unsorted indices are fine. CSR
     input with int32 indices is used in place (int32 indptr is widened to a
@@ -99,7 +104,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     Raises:
         ValueError: an index out of range, a malformed indptr, a negative or
             too large dimension, an unknown perm_type, algorithm or
-            initialisation, or cover=True with a perm_type.
+            initialisation, a threads count that is not a whole number in
+            [0, 4096], or cover=True with a perm_type.
         TypeError: A is none of the accepted kinds.
         MemoryError: the solver ran out of memory.
     """
@@ -109,7 +115,7 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
         raise ValueError("cover=True returns a Matching: leave perm_type None")
     transposed, result = _solve_matching(A, shape, zeros_are_edges,
                                          ("cover" if cover else "matching", algorithm or "",
-                                          initialisation or ""))
+                                          initialisation or "", _threads(threads)))
     size, row_mates, col_mates, row_cover, col_cover = result
     if transposed:
         row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
@@ -150,6 +156,16 @@ def _solve_matching(A, shape, zeros_are_edges, settings, may_transpose=True):
         return False, _core.match_pairs(rows, cols, *_dimensions(shape), *settings)
     raise TypeError("A must be a scipy sparse matrix or array, a 2-D numpy array or a pair "
                     f"(rows, cols) of integer arrays, got {type(A).__name__}")
+
+
+def _threads(threads):
+    """threads as an int in [0, 4096]: a float, a bool or a number out of
+    range is refused."""
+    if not isinstance(threads, (int, np.integer)) or isinstance(threads, (bool, np.bool_)):
+        raise ValueError(f"threads must be a whole number, got {threads!r}")
+    if not 0 <= threads <= 4096:
+        raise ValueError(f"threads: {threads} is out of range [0, 4096]")
+    return int(threads)
 
 
 def _dimensions(shape):
@@ -247,13 +263,13 @@ class DulmageMendelsohn:
                 f"structural_rank={self.structural_rank}, nb={self.nb})")
 
 
-def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True):
+def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True, threads=0):
     """The Dulmage-Mendelsohn decomposition of A: what CSparse's cs_dmperm
     and MATLAB's dmperm compute (0-based here).
 
     Args:
-        A, shape, zeros_are_edges: as for maximum_matching (CSC input is
-            converted to CSR).
+        A, shape, zeros_are_edges, threads: as for maximum_matching (CSC
+            input is converted to CSR).
 
     Returns:
         A DulmageMendelsohn: p, q, r, s, rr, cc, nb, structural_rank and
@@ -262,17 +278,18 @@ def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True):
     Raises:
         ValueError, TypeError, MemoryError: as maximum_matching.
     """
-    _, result = _solve_matching(A, shape, zeros_are_edges, ("dm", "", ""), may_transpose=False)
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("dm", "", "", _threads(threads)),
+                                may_transpose=False)
     return DulmageMendelsohn(*result)
 
 
-def structural_rank(A, *, shape=None, zeros_are_edges=True):
+def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
     """The structural rank of A, the size of a maximum matching between its
     rows and columns: what scipy.sparse.csgraph.structural_rank returns.
 
     Args, Raises: as for maximum_matching.
     """
-    _, result = _solve_matching(A, shape, zeros_are_edges, ("rank", "", ""))
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("rank", "", "", _threads(threads)))
     return result[0]
 
 

@@ -213,7 +213,7 @@ void Choose(const std::string& name, const std::pair<const char*, Enum> (&choice
 }
 
 fast::MatchingOptions MatchingOptions(const std::string& algorithm,
-                                      const std::string& initialisation) {
+                                      const std::string& initialisation, int64_t threads) {
   static const std::pair<const char*, fast::Search> kSearches[] = {
       {"pothen-fan", fast::Search::kPothenFan}, {"push-relabel", fast::Search::kPushRelabel}};
   static const std::pair<const char*, fast::Initialisation> kStarts[] = {
@@ -223,6 +223,10 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   fast::MatchingOptions options;
   Choose(algorithm, kSearches, "algorithm", &options.search);
   Choose(initialisation, kStarts, "initialisation", &options.initialisation);
+  constexpr int64_t kMostThreads = 4096;
+  if (threads < 0 || threads > kMostThreads)
+    Refuse("threads: " + std::to_string(threads) + " is out of range [0, 4096]");
+  options.threads = static_cast<int>(threads);
   return options;
 }
 
@@ -276,9 +280,9 @@ py::tuple SolutionTuple(Solution&& solution, Task task) {
 template <typename Index>
 py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
                           int64_t cols, const std::string& task_name, const std::string& algorithm,
-                          const std::string& initialisation) {
+                          const std::string& initialisation, int64_t threads) {
   const Task task = TaskNamed(task_name);
-  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation, threads);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(rows, "the number of rows");
   graph.cols = CheckedCount(cols, "the number of columns");
@@ -325,9 +329,9 @@ void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int3
 
 py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
                      int64_t col_count, const std::string& task_name, const std::string& algorithm,
-                     const std::string& initialisation) {
+                     const std::string& initialisation, int64_t threads) {
   const Task task = TaskNamed(task_name);
-  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation, threads);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(row_count, "the number of rows");
   graph.cols = CheckedCount(col_count, "the number of columns");
