@@ -1,6 +1,6 @@
-// fastflow: reads a unit-capacity network from standard input, computes a
-// maximum flow and prints the report line; on request writes the flow and
-// a minimum cut.
+// fastflow: reads a network with arc capacities from standard input,
+// computes a maximum flow and prints the report line; on request writes the
+// flow and a minimum cut.
 #include <getopt.h>
 #include <sys/resource.h>
 
@@ -9,16 +9,17 @@
 #include <string>
 
 #include "fail.h"
+#include "fastcore/max_flow.h"
 #include "network_reader.h"
 #include "output_file.h"
-#include "fastcore/unit_flow.h"
 
 const char* const messageEnd = "\n";
 
 namespace {
 
 struct Options {
-  fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kAuto;
+  fast::MaxFlowAlgorithm algorithm = fast::MaxFlowAlgorithm::kAuto;
+  bool unit = false;               // --unit: every arc is one unit
   long offset = 1;                 // -o: the number of the first node
   const char* flowFile = nullptr;  // -w
   const char* cutFile = nullptr;   // -c
@@ -26,15 +27,14 @@ struct Options {
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] < NETWORK\n"
-      "Reads a unit-capacity network (\"p max\" or \"p unit-flow\"; every capacity\n"
-      "is taken as 1) and prints: nodes, arcs, flow value, phases, arc scans,\n"
-      "solve seconds.\n"
-      "  -a ALGORITHM  auto (the default: a matching reduction is solved as a\n"
-      "                bipartite matching, any other network by hybrid), hybrid\n"
-      "                (Dinic, then push-relabel), dinic or push-relabel\n"
+      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-w FILE] [-c FILE] < NETWORK\n"
+      "Reads a network (\"p max\" with capacities 0 ... 2^62, or \"p unit-flow\")\n"
+      "and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
+      "  -a ALGORITHM  auto (the default: chosen by a look at the network),\n"
+      "                highest-label, push-relabel, dinic or hybrid\n"
+      "  --unit        every arc is one unit, whatever its capacity\n"
       "  -o X          node numbers start at X (default 1)\n"
-      "  -w FILE       write the arcs that carry flow to FILE\n"
+      "  -w FILE       write the flow on each arc that carries some to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
       "  -h, --help    print this text\n",
       out);
@@ -60,14 +60,15 @@ double userSeconds() {
 // Options end at the first operand, as in the other solver programs; an
 // operand is refused, since the network is read from standard input.
 Options parseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  static const option kLong[] = {
+      {"help", no_argument, nullptr, 'h'}, {"unit", no_argument, nullptr, 'u'}, {}};
   Options options;
   int letter;
   while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, nullptr)) != -1) {
     if (optarg != nullptr && optarg[0] == '=') ++optarg;  // -o=5 means -o 5
     switch (letter) {
       case 'a':
-        if (!fast::ParseFlowAlgorithm(optarg, &options.algorithm)) {
+        if (!fast::ParseMaxFlowAlgorithm(optarg, &options.algorithm)) {
           std::fprintf(stderr, "fastflow: unknown algorithm '%s'\n", optarg);
           usageError();
         }
@@ -80,6 +81,9 @@ Options parseOptions(int argc, char** argv) {
         std::exit(0);
       case 'o':
         options.offset = std::atoi(optarg);
+        break;
+      case 'u':
+        options.unit = true;
         break;
       case 'w':
         options.flowFile = optarg;
@@ -99,19 +103,27 @@ Options parseOptions(int argc, char** argv) {
   return options;
 }
 
-// "c flow value F", then "U V" for every arc carrying flow, in input order.
-void writeFlow(const char* path, const ReadNetwork& g, const fast::UnitMaxFlow& flow, long offset) {
+// "c flow value F", then "U V X" for every arc carrying X > 0, in input
+// order. When every arc counted as one unit, a second comment line says so
+// and the lines are "U V".
+void writeFlow(const char* path, const ReadNetwork& g, const fast::MaxFlow& flow, long offset) {
   OutputFile out(path);
   if (out.Open()) {
+    const bool unit = g.capacities.empty();
     out.Text("c flow value ");
     out.Number(flow.value());
     out.Char('\n');
-    const std::vector<uint8_t>& carries = flow.arc_flow();
+    if (unit) out.Text("c every arc counted as one unit\n");
+    const std::vector<int64_t>& carries = flow.arc_flow();
     for (size_t i = 0; i < carries.size(); ++i) {
-      if (!carries[i]) continue;
+      if (carries[i] == 0) continue;
       out.Number(g.tails[i] + int64_t(offset));
       out.Char(' ');
       out.Number(g.heads[i] + int64_t(offset));
+      if (!unit) {
+        out.Char(' ');
+        out.Number(carries[i]);
+      }
       out.Char('\n');
     }
   }
@@ -119,7 +131,7 @@ void writeFlow(const char* path, const ReadNetwork& g, const fast::UnitMaxFlow& 
 }
 
 // "c minimum cut capacity F", then "S" for every node on the source side.
-void writeCut(const char* path, const fast::UnitMaxFlow& flow, long offset) {
+void writeCut(const char* path, const fast::MaxFlow& flow, long offset) {
   OutputFile out(path);
   if (out.Open()) {
     out.Text("c minimum cut capacity ");
@@ -139,8 +151,8 @@ void writeCut(const char* path, const fast::UnitMaxFlow& flow, long offset) {
 
 int main(int argc, char** argv) {
   Options options = parseOptions(argc, argv);
-  ReadNetwork network = readNetwork(stdin, options.offset);
-  fast::UnitMaxFlow flow(network.view(), options.algorithm);
+  ReadNetwork network = readNetwork(stdin, options.offset, options.unit);
+  fast::MaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.
   fast::Status status = flow.Prepare();

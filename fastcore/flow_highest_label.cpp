@@ -1,0 +1,251 @@
+#include "flow_highest_label.h"
+
+#include <algorithm>
+
+namespace fast::internal {
+
+template <class Cap>
+HighestLabel<Cap>::HighestLabel(CapacityResidual<Cap>& network)
+    : network_(network),
+      n_(network.nodes()),
+      label_(size_t(n_), n_),
+      excess_(size_t(n_), 0),
+      current_(size_t(n_)),
+      buckets_(size_t(n_) + 1),
+      next_(size_t(n_)),
+      previous_(size_t(n_)),
+      queue_(size_t(n_)) {
+  // A global relabelling costs a pass over the arcs; after relabelling work
+  // of a few times that, the labels have usually drifted far enough from
+  // the distances to pay for another.
+  global_period_ = 6 * int64_t(n_) + network.arc_count() / 2;
+}
+
+template <class Cap>
+int64_t HighestLabel<Cap>::Run(FlowCounters& counters) {
+  SaturateSourceArcs(counters);
+  GlobalRelabel(counters);
+  for (;;) {
+    while (top_active_ >= 0 && buckets_[top_active_].active == kNone) --top_active_;
+    if (top_active_ < 0) break;
+    const int32_t u = buckets_[top_active_].active;
+    buckets_[top_active_].active = next_[u];
+    Discharge(u, counters);
+    if (work_since_global_ > global_period_) GlobalRelabel(counters);
+  }
+  return excess_[network_.sink()];
+}
+
+template <class Cap>
+void HighestLabel<Cap>::SaturateSourceArcs(FlowCounters& counters) {
+  const int32_t s = network_.source();
+  auto* arcs = network_.arcs();
+  // The source's list holds forward arcs only: arcs into it are left out.
+  for (uint32_t a = network_.begin(s); a < network_.end(s); ++a) {
+    const Cap delta = arcs[a].residual;
+    network_.Push(a, delta);
+    excess_[arcs[a].head] += int64_t(delta);
+    excess_[s] -= int64_t(delta);
+  }
+  counters.arc_scans += network_.end(s) - network_.begin(s);
+}
+
+template <class Cap>
+void HighestLabel<Cap>::GlobalRelabel(FlowCounters& counters) {
+  ++counters.phases;
+  work_since_global_ = 0;
+  std::fill(buckets_.begin(), buckets_.begin() + top_ + 1, Bucket{});
+  std::fill(label_.begin(), label_.end(), n_);
+  const int32_t source = network_.source(), sink = network_.sink();
+  const auto* arcs = network_.arcs();
+  const uint32_t* partner = network_.partners();
+  label_[sink] = 0;
+  queue_[0] = sink;
+  size_t tail = 1;
+  for (size_t next = 0; next < tail; ++next) {
+    const int32_t v = queue_[next];
+    const int32_t d = label_[v] + 1;
+    const uint32_t end = network_.end(v);
+    counters.arc_scans += end - network_.begin(v);
+    for (uint32_t a = network_.begin(v); a < end; ++a) {
+      // The partner of a runs into v.
+      const int32_t h = arcs[a].head;
+      if (label_[h] != n_ || h == source || arcs[partner[a]].residual == 0) continue;
+      label_[h] = d;
+      current_[h] = network_.begin(h);
+      queue_[tail++] = h;
+      if (excess_[h] > 0)
+        AddActive(h);
+      else
+        AddInactive(h);
+    }
+  }
+  top_ = label_[queue_[tail - 1]];
+  top_active_ = top_;
+}
+
+template <class Cap>
+void HighestLabel<Cap>::Discharge(int32_t u, FlowCounters& counters) {
+  auto* arcs = network_.arcs();
+  const uint32_t* partner = network_.partners();
+  const int32_t sink = network_.sink();
+  int64_t e = excess_[u];
+  for (;;) {
+    const int32_t wanted = label_[u] - 1;
+    const uint32_t first = current_[u], end = network_.end(u);
+    uint32_t a = first;
+    for (; a < end; ++a) {
+      const Cap r = arcs[a].residual;
+      const int32_t h = arcs[a].head;
+      if (r == 0 || label_[h] != wanted) continue;
+      const Cap delta = int64_t(r) < e ? r : Cap(e);
+      arcs[a].residual = r - delta;
+      arcs[partner[a]].residual += delta;
+      if (excess_[h] == 0 && h != sink) {
+        RemoveInactive(h);
+        AddActive(h);
+      }
+      excess_[h] += int64_t(delta);
+      e -= int64_t(delta);
+      if (e == 0) break;
+    }
+    counters.arc_scans += a - first + (a < end);
+    excess_[u] = e;
+    if (e == 0) {
+      current_[u] = a;
+      AddInactive(u);
+      return;
+    }
+    if (!Relabel(u, counters)) return;
+  }
+}
+
+template <class Cap>
+bool HighestLabel<Cap>::Relabel(int32_t u, FlowCounters& counters) {
+  const int32_t old = label_[u];
+  if (buckets_[old].active == kNone && buckets_[old].inactive == kNone) {
+    // u was the last node at its label: nothing above can reach the sink.
+    Gap(old);
+    label_[u] = n_;
+    return false;
+  }
+  const auto* arcs = network_.arcs();
+  int32_t lowest = n_;
+  uint32_t best = network_.end(u);
+  for (uint32_t a = network_.begin(u); a < network_.end(u); ++a) {
+    if (arcs[a].residual != 0 && label_[arcs[a].head] < lowest) {
+      lowest = label_[arcs[a].head];
+      best = a;
+    }
+  }
+  const int64_t scanned = network_.end(u) - network_.begin(u);
+  counters.arc_scans += scanned;
+  work_since_global_ += scanned + 12;
+  if (lowest + 1 >= n_) {
+    label_[u] = n_;
+    return false;
+  }
+  label_[u] = lowest + 1;
+  current_[u] = best;
+  top_ = std::max(top_, label_[u]);
+  top_active_ = std::max(top_active_, label_[u]);
+  return true;
+}
+
+template <class Cap>
+void HighestLabel<Cap>::Gap(int32_t empty_label) {
+  // The node being discharged had the highest active label, so every node
+  // above the gap is inactive.
+  for (int32_t d = empty_label + 1; d <= top_; ++d) {
+    for (int32_t v = buckets_[d].inactive; v != kNone; v = next_[v]) label_[v] = n_;
+    buckets_[d] = Bucket{};
+  }
+  top_ = empty_label - 1;
+  top_active_ = std::min(top_active_, top_);
+}
+
+template <class Cap>
+void HighestLabel<Cap>::AddActive(int32_t u) {
+  Bucket& b = buckets_[label_[u]];
+  next_[u] = b.active;
+  b.active = u;
+}
+
+template <class Cap>
+void HighestLabel<Cap>::AddInactive(int32_t u) {
+  Bucket& b = buckets_[label_[u]];
+  next_[u] = b.inactive;
+  previous_[u] = kNone;
+  if (b.inactive != kNone) previous_[b.inactive] = u;
+  b.inactive = u;
+}
+
+template <class Cap>
+void HighestLabel<Cap>::RemoveInactive(int32_t u) {
+  if (previous_[u] != kNone)
+    next_[previous_[u]] = next_[u];
+  else
+    buckets_[label_[u]].inactive = next_[u];
+  if (next_[u] != kNone) previous_[next_[u]] = previous_[u];
+}
+
+template <class Cap>
+void HighestLabel<Cap>::MakeFlow() {
+  // Labels become distances to the source along residual arcs; every node
+  // with excess has one, since its excess came from the source. Excess left
+  // at nodes that cannot reach the sink only moves among them.
+  const int32_t source = network_.source(), sink = network_.sink();
+  auto* arcs = network_.arcs();
+  const uint32_t* partner = network_.partners();
+  const int32_t unreached = n_;
+  std::fill(label_.begin(), label_.end(), unreached);
+  label_[source] = 0;
+  queue_[0] = source;
+  size_t tail = 1;
+  for (size_t next = 0; next < tail; ++next) {
+    const int32_t v = queue_[next];
+    for (uint32_t a = network_.begin(v); a < network_.end(v); ++a) {
+      const int32_t h = arcs[a].head;
+      if (label_[h] != unreached || h == sink || arcs[partner[a]].residual == 0) continue;
+      label_[h] = label_[v] + 1;
+      queue_[tail++] = h;
+    }
+  }
+  // First in, first out over a ring of the nodes with excess.
+  size_t head = 0, count = 0;
+  auto enqueue = [&](int32_t u) { queue_[(head + count++) % size_t(n_)] = u; };
+  for (int32_t u = 0; u < n_; ++u) {
+    current_[u] = network_.begin(u);
+    if (u != source && u != sink && excess_[u] > 0) enqueue(u);
+  }
+  while (count > 0) {
+    const int32_t u = queue_[head];
+    head = (head + 1) % size_t(n_);
+    --count;
+    while (excess_[u] > 0) {
+      uint32_t a = current_[u];
+      for (; a < network_.end(u); ++a)
+        if (arcs[a].residual != 0 && label_[arcs[a].head] == label_[u] - 1) break;
+      if (a == network_.end(u)) {
+        int32_t lowest = unreached;
+        for (uint32_t b = network_.begin(u); b < network_.end(u); ++b)
+          if (arcs[b].residual != 0) lowest = std::min(lowest, label_[arcs[b].head]);
+        label_[u] = lowest + 1;
+        current_[u] = network_.begin(u);
+        continue;
+      }
+      current_[u] = a;
+      const int32_t h = arcs[a].head;
+      const Cap delta = int64_t(arcs[a].residual) < excess_[u] ? arcs[a].residual : Cap(excess_[u]);
+      network_.Push(a, delta);
+      if (h != source && excess_[h] == 0) enqueue(h);
+      excess_[h] += int64_t(delta);
+      excess_[u] -= int64_t(delta);
+    }
+  }
+}
+
+template class HighestLabel<uint32_t>;
+template class HighestLabel<int64_t>;
+
+}  // namespace fast::internal
