@@ -12,6 +12,7 @@
 
 #include "combblas_matching.h"
 #include "distributed_input.h"
+#include "fileio/output_paths.h"
 #include "launch.h"
 #include "matching_file.h"
 
@@ -23,7 +24,10 @@ constexpr const char* kUsage =
     "  on a file system all ranks share). Started on its own, distmatch runs\n"
     "  mpirun with RANKS ranks (default 1) itself, and reads the problem from\n"
     "  PROBLEM_FILE or from standard input redirected from a file.\n"
-    "  RANKS must be a square: 1, 4, 9, 16, ...\n";
+    "  RANKS must be a square: 1, 4, 9, 16, ...\n"
+    "  MATCHING_FILE is written whole, through a temporary file beside it that\n"
+    "  keeps its permissions (a device, FIFO or socket is written in place); one\n"
+    "  that is the problem file or the standard output is refused.\n";
 
 struct Options {
   int ranks = 0;  // 0: not given
@@ -59,16 +63,27 @@ std::string squareMessage(int ranks) {
   return "CombBLAS needs a square number of ranks (1, 4, 9, 16, ...), not " + std::to_string(ranks);
 }
 
+// "" when -w may be written: it is neither the problem file, nor standard
+// input or output, and can be written at all.
+std::string refusedOutput(const Options& options, bool readsStandardInput) {
+  fileio::RunFiles files{
+      readsStandardInput, true, {options.problem}, {{"-w", options.matchingFile}}};
+  std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files);
+  return refusal ? refusal->message : "";
+}
+
 // Run on its own: checks what can be checked here and hands over to mpirun.
 int launch(Options options) {
   if (options.ranks == 0) options.ranks = 1;
   std::string error;
   if (!isSquare(options.ranks)) error = squareMessage(options.ranks);
-  if (options.problem.empty()) options.problem = standardInputPath();
+  bool readsStandardInput = options.problem.empty();
+  if (readsStandardInput) options.problem = standardInputPath();
   if (error.empty() && options.problem.empty())
     error =
         "the ranks read their parts of a file: give the problem file's name, or redirect "
         "standard input from the file";
+  if (error.empty()) error = refusedOutput(options, readsStandardInput);
   if (error.empty()) {
     std::vector<std::string> arguments;
     if (!options.matchingFile.empty()) arguments = {"-w", options.matchingFile};
@@ -105,6 +120,13 @@ class Run {
     for (int64_t i = 0; i < count; ++i) std::fputs("Warning Upper Bound changed to 1\n", stdout);
   }
 
+  // Rank 0's `ok` on every rank.
+  bool agreed(bool ok) const {
+    int value = ok;
+    MPI_Bcast(&value, 1, MPI_INT, 0, MPI_COMM_WORLD);
+    return value;
+  }
+
   const Options& options;
   int rank = 0, ranks = 1;
 };
@@ -116,6 +138,8 @@ int Run::solve() {
     return refuse("-np " + std::to_string(options.ranks) + " but mpirun started " +
                   std::to_string(ranks) + " ranks");
   if (options.problem.empty()) return refuse("no problem file: the ranks read their parts of it");
+  std::string refusal = rank == 0 ? refusedOutput(options, false) : "";
+  if (!agreed(refusal.empty())) return refuse(refusal);
   LocalGraph graph;
   InputOutcome input = readDistributed(options.problem, MPI_COMM_WORLD, graph);
   printWarnings(input.warnings);

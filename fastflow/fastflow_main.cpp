@@ -6,12 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "fail.h"
 #include "fastcore/max_flow.h"
+#include "fileio/safe_writer.h"
 #include "network_reader.h"
-#include "output_file.h"
+#include "result_files.h"
 
 const char* const messageEnd = "\n";
 
@@ -19,10 +21,10 @@ namespace {
 
 struct Options {
   fast::MaxFlowAlgorithm algorithm = fast::MaxFlowAlgorithm::kAuto;
-  bool unit = false;               // --unit: every arc is one unit
-  long offset = 1;                 // -o: the number of the first node
-  const char* flowFile = nullptr;  // -w
-  const char* cutFile = nullptr;   // -c
+  bool unit = false;     // --unit: every arc is one unit
+  long offset = 1;       // -o: the number of the first node
+  std::string flowFile;  // -w, empty when not asked for
+  std::string cutFile;   // -c
 };
 
 void usage(FILE* out) {
@@ -36,7 +38,11 @@ void usage(FILE* out) {
       "  -o X          node numbers start at X (default 1)\n"
       "  -w FILE       write the flow on each arc that carries some to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
-      "  -h, --help    print this text\n",
+      "  -h, --help    print this text\n"
+      "A result file is written whole, through a temporary file beside it that\n"
+      "keeps its permissions (a device, FIFO or socket is written in place); one\n"
+      "that is the network, the standard output or the other result file is\n"
+      "refused before anything is read.\n",
       out);
 }
 
@@ -49,11 +55,6 @@ double userSeconds() {
 
 [[noreturn]] void usageError() {
   usage(stderr);
-  std::exit(1);
-}
-
-[[noreturn]] void fileError(const std::string& what) {
-  std::fprintf(stderr, "fastflow: %s\n", what.c_str());
   std::exit(1);
 }
 
@@ -74,7 +75,13 @@ Options parseOptions(int argc, char** argv) {
         }
         break;
       case 'c':
-        options.cutFile = optarg;
+      case 'w':
+        // An empty name would read as "not asked for" further on.
+        if (*optarg == '\0') {
+          std::fputs("fastflow: -w and -c need a file name\n", stderr);
+          usageError();
+        }
+        (letter == 'w' ? options.flowFile : options.cutFile) = optarg;
         break;
       case 'h':
         usage(stdout);
@@ -85,9 +92,6 @@ Options parseOptions(int argc, char** argv) {
       case 'u':
         options.unit = true;
         break;
-      case 'w':
-        options.flowFile = optarg;
-        break;
       default:
         usageError();
     }
@@ -97,60 +101,35 @@ Options parseOptions(int argc, char** argv) {
                  argv[optind]);
     usageError();
   }
-  for (const char* path : {options.flowFile, options.cutFile})
-    if (path != nullptr && isStandardInput(path))
-      fileError(std::string("output file ") + path + " is the standard input");
   return options;
 }
 
-// "c flow value F", then "U V X" for every arc carrying X > 0, in input
-// order. When every arc counted as one unit, a second comment line says so
-// and the lines are "U V".
-void writeFlow(const char* path, const ReadNetwork& g, const fast::MaxFlow& flow, long offset) {
-  OutputFile out(path);
-  if (out.Open()) {
-    const bool unit = g.capacities.empty();
-    out.Text("c flow value ");
-    out.Number(flow.value());
-    out.Char('\n');
-    if (unit) out.Text("c every arc counted as one unit\n");
-    const std::vector<int64_t>& carries = flow.arc_flow();
-    for (size_t i = 0; i < carries.size(); ++i) {
-      if (carries[i] == 0) continue;
-      out.Number(g.tails[i] + int64_t(offset));
-      out.Char(' ');
-      out.Number(g.heads[i] + int64_t(offset));
-      if (!unit) {
-        out.Char(' ');
-        out.Number(carries[i]);
-      }
-      out.Char('\n');
-    }
+// Refuses, before anything is read, result files that would replace the
+// network, the report line or each other.
+void checkOutputs(const Options& options) {
+  fileio::RunFiles files{true, true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
+    std::fprintf(stderr, "fastflow: %s\n", refusal->message.c_str());
+    std::exit(1);
   }
-  if (!out.error().empty() || !out.Commit()) fileError(out.error());
 }
 
-// "c minimum cut capacity F", then "S" for every node on the source side.
-void writeCut(const char* path, const fast::MaxFlow& flow, long offset) {
-  OutputFile out(path);
-  if (out.Open()) {
-    out.Text("c minimum cut capacity ");
-    out.Number(flow.value());
-    out.Text("\nc source side\n");
-    const std::vector<uint8_t>& side = flow.source_side();
-    for (size_t u = 0; u < side.size(); ++u) {
-      if (!side[u]) continue;
-      out.Number(int64_t(u) + offset);
-      out.Char('\n');
-    }
-  }
-  if (!out.error().empty() || !out.Commit()) fileError(out.error());
+// Empty, or why a result file could not be written.
+std::string writeResults(const Options& options, const ReadNetwork& network,
+                         const fast::MaxFlow& flow) {
+  std::string error;
+  if (!options.flowFile.empty())
+    error = WriteFlowFile(options.flowFile, network, flow, options.offset);
+  if (error.empty() && !options.cutFile.empty())
+    error = WriteCutFile(options.cutFile, flow, options.offset);
+  return error;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = parseOptions(argc, argv);
+  checkOutputs(options);
   ReadNetwork network = readNetwork(stdin, options.offset, options.unit);
   fast::MaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
@@ -161,12 +140,15 @@ int main(int argc, char** argv) {
   double seconds = userSeconds() - start;
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) fail(std::string(fast::StatusMessage(status)).c_str());
-  if (options.flowFile != nullptr) writeFlow(options.flowFile, network, flow, options.offset);
-  if (options.cutFile != nullptr) writeCut(options.cutFile, flow, options.offset);
-  const fast::FlowCounters& counters = flow.counters();
-  std::printf("%8ld %8ld %8ld %21llu %21llu %11.3f\n", long(network.nodes),
-              long(network.tails.size()), long(flow.value()),
-              static_cast<unsigned long long>(counters.phases),
-              static_cast<unsigned long long>(counters.arc_scans), seconds);
-  return 0;
+  std::string error = writeResults(options, network, flow);
+  if (error.empty()) {
+    const fast::FlowCounters& counters = flow.counters();
+    std::printf("%8ld %8ld %8ld %21llu %21llu %11.3f\n", long(network.nodes),
+                long(network.tails.size()), long(flow.value()),
+                static_cast<unsigned long long>(counters.phases),
+                static_cast<unsigned long long>(counters.arc_scans), seconds);
+    if (fileio::FinishStandardOutput(&error)) return 0;
+  }
+  std::fprintf(stderr, "fastflow: %s\n", error.c_str());
+  return 1;
 }

@@ -11,10 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <string>
 
 #include "fail.h"
 #include "fastcore/matching.h"
+#include "fileio/safe_writer.h"
 #include "matching_problem.h"
 #include "result_files.h"
 
@@ -44,7 +47,11 @@ constexpr const char* kUsage =
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
-    "  -h, --help    print this help\n";
+    "  -h, --help    print this help\n"
+    "A result file is written whole, through a temporary file beside it that\n"
+    "keeps its permissions (a device, FIFO or socket is written in place); one\n"
+    "that is the problem, the standard output or the other result file is\n"
+    "refused before anything is read.\n";
 
 [[noreturn]] void UsageError(const char* why) {
   std::fprintf(stderr, "fastmatch: %s\n%s", why, kUsage);
@@ -77,17 +84,18 @@ Options ParseOptions(int argc, char** argv) {
   while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
     switch (letter) {
       case 'a':
-        if (!ParseAlgorithm(optarg, &options.solver)) UsageError("unknown algorithm");
+        if (!ParseAlgorithm(optarg, &options.solver))
+          UsageError(("unknown algorithm '" + std::string(optarg) + "'").c_str());
         break;
       case 'u':
         options.solver.global_relabel_factor = std::atof(optarg);
         if (!(options.solver.global_relabel_factor > 0)) UsageError("-u needs a positive number");
         break;
       case 'w':
-        options.matching_file = optarg;
-        break;
       case 'c':
-        options.cover_file = optarg;
+        // An empty name would read as "not asked for" further on.
+        if (*optarg == '\0') UsageError("-w and -c need a file name");
+        (letter == 'w' ? options.matching_file : options.cover_file) = optarg;
         break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -100,16 +108,15 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// Refuses output files that would replace the input or each other.
+// Refuses, before anything is read, result files that would replace the
+// problem, the report line or each other.
 void CheckOutputs(const Options& options) {
-  for (const std::string* path : {&options.matching_file, &options.cover_file}) {
-    if (path->empty() || !IsStandardInput(*path)) continue;
-    std::fprintf(stderr, "fastmatch: %s is the standard input; it is not overwritten\n",
-                 path->c_str());
+  fileio::RunFiles files{
+      true, true, {}, {{"-w", options.matching_file}, {"-c", options.cover_file}}};
+  if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
+    std::fprintf(stderr, "fastmatch: %s\n", refusal->message.c_str());
     std::exit(1);
   }
-  if (!options.matching_file.empty() && options.matching_file == options.cover_file)
-    UsageError("-w and -c name the same file");
 }
 
 double UserSeconds() {
@@ -118,10 +125,20 @@ double UserSeconds() {
   return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
 }
 
-void WriteOrExit(const std::string& error) {
-  if (error.empty()) return;
-  std::fprintf(stderr, "fastmatch: %s\n", error.c_str());
-  std::exit(1);
+// Empty, or why a result file could not be written. Memory that cannot be
+// had ends the run as in the solve, once the writers are gone.
+std::string WriteResults(const Options& options, const MatchingProblemFile& problem,
+                         const fast::MaximumMatching& matching) {
+  try {
+    std::string error;
+    if (!options.matching_file.empty())
+      error = WriteMatchingFile(options.matching_file, problem, matching);
+    if (error.empty() && !options.cover_file.empty())
+      error = WriteCoverFile(options.cover_file, problem, matching);
+    return error;
+  } catch (const std::bad_alloc&) {
+    fail(kNoMemory);
+  }
 }
 
 }  // namespace
@@ -143,14 +160,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
     return 1;
   }
-  if (!options.matching_file.empty())
-    WriteOrExit(WriteMatchingFile(options.matching_file, problem, matching));
-  if (!options.cover_file.empty())
-    WriteOrExit(WriteCoverFile(options.cover_file, problem, matching));
-  const fast::MatchingCounters& counters = matching.counters();
-  std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
-              static_cast<long long>(matching.size()),
-              static_cast<long long>(counters.initial_pairs),
-              static_cast<long long>(counters.arc_scans), seconds);
-  return 0;
+  std::string error = WriteResults(options, problem, matching);
+  if (error.empty()) {
+    const fast::MatchingCounters& counters = matching.counters();
+    std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,
+                static_cast<long long>(matching.size()),
+                static_cast<long long>(counters.initial_pairs),
+                static_cast<long long>(counters.arc_scans), seconds);
+    if (fileio::FinishStandardOutput(&error)) return 0;
+  }
+  std::fprintf(stderr, "fastmatch: %s\n", error.c_str());
+  return 1;
 }

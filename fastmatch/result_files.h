@@ -1,6 +1,5 @@
-// fastmatch's output files, written whole: the text goes to a temporary
-// file next to the target, which is renamed over it only once complete, so
-// a failure never leaves half a file behind.
+// fastmatch's result files, written through the safe writer: whole or not
+// at all, never over what the target is.
 #pragma once
 
 #include <string>
@@ -16,9 +15,6 @@ std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile
 
 // "c vertex cover of N1 + N2 vertices, M edges", "c size K", then "1 U" for
 // every first-side and "2 V" for every second-side vertex of a minimum
-// vertex cover.
+// vertex cover. Throws std::bad_alloc when the cover cannot be had.
 std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& problem,
                            const fast::MaximumMatching& matching);
-
-// Whether `path` names the file open as standard input.
-bool IsStandardInput(const std::string& path);

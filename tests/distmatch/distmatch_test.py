@@ -10,13 +10,16 @@ matching shape and Matrix Market files (general and symmetric) with 4.
 pairs are edges, no vertex twice, as many as the size, and maximum); the
 file's header and row order are checked here. Faulty inputs whose
 fault lies in a later rank's part of the file must end with the message
-augrelabel prints for them, once, and exit status 1.
+augrelabel prints for them, once, and exit status 1. A -w file that is
+the problem is refused; one behind a symlink, with hard links, or a FIFO is
+written where it is.
 """
 
 import os
 import random
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -191,11 +194,57 @@ def rejected_alike(check, rng):
         check.faults.append("-np 2: status %d, %r" % (refused.returncode, refused.stderr))
 
 
+def result_file_guarded(check, rng):
+    """-w never replaces the problem, goes through symlinks and hard links
+    keeping the file's mode, and writes a FIFO or device in place, in rank
+    order."""
+    edges = [(rng.randint(1, 60), rng.randint(1, 60)) for _ in range(300)]
+    problem = check.save(bipartite_text(60, 60, edges))
+    text = open(problem).read()
+    folder = tempfile.mkdtemp(dir=check.workdir)
+    full = "/dev/full"
+    if os.geteuid() == 0:  # a faulty writer run as root would replace the machine's own
+        full = os.path.join(folder, "full")
+        os.mknod(full, 0o666 | stat.S_IFCHR, os.makedev(1, 7))
+    refusals = [(["-np", "1", "-w", problem, problem], None, "is the input file"),
+                (["-np", "4", "-w", "./" + os.path.relpath(problem), problem], None,
+                 "is the input file"),
+                (["-np", "1", "-w", problem], problem, "is the standard input"),
+                (["-np", "4", "-w", full, problem], None, "No space left on device")]
+    for args, stdin, words in refusals:
+        done = check.run("distmatch", args, stdin=stdin)
+        if done.returncode != 1 or words not in done.stderr or open(problem).read() != text:
+            check.faults.append("%r: status %d, %r" % (args, done.returncode, done.stderr[-300:]))
+
+    expected = problem + ".expected"
+    check.run("distmatch", ["-np", "4", "-w", expected, problem])
+    target, twin, link = (os.path.join(folder, name) for name in ("target", "twin", "link"))
+    open(target, "w").write("old\n")
+    os.chmod(target, 0o600)
+    os.link(target, twin)
+    os.symlink("target", link)
+    check.run("distmatch", ["-np", "4", "-w", link, problem])
+    if (open(twin).read() != open(expected).read() or os.stat(target).st_mode & 0o777 != 0o600
+            or not stat.S_ISCHR(os.stat(full).st_mode)
+            or sorted(set(os.listdir(folder)) - {"full"}) != ["link", "target", "twin"]):
+        check.faults.append("-w through a symlink to a hard-linked 0600 file: %r" %
+                            sorted(os.listdir(folder)))
+
+    fifo = os.path.join(folder, "fifo")
+    os.mkfifo(fifo)
+    with ThreadPoolExecutor(1) as pool:
+        read = pool.submit(lambda: open(fifo).read())
+        check.run("distmatch", ["-np", "4", "-w", fifo, problem])
+        if read.result(timeout=120) != open(expected).read():
+            check.faults.append("-w FIFO with 4 ranks: not the matching file")
+
+
 def main():
     check = Check(sys.argv[1])
     rng = random.Random(15)
     solved_everywhere(check, rng)
     rejected_alike(check, rng)
+    result_file_guarded(check, rng)
     check.verify()
     if check.faults:
         for fault in check.faults[:20]:

@@ -43,13 +43,28 @@ More section forms:
                                       the section without a group serves the rest)
     --- file -h absent               (no file of that name is left in the directory)
     stdin-path: {out}                (the stdin section is written to {out}
-                                      first, and {out} is opened as stdin)
+                                      first, and {out} is opened as stdin; a
+                                      relative path is taken in the directory)
+    setup: ln -s target link         (a shell command run in the directory
+                                      before the program, after {out} is made)
+    check: test -z "$(ls -A)"        (a shell command run in the directory
+                                      after the program; it must exit 0)
+    stdout-path: /dev/full           (a file opened, or made, as standard output,
+                                      relative to the directory; the stdout
+                                      section is then not compared)
+    file-size-limit: 64              (writes past 64 bytes fail, as on a full disk)
+    requires: root                   (the case is skipped, with exit status
+                                      77, unless the tests run as root; or
+                                      non-root: a root run of a faulty program
+                                      could replace the machine's devices)
 """
 
 import argparse
 import os
 import re
+import resource
 import shlex
+import signal
 import subprocess
 import sys
 import tempfile
@@ -122,21 +137,54 @@ def show(label, text):
     sys.stdout.write(f"--- {label} ---\n{text.decode(errors='replace')}\n")
 
 
+SKIPPED = 77
+
+
+def shell(command, tmp, label):
+    """Runs a case's setup or check command in its directory; whether it
+    succeeded."""
+    proc = subprocess.run(command.replace("{out}", os.path.join(tmp, "out")), shell=True,
+                          cwd=tmp, capture_output=True, timeout=60)
+    if proc.returncode != 0:
+        show(f"{label} command failed with status {proc.returncode}", proc.stdout + proc.stderr)
+    return proc.returncode == 0
+
+
+def limited(headers):
+    """The child's limits: with file-size-limit, writes past that many bytes
+    fail with EFBIG (SIGXFSZ ignored), as on a full disk."""
+    if "file-size-limit" not in headers:
+        return None
+    size = int(headers["file-size-limit"])
+
+    def apply():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+    return apply
+
+
 def run_program(program, binary, args, headers, sections, tmp):
-    stdin_path = headers.get("stdin-path")
-    if stdin_path == "{out}":
-        stdin_path = os.path.join(tmp, "out")
-        with open(stdin_path, "wb") as f:
+    if headers.get("stdin-path") == "{out}":
+        headers = dict(headers, **{"stdin-path": "out"})
+        with open(os.path.join(tmp, "out"), "wb") as f:
             f.write(sections.get("stdin", b""))
-    if stdin_path is None:
-        return subprocess.run([program] + args, executable=binary, cwd=tmp,
-                              input=sections.get("stdin", b""), capture_output=True, timeout=60)
-    stdin_fd = os.open(stdin_path, os.O_RDONLY)
+    if "setup" in headers and not shell(headers["setup"], tmp, "setup"):
+        raise SystemExit("the case's setup command failed")
+    streams = {"input": sections.get("stdin", b""), "stdout": subprocess.PIPE}
+    opened = []
+    for stream, flags in (("stdin", os.O_RDONLY), ("stdout", os.O_WRONLY | os.O_CREAT)):
+        if f"{stream}-path" in headers:
+            opened.append(os.open(os.path.join(tmp, headers[f"{stream}-path"]), flags, 0o666))
+            streams[stream] = opened[-1]
+    if "stdin" in streams:
+        del streams["input"]
     try:
-        return subprocess.run([program] + args, executable=binary, cwd=tmp, stdin=stdin_fd,
-                              capture_output=True, timeout=60)
+        return subprocess.run([program] + args, executable=binary, cwd=tmp,
+                              stderr=subprocess.PIPE, timeout=60, preexec_fn=limited(headers),
+                              **streams)
     finally:
-        os.close(stdin_fd)
+        for fd in opened:
+            os.close(fd)
 
 
 def check_files(tmp, sections, failures):
@@ -166,13 +214,15 @@ def run_one(program, bindir, headers, sections):
         want_status = int(headers.get("status", "0"))
         if proc.returncode != want_status:
             failures.append(f"exit status {proc.returncode}, expected {want_status}")
-        for stream, got in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+        for stream, got in (("stdout", proc.stdout or b""), ("stderr", proc.stderr)):
             want = sections.get(stream, b"").replace(b"{program}", program.encode())
             if mask_seconds(got) != mask_seconds(want):
                 failures.append(stream)
                 show(f"{stream} expected", want)
                 show(f"{stream} got", got)
         check_files(tmp, sections, failures)
+        if "check" in headers and not shell(headers["check"], tmp, "check"):
+            failures.append("check command")
         for failure in failures:
             print(f"{program}: {failure} differs")
         return not failures
@@ -232,6 +282,10 @@ def main():
         cases = [(f"line {n}: ", h, s) for n, h, s in parse_table(data)]
     else:
         cases = [("", *parse_case(data))]
+        requires = cases[0][1].get("requires")
+        if requires and (requires == "root") != (os.geteuid() == 0):
+            print(f"skipped: the case runs only as {requires}")
+            return SKIPPED
     return 0 if run_cases(cases, opts.bindir) else 1
 
 

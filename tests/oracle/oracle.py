@@ -65,17 +65,18 @@ def max_matching(n1, n2, edges):
                     stack.append(w)
 
 
-def max_flow(n, arcs, s, t):
-    """Maximum flow value with unit capacities; arcs are (tail, head), nodes 0..n-1."""
+def max_flow(n, arcs, s, t, capacities=None):
+    """Maximum flow value by shortest augmenting paths; arcs are (tail, head),
+    nodes 0..n-1, each of capacity 1 unless capacities gives one per arc."""
     if s == t:
         return 0
     cap = []
     adj = [[] for _ in range(n)]
     head = []
-    for a, b in arcs:
+    for i, (a, b) in enumerate(arcs):
         adj[a].append(len(head))
         head.append(b)
-        cap.append(1)
+        cap.append(1 if capacities is None else capacities[i])
         adj[b].append(len(head))
         head.append(a)
         cap.append(0)
@@ -93,13 +94,15 @@ def max_flow(n, arcs, s, t):
                     queue.append(y)
         if parent[t] == -1:
             return flow
-        y = t
+        path, y = [], t
         while y != s:
-            e = parent[y]
-            cap[e] -= 1
-            cap[e ^ 1] += 1
-            y = head[e ^ 1]
-        flow += 1
+            path.append(parent[y])
+            y = head[parent[y] ^ 1]
+        bottleneck = min(cap[e] for e in path)
+        for e in path:
+            cap[e] -= bottleneck
+            cap[e ^ 1] += bottleneck
+        flow += bottleneck
 
 
 def random_bipartite(rng):

@@ -30,6 +30,19 @@ double parseNumber(const OptionSpec& option, const std::string& text) {
   return value;
 }
 
+std::int64_t parseCapacity(const OptionSpec& option, const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || value < option.least ||
+      value > kLargestCapacity) {
+    throw UsageError(std::string("--") + option.name + " needs a whole number from " +
+                     std::to_string(static_cast<long long>(option.least)) + " to " +
+                     std::to_string(kLargestCapacity) + ", not '" + text + "'");
+  }
+  return value;
+}
+
 std::uint64_t parseSeed(const std::string& text) {
   char* end = nullptr;
   errno = 0;
@@ -61,8 +74,15 @@ bool isHelp(const char* arg) {
 
 }  // namespace
 
+OptionSpec capacityOption(const char* name, double fallback, const char* help) {
+  return {name, fallback, 0, true, help, static_cast<double>(kLargestCapacity), true};
+}
+
 Parameters::Parameters(const FamilySpec& family) : family_(family) {
-  for (const OptionSpec& option : family.options) values_.push_back(option.fallback);
+  for (const OptionSpec& option : family.options) {
+    values_.push_back(option.fallback);
+    capacities_.push_back(static_cast<std::int64_t>(option.fallback));
+  }
 }
 
 std::size_t Parameters::find(const std::string& name) const {
@@ -74,18 +94,30 @@ std::size_t Parameters::find(const std::string& name) const {
 
 void Parameters::set(const std::string& name, const std::string& value) {
   const std::size_t i = find(name);
-  values_[i] = parseNumber(family_.options[i], value);
+  const OptionSpec& option = family_.options[i];
+  if (option.capacity) {
+    capacities_[i] = parseCapacity(option, value);
+    values_[i] = static_cast<double>(capacities_[i]);
+  } else {
+    values_[i] = parseNumber(option, value);
+  }
 }
 
 int Parameters::count(const char* name) const { return static_cast<int>(values_[find(name)]); }
 
 double Parameters::real(const char* name) const { return values_[find(name)]; }
 
+std::int64_t Parameters::capacity(const char* name) const { return capacities_[find(name)]; }
+
 std::string Parameters::describe() const {
   std::string text;
   char value[32];
   for (std::size_t i = 0; i < values_.size(); ++i) {
-    std::snprintf(value, sizeof value, "%.15g", values_[i]);
+    if (family_.options[i].capacity) {
+      std::snprintf(value, sizeof value, "%lld", static_cast<long long>(capacities_[i]));
+    } else {
+      std::snprintf(value, sizeof value, "%.15g", values_[i]);
+    }
     text += (i == 0 ? "--" : " --") + std::string(family_.options[i].name) + " " + value;
   }
   return text;

@@ -22,7 +22,17 @@ struct OptionSpec {
   bool integer;      // whole numbers only, at most 2147483647
   const char* help;
   double most = HUGE_VAL;  // largest accepted value
+  // A capacity: a whole number from 0 to kLargestCapacity, kept exact (a
+  // double holds whole numbers exactly only up to 2^53).
+  bool capacity = false;
 };
+
+// The largest arc capacity, and the largest total capacity out of the source
+// or into the sink, that a generated network may have; solvers refuse more
+// rather than wrap around in 64 bits.
+constexpr std::int64_t kLargestCapacity = std::int64_t{1} << 62;
+
+OptionSpec capacityOption(const char* name, double fallback, const char* help);
 
 struct FamilySpec {
   const char* name;
@@ -52,6 +62,7 @@ class Parameters {
   void set(const std::string& name, const std::string& value);
   int count(const char* name) const;
   double real(const char* name) const;
+  std::int64_t capacity(const char* name) const;
   // "--a 1 --b 0.5", every option of the family in declaration order.
   std::string describe() const;
 
@@ -60,6 +71,7 @@ class Parameters {
 
   const FamilySpec& family_;
   std::vector<double> values_;
+  std::vector<std::int64_t> capacities_;  // the exact values of capacity options
 };
 
 struct Request {

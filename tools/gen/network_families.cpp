@@ -12,7 +12,7 @@ struct Inner {
   int pick(Random& random) const { return first + static_cast<int>(random.below(count)); }
 };
 
-Network withTerminals(int nodes) { return Network{nodes, 1, nodes, {}}; }
+Network withTerminals(int nodes) { return Network{nodes, 1, nodes, {}, {}}; }
 
 void checkArcBudget(const Parameters& p, double fixedArcs) {
   if (p.real("arcs") < fixedArcs) {
@@ -49,6 +49,8 @@ Network randomSparse(const Parameters& p, Random& random) {
   return network;
 }
 
+}  // namespace
+
 // Layers of `width` nodes; the source feeds every node of the first layer,
 // every node sends `degree` arcs to random nodes of the next layer, and every
 // node of the last layer feeds the sink.
@@ -72,6 +74,8 @@ Network layered(const Parameters& p, Random& random) {
   for (int j = 0; j < width; ++j) network.arcs.push_back({node(layers - 1, j), network.sink});
   return network;
 }
+
+namespace {
 
 // The inner nodes form one directed ring; random inner arcs are added, each
 // followed by its reverse with probability `reverse` (a two-node cycle) and

@@ -13,3 +13,7 @@ struct NetworkFamily {
 };
 
 const std::vector<NetworkFamily>& networkFamilies();
+
+// The `layered` family's network, built from its options --layers, --width
+// and --degree.
+Network layered(const Parameters& parameters, Random& random);

@@ -1,5 +1,7 @@
 #include "problem.h"
 
+#include <string>
+
 #include "command_line.h"
 
 namespace {
@@ -30,6 +32,23 @@ Network matchingReduction(const Bipartite& graph) {
   return network;
 }
 
+void checkTerminalTotals(const Network& network) {
+  // Each capacity is at most 2^62 and each running total stays at most 2^62
+  // before an addition, so no sum below passes 2^63 in unsigned 64 bits.
+  std::uint64_t out = 0, in = 0;
+  for (std::size_t i = 0; i < network.capacities.size(); ++i) {
+    const auto capacity = static_cast<std::uint64_t>(network.capacities[i]);
+    if (network.arcs[i].tail == network.source) out += capacity;
+    if (network.arcs[i].head == network.sink) in += capacity;
+    if (out > kLargestCapacity || in > kLargestCapacity) {
+      throw UsageError(std::string("these parameters give a total capacity ") +
+                       (out > kLargestCapacity ? "out of the source" : "into the sink") +
+                       " above " + std::to_string(kLargestCapacity) +
+                       ", more than a solver can add up; lower the capacities or the size");
+    }
+  }
+}
+
 void writeBipartite(Output& out, const Bipartite& graph) {
   out.text("p bipartite-matching ").number(graph.left).text(" ").number(graph.right);
   out.text(" ").number(static_cast<long>(graph.edges.size())).text("\n");
@@ -42,7 +61,9 @@ void writeNetwork(Output& out, const Network& network) {
   out.number(static_cast<long>(network.arcs.size())).text("\n");
   out.text("n ").number(network.source).text(" s\n");
   out.text("n ").number(network.sink).text(" t\n");
-  for (const Edge& e : network.arcs) {
-    out.text("a ").number(e.tail).text(" ").number(e.head).text(" 1\n");
+  for (std::size_t i = 0; i < network.arcs.size(); ++i) {
+    const Edge& e = network.arcs[i];
+    out.text("a ").number(e.tail).text(" ").number(e.head).text(" ");
+    out.number(network.capacities.empty() ? 1 : network.capacities[i]).text("\n");
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "output.h"
@@ -19,12 +20,14 @@ struct Bipartite {
   std::vector<Edge> edges;
 };
 
-// Every arc has capacity 1.
 struct Network {
   int nodes = 0;
   int source = 0;
   int sink = 0;
   std::vector<Edge> arcs;
+  // Empty: every arc has capacity 1. Otherwise one capacity per arc, each in
+  // 0 … kLargestCapacity.
+  std::vector<std::int64_t> capacities;
 };
 
 // Checks that a problem of this many nodes and edges stays within the
@@ -37,6 +40,10 @@ std::size_t checkedSize(double nodes, double edges);
 // the edges from first to second side, one arc from every second-side node
 // to the sink.
 Network matchingReduction(const Bipartite& graph);
+
+// Throws UsageError when the capacities out of the source or into the sink
+// add up to more than kLargestCapacity.
+void checkTerminalTotals(const Network& network);
 
 void writeBipartite(Output& out, const Bipartite& graph);
 void writeNetwork(Output& out, const Network& network);

@@ -22,6 +22,13 @@ class Random {
     return static_cast<std::uint32_t>(((next() >> 32) * bound) >> 32);
   }
 
+  // Uniform in lo … hi (0 <= lo <= hi), by the same multiply-and-shift in 128
+  // bits, so that spans up to 2^63 keep their whole range.
+  std::int64_t between(std::int64_t lo, std::int64_t hi) {
+    const auto span = static_cast<unsigned __int128>(static_cast<std::uint64_t>(hi - lo)) + 1;
+    return lo + static_cast<std::int64_t>((next() * span) >> 64);
+  }
+
   // Uniform in [0, 1).
   double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
 

@@ -29,7 +29,16 @@ NETWORKS = {
     "layered": ["--layers", "5", "--width", "8", "--degree", "2"],
     "cyclic": ["--nodes", "50", "--arcs", "180", "--terminal-arcs", "10"],
 }
+CAPACITATED = {
+    "rmf": ["--side", "3", "--frames", "4", "--min-capacity", "5", "--max-capacity", "50"],
+    "random-level": ["--layers", "4", "--width", "6", "--degree", "2", "--min-capacity", "5",
+                     "--max-capacity", "50"],
+    "ak": ["--length", "7", "--copies", "3", "--min-capacity", "5", "--max-capacity", "50"],
+    "vision": ["--rows", "9", "--width", "11", "--region", "4", "--min-capacity", "5",
+               "--max-capacity", "50"],
+}
 DETERMINISTIC = {"long-paths", "hex-grid"}
+LARGEST_CAPACITY = 2**62
 
 
 def present(names):
@@ -148,10 +157,100 @@ class NetworkFamilies(unittest.TestCase):
         self.assertTrue(any((b, a) in set(arcs) for a, b in arcs))
 
 
+class CapacitatedFamilies(unittest.TestCase):
+    def problem(self, family, *extra):
+        return Problem(generate(BINDIR, "gennet", family, *CAPACITATED[family], *extra).decode())
+
+    def test_declared_counts_terminals_and_capacity_range(self):
+        for family in CAPACITATED:
+            with self.subTest(family=family):
+                p = self.problem(family)
+                nodes, arcs = p.counts
+                self.assertEqual((p.word, arcs), ("max", len(p.arcs)))
+                self.assertEqual(p.terminals, {"s": 1, "t": nodes})
+                self.assertTrue(all(1 <= a <= nodes and 1 <= b <= nodes and a != b
+                                    for a, b, _ in p.arcs))
+                # rmf's in-frame arcs and ak's sums are checked below
+                drawn = [c for _, _, c in p.arcs if c <= 50 or family == "random-level"]
+                self.assertTrue(all(5 <= c <= 50 for c in drawn))
+                self.assertGreater(len(set(drawn)), 5)
+                self.assertGreater(p.flow_value(capacitated=True), p.flow_value())
+
+    def test_unit_writes_capacity_1_on_the_same_arcs(self):
+        for family in CAPACITATED:
+            with self.subTest(family=family):
+                capacitated, unit = self.problem(family), self.problem(family, "--unit")
+                self.assertEqual([(a, b) for a, b, _ in unit.arcs],
+                                 [(a, b) for a, b, _ in capacitated.arcs])
+                self.assertEqual({c for _, _, c in unit.arcs}, {1})
+
+    def test_random_level_is_the_layered_network_with_capacities(self):
+        layered = generate(BINDIR, "gennet", "layered", *CAPACITATED["random-level"][:6])
+        unit = generate(BINDIR, "gennet", "random-level", *CAPACITATED["random-level"], "--unit")
+        self.assertEqual(unit.split(b"\np ")[1], layered.split(b"\np ")[1])
+
+    def test_rmf_frames_are_grids_joined_by_permutations(self):
+        p = self.problem("rmf")
+        self.assertEqual(p.counts, (36, 4 * 4 * 3 * 2 + 3 * 9))
+
+        def frame(node):
+            return (node - 1) // 9
+        within = [(a, b, c) for a, b, c in p.arcs if frame(a) == frame(b)]
+        between = [(a, b) for a, b, c in p.arcs if frame(a) != frame(b)]
+        self.assertTrue(all(c == 50 * 9 and abs(a - b) in (1, 3) for a, b, c in within))
+        self.assertTrue(all(frame(b) == frame(a) + 1 for a, b in between))
+        self.assertEqual(sorted(a for a, _ in between), list(range(1, 28)))
+        self.assertEqual(sorted(b for _, b in between), list(range(10, 37)))
+
+    def test_ak_value_is_everything_the_sink_can_take(self):
+        p = self.problem("ak")
+        length, copies = 7, 3
+        nodes = copies * (3 * length + 1) + 2
+        self.assertEqual(p.counts, (nodes, copies * (5 * length + 2)))
+        into_sink = sum(c for _, b, c in p.arcs if b == nodes)
+        self.assertEqual(p.flow_value(capacitated=True), into_sink)
+        out = collections.defaultdict(list)
+        for a, b, c in p.arcs:
+            out[a].append((b, c))
+        for copy in range(copies):
+            # The staircase b_1 ... b_L: each chain arc carries what entered so far.
+            stairs = range(2 + copy * (3 * length + 1), 2 + copy * (3 * length + 1) + length)
+            entered = dict(out[1])
+            carried = 0
+            for b in stairs:
+                carried += entered[b]
+                self.assertEqual(out[b], [(b + 1 if b != stairs[-1] else nodes, carried)])
+
+    def test_vision_pixels_have_one_terminal_arc_and_symmetric_neighbours(self):
+        for neighbours, pairs in ((4, 2 * 9 * 11 - 9 - 11), (8, 2 * 9 * 11 - 9 - 11 + 2 * 8 * 10)):
+            with self.subTest(neighbours=neighbours):
+                p = self.problem("vision", "--neighbours", str(neighbours))
+                sink = 9 * 11 + 2
+                terminal = [(a, b) for a, b, _ in p.arcs if a == 1 or b == sink]
+                self.assertEqual(sorted(b if a == 1 else a for a, b in terminal),
+                                 list(range(2, sink)))
+                self.assertTrue(0 < sum(1 for a, _ in terminal if a == 1) < 9 * 11)
+                inner = {(a, b): c for a, b, c in p.arcs if a != 1 and b != sink}
+                self.assertEqual(len(inner), 2 * pairs)
+                self.assertTrue(all(inner[(b, a)] == c for (a, b), c in inner.items()))
+
+    def test_capacities_span_64_bits_and_print_exactly(self):
+        p = Problem(generate(BINDIR, "gennet", "rmf", "--side", "1", "--frames", "60",
+                             "--min-capacity", "0", "--max-capacity",
+                             str(LARGEST_CAPACITY)).decode())
+        self.assertIn(f"--min-capacity 0 --max-capacity {LARGEST_CAPACITY}", p.comments[2])
+        self.assertGreater(max(c for _, _, c in p.arcs), LARGEST_CAPACITY // 2)
+        self.assertTrue(all(0 <= c <= LARGEST_CAPACITY for _, _, c in p.arcs))
+        one = Problem(generate(BINDIR, "gennet", "rmf", "--side", "1", "--frames", "2",
+                               "--min-capacity", str(LARGEST_CAPACITY),
+                               "--max-capacity", str(LARGEST_CAPACITY)).decode())
+        self.assertEqual(one.arcs, [(1, 2, LARGEST_CAPACITY)])
+
+
 class Determinism(unittest.TestCase):
     def test_same_seed_same_bytes_other_seed_other_problem(self):
         cases = [("genbip", f, a) for f, a in BIPARTITE.items()]
-        cases += [("gennet", f, a) for f, a in NETWORKS.items()]
+        cases += [("gennet", f, a) for f, a in {**NETWORKS, **CAPACITATED}.items()]
         for program, family, args in cases:
             with self.subTest(family=family):
                 first = generate(BINDIR, program, family, *args, "--seed", "9")
@@ -195,7 +294,23 @@ class Usage(unittest.TestCase):
     def test_bad_network_arguments_exit_2_with_a_message_and_no_output(self):
         cases = {("cyclic", "--nodes", "100", "--arcs", "50"): b"--arcs must be at least",
                  ("cyclic", "--reverse", "2"): b"--reverse must be at most 1, not '2'",
-                 ("cyclic", "--parallel", "1.5"): b"--parallel must be at most 1"}
+                 ("cyclic", "--parallel", "1.5"): b"--parallel must be at most 1",
+                 ("ak", "--min-capacity", "9", "--max-capacity", "8"):
+                     b"--min-capacity must be at most --max-capacity",
+                 ("ak", "--max-capacity", str(LARGEST_CAPACITY + 1)):
+                     b"--max-capacity needs a whole number from 0 to 4611686018427387904",
+                 ("ak", "--max-capacity", "1e3"): b"--max-capacity needs a whole number",
+                 ("ak", "--min-capacity", "-1"): b"--min-capacity needs a whole number",
+                 ("vision", "--neighbours", "6"): b"--neighbours must be 4 or 8",
+                 # in-frame arcs of max-capacity x side^2
+                 ("rmf", "--side", "2", "--max-capacity", str(LARGEST_CAPACITY // 3)):
+                     b"a capacity above 4611686018427387904",
+                 # the staircase's last arc carries the sum of its source arcs
+                 ("ak", "--length", "2", "--min-capacity", str(LARGEST_CAPACITY),
+                  "--max-capacity", str(LARGEST_CAPACITY)): b"a capacity above",
+                 # three terminal arcs of more than 2^61: two share a terminal
+                 ("vision", "--rows", "1", "--width", "3", "--min-capacity", str(2**61 + 1),
+                  "--max-capacity", str(2**61 + 1)): b"total capacity"}
         for args, message in cases.items():
             with self.subTest(args=args):
                 proc = subprocess.run([os.path.join(BINDIR, "gennet"), *args],
@@ -226,7 +341,7 @@ class ReadByTheSolvers(unittest.TestCase):
                 self.check(MATCHING + UNITFLOW, data, Problem(data.decode()).flow_value())
 
     def test_network_families(self):
-        for family, args in NETWORKS.items():
+        for family, args in {**NETWORKS, **CAPACITATED}.items():
             with self.subTest(family=family):
                 data = generate(BINDIR, "gennet", family, *args)
                 self.check(UNITFLOW, data, Problem(data.decode()).flow_value())

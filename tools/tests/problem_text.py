@@ -33,10 +33,13 @@ class Problem:
         n1, n2, _ = self.counts
         return oracle.max_matching(n1, n2, self.arcs)
 
-    def flow_value(self):
+    def flow_value(self, capacitated=False):
+        """The maximum flow value, every arc taken as one unit unless capacitated."""
         nodes = self.counts[0]
         arcs = [(a - 1, b - 1) for a, b, _ in self.arcs]
-        return oracle.max_flow(nodes, arcs, self.terminals["s"] - 1, self.terminals["t"] - 1)
+        capacities = [c for _, _, c in self.arcs] if capacitated else None
+        return oracle.max_flow(nodes, arcs, self.terminals["s"] - 1, self.terminals["t"] - 1,
+                               capacities)
 
 
 def generate(bindir, program, *args):

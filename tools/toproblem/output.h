@@ -1,37 +1,29 @@
-// The converted problem, written through a buffer. A named output file
-// appears whole or not at all: the text goes to a temporary file next to it,
-// which commit() renames to the final name; an output never committed is
-// removed.
+// The converted problem, written through the safe writer: a named output
+// file appears whole or not at all, and a device, FIFO or symlink target is
+// written where it is.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "fileio/safe_writer.h"
 
 class Output {
  public:
-  // "-" writes standard output (and commit() only flushes it).
+  // "-" writes standard output. Throws SystemError when the file cannot be
+  // opened.
   explicit Output(const std::string& path);
-  ~Output();
-  Output(const Output&) = delete;
-  Output& operator=(const Output&) = delete;
 
   // One line "c TEXT".
   void comment(std::string_view text);
-  void text(std::string_view text);
+  void text(std::string_view text) { writer_->Text(text); }
   // One line "a TAIL HEAD", or "a TAIL HEAD CAPACITY" when capacity >= 0.
   void arc(std::uint64_t tail, std::uint64_t head, int capacity = -1);
+  // Throws SystemError when any write failed.
   void commit();
 
  private:
-  void number(std::uint64_t value);
-  void reserve(std::size_t bytes);
-  void flush();
-
-  std::string path_, temporary_;
-  int fd_ = 1;
-  bool committed_ = false;
-  std::vector<char> buffer_;
-  std::size_t used_ = 0;
+  std::optional<fileio::SafeWriter> writer_;  // always engaged
 };

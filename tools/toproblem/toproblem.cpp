@@ -3,18 +3,27 @@
 #include <charconv>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "dimacs.h"
-#include "edge_list.h"
-#include "input_error.h"
-#include "matrix_market.h"
+#include "fileio/dimacs.h"
+#include "fileio/edge_list.h"
+#include "fileio/input_error.h"
+#include "fileio/matrix_market.h"
+#include "fileio/output_paths.h"
 #include "output.h"
 #include "write_problem.h"
 
 namespace {
+
+using fileio::EdgeListOptions;
+using fileio::InputError;
+using fileio::MatrixMarketOptions;
+using fileio::Problem;
+using fileio::Source;
+using fileio::SystemError;
 
 constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
@@ -28,6 +37,9 @@ const char* const kUsage =
     "Writes a bipartite matching problem (mtx, edges) or a unit network (edges --flow,\n"
     "dimacs) to OUT, or to standard output without -o. FILE may be gzip-compressed;\n"
     "'-' reads standard input. Bad input: a message with its line number, exit status 2.\n"
+    "OUT is written whole, through a temporary file beside it that keeps its permissions\n"
+    "(a device, FIFO or socket is written in place); an OUT that is FILE is refused\n"
+    "with exit status 2.\n"
     "\n"
     "mtx     Matrix Market coordinate file; rows are the first side, columns the second.\n"
     "        --drop-zeros        leave out entries whose value is zero\n"
@@ -161,12 +173,27 @@ std::vector<std::string> header(const Command& command, const Source& source) {
 }
 
 Problem convert(const Command& command, Source& source) {
-  if (command.format == "mtx") return convertMatrixMarket(source, command.matrix);
-  if (command.format == "edges") return convertEdgeList(source, command.edges);
-  return convertDimacs(source);
+  if (command.format == "mtx") return fileio::convertMatrixMarket(source, command.matrix);
+  if (command.format == "edges") return fileio::convertEdgeList(source, command.edges);
+  return fileio::convertDimacs(source);
+}
+
+// Refuses, before anything is read, an output that is the input: nullopt,
+// or the exit status.
+std::optional<int> refuseOutput(const Command& command) {
+  if (command.output == "-") return std::nullopt;
+  fileio::RunFiles files;
+  files.standard_input = command.input == "-";
+  if (!files.standard_input) files.inputs = {command.input};
+  files.outputs = {{"-o", command.output}};
+  std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files);
+  if (!refusal) return std::nullopt;
+  std::fprintf(stderr, "toproblem: %s\n", refusal->message.c_str());
+  return refusal->clash ? kBadInput : kFailed;
 }
 
 int run(const Command& command) {
+  if (std::optional<int> status = refuseOutput(command)) return *status;
   Source source(command.input);
   const Problem problem = convert(command, source);
   Output output(command.output);
@@ -193,7 +220,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "toproblem: %s (toproblem --help shows the usage)\n",
                  error.message.c_str());
     return kBadInput;
-  } catch (const InputError& error) {
+  } catch (const fileio::InputError& error) {
     std::fprintf(stderr, "toproblem: %s",
                  command.input == "-" ? "standard input" : command.input.c_str());
     if (error.line() > 0) std::fprintf(stderr, ":%ld", error.line());
@@ -201,7 +228,7 @@ int main(int argc, char** argv) {
     if (!error.text().empty()) std::fprintf(stderr, ": '%s'", error.text().c_str());
     std::fputc('\n', stderr);
     return kBadInput;
-  } catch (const SystemError& error) {
+  } catch (const fileio::SystemError& error) {
     std::fprintf(stderr, "toproblem: %s\n", error.what());
     return kFailed;
   }

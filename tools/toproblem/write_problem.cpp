@@ -1,6 +1,7 @@
 #include "write_problem.h"
 
-void writeProblem(Output& out, const std::vector<std::string>& header, const Problem& problem) {
+void writeProblem(Output& out, const std::vector<std::string>& header,
+                  const fileio::Problem& problem) {
   for (const std::string& line : header) out.comment(line);
   for (const std::string& line : problem.notes) out.comment(line);
   const std::string edges = std::to_string(problem.edges.size());
@@ -13,6 +14,6 @@ void writeProblem(Output& out, const std::vector<std::string>& header, const Pro
              std::to_string(problem.right) + " " + edges + "\n");
   }
   const int capacity = problem.isNetwork ? 1 : -1;
-  for (const Edge& e : problem.edges)
+  for (const fileio::Edge& e : problem.edges)
     out.arc(e.tail + std::uint64_t{1}, e.head + std::uint64_t{1}, capacity);
 }

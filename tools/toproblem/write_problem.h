@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "fileio/problem.h"
 #include "output.h"
-#include "problem.h"
 
 // `header` comes first, one comment line each, then the problem's notes.
-void writeProblem(Output& out, const std::vector<std::string>& header, const Problem& problem);
+void writeProblem(Output& out, const std::vector<std::string>& header,
+                  const fileio::Problem& problem);

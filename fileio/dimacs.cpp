@@ -1,10 +1,12 @@
-#include "dimacs.h"
+#include "fileio/dimacs.h"
 
 #include <algorithm>
 #include <string>
 
-#include "fields.h"
-#include "input_error.h"
+#include "fileio/fields.h"
+#include "fileio/input_error.h"
+
+namespace fileio {
 
 namespace {
 
@@ -106,3 +108,5 @@ Problem convertDimacs(Source& source) {
   problem.messages.push_back(changed);
   return problem;
 }
+
+}  // namespace fileio

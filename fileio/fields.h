@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace fileio {
+
 class Fields {
  public:
   explicit Fields(std::string_view line) : at_(line.data()), end_(line.data() + line.size()) {}
@@ -42,3 +44,5 @@ class Fields {
   const char* at_;
   const char* end_;
 };
+
+}  // namespace fileio

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "problem.h"
-#include "source.h"
+#include "fileio/problem.h"
+#include "fileio/source.h"
+
+namespace fileio {
 
 struct EdgeListOptions {
   std::optional<int> base;  // 0 or 1; unset: 0 when some id is 0, else 1
@@ -21,3 +23,5 @@ struct EdgeListOptions {
 
 // Throws InputError at the first fault of the file or of the terminals.
 Problem convertEdgeList(Source& source, const EdgeListOptions& options);
+
+}  // namespace fileio

@@ -2,10 +2,14 @@
 // checked and made unit networks: every capacity becomes 1.
 #pragma once
 
-#include "problem.h"
-#include "source.h"
+#include "fileio/problem.h"
+#include "fileio/source.h"
+
+namespace fileio {
 
 // Throws InputError at the first fault: a line of unknown type, a second
 // problem line, a number out of range, a missing or repeated terminal, or an
 // arc count other than the problem line's.
 Problem convertDimacs(Source& source);
+
+}  // namespace fileio

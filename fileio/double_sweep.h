@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "problem.h"
+#include "fileio/problem.h"
+
+namespace fileio {
 
 struct Sweep {
   std::uint32_t start = 0, end = 0;  // the two ends of the longest path found
@@ -21,3 +23,5 @@ struct Sweep {
 // bound on the diameter of that component, and usually close to it. Needs at
 // least one edge.
 Sweep doubleSweep(std::uint64_t vertices, const std::vector<Edge>& edges, std::uint64_t count);
+
+}  // namespace fileio

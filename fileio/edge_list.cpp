@@ -1,11 +1,13 @@
-#include "edge_list.h"
+#include "fileio/edge_list.h"
 
 #include <algorithm>
 #include <string>
 
-#include "double_sweep.h"
-#include "fields.h"
-#include "input_error.h"
+#include "fileio/double_sweep.h"
+#include "fileio/fields.h"
+#include "fileio/input_error.h"
+
+namespace fileio {
 
 namespace {
 
@@ -138,3 +140,5 @@ Problem convertEdgeList(Source& source, const EdgeListOptions& options) {
   }
   return problem;
 }
+
+}  // namespace fileio

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace fileio {
+
 class InputError : public std::runtime_error {
  public:
   // line 0 means the fault belongs to the file as a whole.
@@ -28,3 +30,5 @@ class SystemError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+}  // namespace fileio

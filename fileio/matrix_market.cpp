@@ -1,13 +1,15 @@
-#include "matrix_market.h"
+#include "fileio/matrix_market.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <string>
 
-#include "fields.h"
-#include "input_error.h"
-#include "remove_duplicates.h"
+#include "fileio/fields.h"
+#include "fileio/input_error.h"
+#include "fileio/remove_duplicates.h"
+
+namespace fileio {
 
 namespace {
 
@@ -183,3 +185,5 @@ Problem convertMatrixMarket(Source& source, const MatrixMarketOptions& options) 
   if (banner.mirror == Symmetry::General) problem.notes.erase(problem.notes.begin() + 2);
   return problem;
 }
+
+}  // namespace fileio

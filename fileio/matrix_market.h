@@ -3,8 +3,10 @@
 // only to tell explicit zeros.
 #pragma once
 
-#include "problem.h"
-#include "source.h"
+#include "fileio/problem.h"
+#include "fileio/source.h"
+
+namespace fileio {
 
 struct MatrixMarketOptions {
   bool dropZeros = false;        // leave out entries whose value is zero
@@ -13,3 +15,5 @@ struct MatrixMarketOptions {
 
 // Throws InputError at the first fault of the file.
 Problem convertMatrixMarket(Source& source, const MatrixMarketOptions& options);
+
+}  // namespace fileio

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace fileio {
+
 // Endpoints are 0-based: first-side and second-side vertices of a bipartite
 // problem, nodes of a network.
 struct Edge {
@@ -23,3 +25,5 @@ struct Problem {
 
 // Largest vertex or node number the suite's programs can take.
 constexpr std::uint64_t kLargestNumber = 2147483646;
+
+}  // namespace fileio

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace fileio {
+
 class Source {
  public:
   // "-" reads standard input. Throws SystemError when the file cannot be
@@ -56,3 +58,5 @@ class Source {
   std::vector<char> text_;  // decompressed text; unread part [begin_, end_)
   std::size_t begin_ = 0, end_ = 0;
 };
+
+}  // namespace fileio

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "problem.h"
+#include "fileio/problem.h"
+
+namespace fileio {
 
 // Sorts the edges by tail, then head, and keeps one of each; returns how
 // many were removed.
@@ -19,3 +21,5 @@ inline std::uint64_t removeDuplicates(std::vector<Edge>& edges) {
   edges.erase(end, edges.end());
   return removed;
 }
+
+}  // namespace fileio

@@ -1,4 +1,4 @@
-#include "source.h"
+#include "fileio/source.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "input_error.h"
+#include "fileio/input_error.h"
+
+namespace fileio {
 
 namespace {
 
@@ -140,3 +142,5 @@ bool Source::nextLine(std::string_view& line) {
     if (begin_ == end_) return false;
   }
 }
+
+}  // namespace fileio

@@ -1,7 +1,9 @@
-#include "double_sweep.h"
+#include "fileio/double_sweep.h"
 
 #include <algorithm>
 #include <numeric>
+
+namespace fileio {
 
 namespace {
 
@@ -64,3 +66,5 @@ Sweep doubleSweep(std::uint64_t vertices, const std::vector<Edge>& edges, std::u
   }
   return sweep;
 }
+
+}  // namespace fileio
