@@ -2,7 +2,7 @@
 
 #include "capacity_residual.h"
 #include "flow_capacity_dinic.h"
-#include "flow_highest_label.h"
+#include "flow_capacity_push_relabel.h"
 
 namespace fast::internal {
 
@@ -35,6 +35,8 @@ std::unique_ptr<CapacitatedSolver> Make(const FlowNetwork& network, MaxFlowAlgor
   switch (algorithm) {
     case MaxFlowAlgorithm::kDinic:
       return std::make_unique<SolverOf<Cap, CapacityDinic>>(network);
+    case MaxFlowAlgorithm::kPushRelabel:
+      return std::make_unique<SolverOf<Cap, FifoPushRelabel>>(network);
     default:
       return std::make_unique<SolverOf<Cap, HighestLabel>>(network);
   }

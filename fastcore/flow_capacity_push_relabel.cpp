@@ -1,11 +1,11 @@
-#include "flow_highest_label.h"
+#include "flow_capacity_push_relabel.h"
 
 #include <algorithm>
 
 namespace fast::internal {
 
-template <class Cap>
-HighestLabel<Cap>::HighestLabel(CapacityResidual<Cap>& network)
+template <class Cap, bool kHighestLabel>
+CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Cap>& network)
     : network_(network),
       n_(network.nodes()),
       label_(size_t(n_), n_),
@@ -14,30 +14,40 @@ HighestLabel<Cap>::HighestLabel(CapacityResidual<Cap>& network)
       buckets_(size_t(n_) + 1),
       next_(size_t(n_)),
       previous_(size_t(n_)),
-      queue_(size_t(n_)) {
+      queue_(size_t(n_)),
+      ring_(kHighestLabel ? 0 : size_t(n_)) {
   // A global relabelling costs a pass over the arcs; after relabelling work
   // of a few times that, the labels have usually drifted far enough from
   // the distances to pay for another.
   global_period_ = 6 * int64_t(n_) + network.arc_count() / 2;
 }
 
-template <class Cap>
-int64_t HighestLabel<Cap>::Run(FlowCounters& counters) {
+template <class Cap, bool kHighestLabel>
+int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters) {
   SaturateSourceArcs(counters);
   GlobalRelabel(counters);
   for (;;) {
-    while (top_active_ >= 0 && buckets_[top_active_].active == kNone) --top_active_;
-    if (top_active_ < 0) break;
-    const int32_t u = buckets_[top_active_].active;
-    buckets_[top_active_].active = next_[u];
+    int32_t u;
+    if constexpr (kHighestLabel) {
+      while (top_active_ >= 0 && buckets_[top_active_].active == kNone) --top_active_;
+      if (top_active_ < 0) break;
+      u = buckets_[top_active_].active;
+      buckets_[top_active_].active = next_[u];
+    } else {
+      if (ring_count_ == 0) break;
+      u = ring_[ring_head_];
+      ring_head_ = ring_head_ + 1 == ring_.size() ? 0 : ring_head_ + 1;
+      --ring_count_;
+      if (label_[u] >= n_) continue;  // lifted by a gap while waiting
+    }
     Discharge(u, counters);
     if (work_since_global_ > global_period_) GlobalRelabel(counters);
   }
   return excess_[network_.sink()];
 }
 
-template <class Cap>
-void HighestLabel<Cap>::SaturateSourceArcs(FlowCounters& counters) {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::SaturateSourceArcs(FlowCounters& counters) {
   const int32_t s = network_.source();
   auto* arcs = network_.arcs();
   // The source's list holds forward arcs only: arcs into it are left out.
@@ -50,8 +60,8 @@ void HighestLabel<Cap>::SaturateSourceArcs(FlowCounters& counters) {
   counters.arc_scans += network_.end(s) - network_.begin(s);
 }
 
-template <class Cap>
-void HighestLabel<Cap>::GlobalRelabel(FlowCounters& counters) {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counters) {
   ++counters.phases;
   work_since_global_ = 0;
   std::fill(buckets_.begin(), buckets_.begin() + top_ + 1, Bucket{});
@@ -62,6 +72,7 @@ void HighestLabel<Cap>::GlobalRelabel(FlowCounters& counters) {
   label_[sink] = 0;
   queue_[0] = sink;
   size_t tail = 1;
+  ring_head_ = ring_count_ = 0;
   for (size_t next = 0; next < tail; ++next) {
     const int32_t v = queue_[next];
     const int32_t d = label_[v] + 1;
@@ -74,18 +85,19 @@ void HighestLabel<Cap>::GlobalRelabel(FlowCounters& counters) {
       label_[h] = d;
       current_[h] = network_.begin(h);
       queue_[tail++] = h;
-      if (excess_[h] > 0)
+      if (kHighestLabel && excess_[h] > 0)
         AddActive(h);
       else
         AddInactive(h);
+      if (!kHighestLabel && excess_[h] > 0) AddActive(h);
     }
   }
   top_ = label_[queue_[tail - 1]];
   top_active_ = top_;
 }
 
-template <class Cap>
-void HighestLabel<Cap>::Discharge(int32_t u, FlowCounters& counters) {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::Discharge(int32_t u, FlowCounters& counters) {
   auto* arcs = network_.arcs();
   const uint32_t* partner = network_.partners();
   const int32_t sink = network_.sink();
@@ -101,10 +113,7 @@ void HighestLabel<Cap>::Discharge(int32_t u, FlowCounters& counters) {
       const Cap delta = int64_t(r) < e ? r : Cap(e);
       arcs[a].residual = r - delta;
       arcs[partner[a]].residual += delta;
-      if (excess_[h] == 0 && h != sink) {
-        RemoveInactive(h);
-        AddActive(h);
-      }
+      if (excess_[h] == 0 && h != sink) Activate(h);
       excess_[h] += int64_t(delta);
       e -= int64_t(delta);
       if (e == 0) break;
@@ -113,16 +122,17 @@ void HighestLabel<Cap>::Discharge(int32_t u, FlowCounters& counters) {
     excess_[u] = e;
     if (e == 0) {
       current_[u] = a;
-      AddInactive(u);
+      if (kHighestLabel) AddInactive(u);
       return;
     }
     if (!Relabel(u, counters)) return;
   }
 }
 
-template <class Cap>
-bool HighestLabel<Cap>::Relabel(int32_t u, FlowCounters& counters) {
+template <class Cap, bool kHighestLabel>
+bool CapacityPushRelabel<Cap, kHighestLabel>::Relabel(int32_t u, FlowCounters& counters) {
   const int32_t old = label_[u];
+  if (!kHighestLabel) RemoveInactive(u);
   if (buckets_[old].active == kNone && buckets_[old].inactive == kNone) {
     // u was the last node at its label: nothing above can reach the sink.
     Gap(old);
@@ -147,15 +157,17 @@ bool HighestLabel<Cap>::Relabel(int32_t u, FlowCounters& counters) {
   }
   label_[u] = lowest + 1;
   current_[u] = best;
+  if (!kHighestLabel) AddInactive(u);
   top_ = std::max(top_, label_[u]);
   top_active_ = std::max(top_active_, label_[u]);
   return true;
 }
 
-template <class Cap>
-void HighestLabel<Cap>::Gap(int32_t empty_label) {
-  // The node being discharged had the highest active label, so every node
-  // above the gap is inactive.
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::Gap(int32_t empty_label) {
+  // Highest label first: the node being discharged had the highest active
+  // label, so every node above the gap is inactive. First in, first out:
+  // the active ones above stay in the ring and are dropped there.
   for (int32_t d = empty_label + 1; d <= top_; ++d) {
     for (int32_t v = buckets_[d].inactive; v != kNone; v = next_[v]) label_[v] = n_;
     buckets_[d] = Bucket{};
@@ -164,15 +176,26 @@ void HighestLabel<Cap>::Gap(int32_t empty_label) {
   top_active_ = std::min(top_active_, top_);
 }
 
-template <class Cap>
-void HighestLabel<Cap>::AddActive(int32_t u) {
-  Bucket& b = buckets_[label_[u]];
-  next_[u] = b.active;
-  b.active = u;
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::Activate(int32_t u) {
+  if (kHighestLabel) RemoveInactive(u);
+  AddActive(u);
 }
 
-template <class Cap>
-void HighestLabel<Cap>::AddInactive(int32_t u) {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::AddActive(int32_t u) {
+  if constexpr (kHighestLabel) {
+    Bucket& b = buckets_[label_[u]];
+    next_[u] = b.active;
+    b.active = u;
+  } else {
+    size_t tail = ring_head_ + ring_count_++;
+    ring_[tail >= ring_.size() ? tail - ring_.size() : tail] = u;
+  }
+}
+
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::AddInactive(int32_t u) {
   Bucket& b = buckets_[label_[u]];
   next_[u] = b.inactive;
   previous_[u] = kNone;
@@ -180,8 +203,8 @@ void HighestLabel<Cap>::AddInactive(int32_t u) {
   b.inactive = u;
 }
 
-template <class Cap>
-void HighestLabel<Cap>::RemoveInactive(int32_t u) {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::RemoveInactive(int32_t u) {
   if (previous_[u] != kNone)
     next_[previous_[u]] = next_[u];
   else
@@ -189,8 +212,8 @@ void HighestLabel<Cap>::RemoveInactive(int32_t u) {
   if (next_[u] != kNone) previous_[next_[u]] = previous_[u];
 }
 
-template <class Cap>
-void HighestLabel<Cap>::MakeFlow() {
+template <class Cap, bool kHighestLabel>
+void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
   // Labels become distances to the source along residual arcs; every node
   // with excess has one, since its excess came from the source. Excess left
   // at nodes that cannot reach the sink only moves among them.
@@ -245,7 +268,9 @@ void HighestLabel<Cap>::MakeFlow() {
   }
 }
 
-template class HighestLabel<uint32_t>;
-template class HighestLabel<int64_t>;
+template class CapacityPushRelabel<uint32_t, true>;
+template class CapacityPushRelabel<int64_t, true>;
+template class CapacityPushRelabel<uint32_t, false>;
+template class CapacityPushRelabel<int64_t, false>;
 
 }  // namespace fast::internal
