@@ -8,6 +8,35 @@ namespace fast::internal {
 
 namespace {
 
+// A few of Dinic's phases, which find the short augmenting paths cheaply,
+// then highest-label push-relabel from their flow.
+template <class Cap>
+class CapacityHybrid {
+ public:
+  explicit CapacityHybrid(CapacityResidual<Cap>& network)
+      : dinic_(network), push_relabel_(network) {}
+
+  int64_t Run(FlowCounters& counters) {
+    constexpr int kPhases = 3;
+    int64_t value = 0;
+    for (int phase = 0; phase < kPhases; ++phase)
+      if (!dinic_.Phase(counters, &value)) return value;
+    dinic_done_ = false;
+    return push_relabel_.Run(counters, value);
+  }
+  bool source_side(int32_t u) const {
+    return dinic_done_ ? dinic_.source_side(u) : push_relabel_.source_side(u);
+  }
+  void MakeFlow() {
+    if (!dinic_done_) push_relabel_.MakeFlow();
+  }
+
+ private:
+  CapacityDinic<Cap> dinic_;
+  HighestLabel<Cap> push_relabel_;
+  bool dinic_done_ = true;  // Dinic's phases found the flow maximum
+};
+
 template <class Cap, template <class> class Algorithm>
 class SolverOf final : public CapacitatedSolver {
  public:
@@ -37,6 +66,8 @@ std::unique_ptr<CapacitatedSolver> Make(const FlowNetwork& network, MaxFlowAlgor
       return std::make_unique<SolverOf<Cap, CapacityDinic>>(network);
     case MaxFlowAlgorithm::kPushRelabel:
       return std::make_unique<SolverOf<Cap, FifoPushRelabel>>(network);
+    case MaxFlowAlgorithm::kHybrid:
+      return std::make_unique<SolverOf<Cap, CapacityHybrid>>(network);
     default:
       return std::make_unique<SolverOf<Cap, HighestLabel>>(network);
   }

@@ -23,7 +23,8 @@ CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Ca
 }
 
 template <class Cap, bool kHighestLabel>
-int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters) {
+int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, int64_t value) {
+  excess_[network_.sink()] = value;
   SaturateSourceArcs(counters);
   GlobalRelabel(counters);
   for (;;) {
