@@ -21,13 +21,18 @@ namespace fast::internal {
 // Invariants: node u's residual arcs are [first[u], first[u + 1]); the two
 // arcs of a pair are each other's `partner`; the residual capacities of a
 // pair add up to the input arc's capacity, and the backward one is the flow
-// the arc carries.
+// the arc carries; an arc's word holds its head and, in kReverseOpen,
+// whether its partner has capacity left (so that a search from the sink
+// tells which arcs lead into a node without touching their partners).
 template <class Cap>
 class CapacityResidual {
  public:
+  static constexpr uint32_t kReverseOpen = uint32_t{1} << 31;
   struct Arc {
-    int32_t head;
+    uint32_t word;  // the head, with kReverseOpen
     Cap residual;
+    int32_t head() const { return int32_t(word & ~kReverseOpen); }
+    bool reverse_open() const { return (word & kReverseOpen) != 0; }
   };
 
   // Builds the arrays by a counting pass and a scatter; throws std::bad_alloc.
@@ -43,10 +48,14 @@ class CapacityResidual {
   const Arc* arcs() const { return arcs_.data(); }
   const uint32_t* partners() const { return partner_.data(); }
 
-  // Sends `delta` along arc a, whose residual capacity is at least delta.
+  // Sends `delta` > 0 along arc a, whose residual capacity is at least delta.
   void Push(uint32_t a, Cap delta) {
-    arcs_[a].residual -= delta;
-    arcs_[partner_[a]].residual += delta;
+    Arc& forward = arcs_[a];
+    Arc& backward = arcs_[partner_[a]];
+    forward.residual -= delta;
+    forward.word |= kReverseOpen;
+    backward.residual += delta;
+    if (forward.residual == 0) backward.word &= ~kReverseOpen;
   }
 
   // The flow on every input arc of `network` (the one built from), in input
@@ -56,7 +65,7 @@ class CapacityResidual {
   // True when input arc i of `network` has a residual pair.
   static bool Kept(const FlowNetwork& network, int64_t i) {
     const int32_t t = network.tails[i], h = network.heads[i];
-    return t != h && network.capacities[i] > 0 && h != network.source && t != network.sink;
+    return t != h && network.capacity(i) > 0 && h != network.source && t != network.sink;
   }
 
  private:
@@ -92,8 +101,8 @@ CapacityResidual<Cap>::CapacityResidual(const FlowNetwork& network)
     if (!Kept(network, i)) continue;
     const uint32_t out = next[tails[i]]++;
     const uint32_t in = next[heads[i]]++;
-    arcs_[out] = Arc{heads[i], Cap(network.capacities[i])};
-    arcs_[in] = Arc{tails[i], 0};
+    arcs_[out] = Arc{uint32_t(heads[i]), Cap(network.capacity(i))};
+    arcs_[in] = Arc{uint32_t(tails[i]) | kReverseOpen, 0};
     partner_[out] = in;
     partner_[in] = out;
   }

@@ -33,7 +33,6 @@ bool CapacityDinic<Cap>::Label(FlowCounters& counters) {
   std::fill(distance_.begin(), distance_.end(), kUnlabelled);
   const int32_t source = network_.source();
   const auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
   queue_[0] = network_.sink();
   distance_[network_.sink()] = 0;
   size_t tail = 1;
@@ -42,8 +41,8 @@ bool CapacityDinic<Cap>::Label(FlowCounters& counters) {
     const uint32_t end = network_.end(v);
     counters.arc_scans += end - network_.begin(v);
     for (uint32_t a = network_.begin(v); a < end; ++a) {
-      const int32_t h = arcs[a].head;
-      if (distance_[h] != kUnlabelled || arcs[partner[a]].residual == 0) continue;
+      const int32_t h = arcs[a].head();
+      if (distance_[h] != kUnlabelled || !arcs[a].reverse_open()) continue;
       distance_[h] = distance_[v] + 1;
       if (h == source) return true;
       queue_[tail++] = h;
@@ -85,12 +84,12 @@ int64_t CapacityDinic<Cap>::Augment(FlowCounters& counters) {
     const int32_t wanted = distance_[u] - 1;
     const uint32_t first = current_[u], end = network_.end(u);
     uint32_t a = first;
-    while (a < end && (arcs[a].residual == 0 || distance_[arcs[a].head] != wanted)) ++a;
+    while (a < end && (arcs[a].residual == 0 || distance_[arcs[a].head()] != wanted)) ++a;
     counters.arc_scans += a - first + (a < end);
     current_[u] = a;
     if (a < end) {
       path_[path_length_++] = u;
-      u = arcs[a].head;
+      u = arcs[a].head();
       continue;
     }
     distance_[u] = kUnlabelled;  // a dead end for the rest of the phase

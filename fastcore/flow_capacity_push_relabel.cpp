@@ -55,7 +55,7 @@ void CapacityPushRelabel<Cap, kHighestLabel>::SaturateSourceArcs(FlowCounters& c
   for (uint32_t a = network_.begin(s); a < network_.end(s); ++a) {
     const Cap delta = arcs[a].residual;
     network_.Push(a, delta);
-    excess_[arcs[a].head] += int64_t(delta);
+    excess_[arcs[a].head()] += int64_t(delta);
     excess_[s] -= int64_t(delta);
   }
   counters.arc_scans += network_.end(s) - network_.begin(s);
@@ -69,7 +69,6 @@ void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counte
   std::fill(label_.begin(), label_.end(), n_);
   const int32_t source = network_.source(), sink = network_.sink();
   const auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
   label_[sink] = 0;
   queue_[0] = sink;
   size_t tail = 1;
@@ -80,9 +79,9 @@ void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counte
     const uint32_t end = network_.end(v);
     counters.arc_scans += end - network_.begin(v);
     for (uint32_t a = network_.begin(v); a < end; ++a) {
-      // The partner of a runs into v.
-      const int32_t h = arcs[a].head;
-      if (label_[h] != n_ || h == source || arcs[partner[a]].residual == 0) continue;
+      // The partner of a runs into v, open when a is marked so.
+      const int32_t h = arcs[a].head();
+      if (label_[h] != n_ || h == source || !arcs[a].reverse_open()) continue;
       label_[h] = d;
       current_[h] = network_.begin(h);
       queue_[tail++] = h;
@@ -100,7 +99,6 @@ void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counte
 template <class Cap, bool kHighestLabel>
 void CapacityPushRelabel<Cap, kHighestLabel>::Discharge(int32_t u, FlowCounters& counters) {
   auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
   const int32_t sink = network_.sink();
   int64_t e = excess_[u];
   for (;;) {
@@ -109,11 +107,10 @@ void CapacityPushRelabel<Cap, kHighestLabel>::Discharge(int32_t u, FlowCounters&
     uint32_t a = first;
     for (; a < end; ++a) {
       const Cap r = arcs[a].residual;
-      const int32_t h = arcs[a].head;
+      const int32_t h = arcs[a].head();
       if (r == 0 || label_[h] != wanted) continue;
       const Cap delta = int64_t(r) < e ? r : Cap(e);
-      arcs[a].residual = r - delta;
-      arcs[partner[a]].residual += delta;
+      network_.Push(a, delta);
       if (excess_[h] == 0 && h != sink) Activate(h);
       excess_[h] += int64_t(delta);
       e -= int64_t(delta);
@@ -144,8 +141,8 @@ bool CapacityPushRelabel<Cap, kHighestLabel>::Relabel(int32_t u, FlowCounters& c
   int32_t lowest = n_;
   uint32_t best = network_.end(u);
   for (uint32_t a = network_.begin(u); a < network_.end(u); ++a) {
-    if (arcs[a].residual != 0 && label_[arcs[a].head] < lowest) {
-      lowest = label_[arcs[a].head];
+    if (arcs[a].residual != 0 && label_[arcs[a].head()] < lowest) {
+      lowest = label_[arcs[a].head()];
       best = a;
     }
   }
@@ -220,7 +217,6 @@ void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
   // at nodes that cannot reach the sink only moves among them.
   const int32_t source = network_.source(), sink = network_.sink();
   auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
   const int32_t unreached = n_;
   std::fill(label_.begin(), label_.end(), unreached);
   label_[source] = 0;
@@ -229,8 +225,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
   for (size_t next = 0; next < tail; ++next) {
     const int32_t v = queue_[next];
     for (uint32_t a = network_.begin(v); a < network_.end(v); ++a) {
-      const int32_t h = arcs[a].head;
-      if (label_[h] != unreached || h == sink || arcs[partner[a]].residual == 0) continue;
+      const int32_t h = arcs[a].head();
+      if (label_[h] != unreached || h == sink || !arcs[a].reverse_open()) continue;
       label_[h] = label_[v] + 1;
       queue_[tail++] = h;
     }
@@ -249,17 +245,17 @@ void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
     while (excess_[u] > 0) {
       uint32_t a = current_[u];
       for (; a < network_.end(u); ++a)
-        if (arcs[a].residual != 0 && label_[arcs[a].head] == label_[u] - 1) break;
+        if (arcs[a].residual != 0 && label_[arcs[a].head()] == label_[u] - 1) break;
       if (a == network_.end(u)) {
         int32_t lowest = unreached;
         for (uint32_t b = network_.begin(u); b < network_.end(u); ++b)
-          if (arcs[b].residual != 0) lowest = std::min(lowest, label_[arcs[b].head]);
+          if (arcs[b].residual != 0) lowest = std::min(lowest, label_[arcs[b].head()]);
         label_[u] = lowest + 1;
         current_[u] = network_.begin(u);
         continue;
       }
       current_[u] = a;
-      const int32_t h = arcs[a].head;
+      const int32_t h = arcs[a].head();
       const Cap delta = int64_t(arcs[a].residual) < excess_[u] ? arcs[a].residual : Cap(excess_[u]);
       network_.Push(a, delta);
       if (h != source && excess_[h] == 0) enqueue(h);
