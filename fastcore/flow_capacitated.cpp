@@ -1,6 +1,7 @@
 #include "flow_capacitated.h"
 
 #include "capacity_residual.h"
+#include "flow_boykov_kolmogorov.h"
 #include "flow_capacity_dinic.h"
 #include "flow_capacity_push_relabel.h"
 
@@ -66,6 +67,8 @@ std::unique_ptr<CapacitatedSolver> Make(const FlowNetwork& network, MaxFlowAlgor
       return std::make_unique<SolverOf<Cap, CapacityDinic>>(network);
     case MaxFlowAlgorithm::kPushRelabel:
       return std::make_unique<SolverOf<Cap, FifoPushRelabel>>(network);
+    case MaxFlowAlgorithm::kBoykovKolmogorov:
+      return std::make_unique<SolverOf<Cap, BoykovKolmogorov>>(network);
     case MaxFlowAlgorithm::kHybrid:
       return std::make_unique<SolverOf<Cap, CapacityHybrid>>(network);
     default:

@@ -14,6 +14,8 @@ bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm) {
     *algorithm = MaxFlowAlgorithm::kPushRelabel;
   } else if (name == "dinic") {
     *algorithm = MaxFlowAlgorithm::kDinic;
+  } else if (name == "boykov-kolmogorov") {
+    *algorithm = MaxFlowAlgorithm::kBoykovKolmogorov;
   } else if (name == "hybrid") {
     *algorithm = MaxFlowAlgorithm::kHybrid;
   } else if (name == "auto") {

@@ -54,6 +54,8 @@ enum class MaxFlowAlgorithm {
   kPushRelabel,
   // Dinic's blocking flows.
   kDinic,
+  // Boykov and Kolmogorov's two search trees, kept between augmentations.
+  kBoykovKolmogorov,
   // Dinic's phases while they send much for their work, then push-relabel.
   kHybrid,
   // The plan a look at the network suggests (docs/fastflow.md).
@@ -61,7 +63,7 @@ enum class MaxFlowAlgorithm {
 };
 
 // The algorithm named `name` ("highest-label", "push-relabel", "dinic",
-// "hybrid", "auto"); false when none is.
+// "boykov-kolmogorov", "hybrid", "auto"); false when none is.
 bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm);
 
 class MaxFlow {

@@ -17,9 +17,9 @@ using fast::MaxFlow;
 using fast::MaxFlowAlgorithm;
 using fast::Status;
 
-const MaxFlowAlgorithm kAlgorithms[] = {MaxFlowAlgorithm::kHighestLabel,
-                                        MaxFlowAlgorithm::kPushRelabel, MaxFlowAlgorithm::kDinic,
-                                        MaxFlowAlgorithm::kHybrid, MaxFlowAlgorithm::kAuto};
+const MaxFlowAlgorithm kAlgorithms[] = {
+    MaxFlowAlgorithm::kHighestLabel,     MaxFlowAlgorithm::kPushRelabel, MaxFlowAlgorithm::kDinic,
+    MaxFlowAlgorithm::kBoykovKolmogorov, MaxFlowAlgorithm::kHybrid,      MaxFlowAlgorithm::kAuto};
 
 struct Arcs {
   int32_t nodes = 0, source = 0, sink = 0;
