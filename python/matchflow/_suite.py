@@ -180,11 +180,13 @@ def compare(problems, programs=None, k=1, timeout=60, *, peers=False, check=True
 
     Returns:
         The table of tools/compare --csv, one record per problem and
-        program, under its column names (problem, program, nodes, edges,
-        result, counter 1, counter 2, seconds, wall s, peak MiB, then the
-        runs' own figures and what they were made with). Figures are
-        numbers; a failed run has result 'FAILED' or 'TIMEOUT' and None for
-        the figures it lacks.
+        program, under its column names, each column of one type:
+        problem, program, commit, date: str; nodes, edges,
+        result, counter 1, counter 2, k: int; seconds, wall s, peak MiB,
+        timeout: float; run reports: a list of each run's report figures
+        as printed (str); run wall s, run peak MiB: a list of each run's
+        (float), for every k. A figure a failed run lacks is None. A last
+        column, outcome, is 'ok', 'FAILED' or 'TIMEOUT'.
 
     Raises:
         ValueError: tools/compare refused the arguments (unknown program,
@@ -222,9 +224,39 @@ def _compare_script():
     return script
 
 
+def _per_run(cast, separator=" "):
+    """A column of one figure per run."""
+    return lambda value: [None if v.strip() == "-" else cast(v.strip())
+                          for v in value.split(separator)]
+
+
+# How each column of compare()'s table is read (its documented type). A
+# figure the run did not produce (a failed run's) is None; a column not
+# named here is a str.
+_COLUMNS = {
+    "problem": str, "program": str, "nodes": int, "edges": int, "result": int,
+    "counter 1": int, "counter 2": int, "seconds": float, "wall s": float, "peak MiB": float,
+    "run reports": _per_run(str, ";"), "run wall s": _per_run(float),
+    "run peak MiB": _per_run(float), "k": int, "timeout": float, "commit": str, "date": str,
+}
+# compare() adds "outcome": "ok", or the run's fault as tools/compare
+# writes it in the result column ("FAILED", "TIMEOUT").
+FAULTS = ("FAILED", "TIMEOUT")
+
+
+def _record(row):
+    record = {}
+    for column, value in row.items():
+        if column == "result" and value in FAULTS or value == "-":
+            record[column] = None
+        else:
+            record[column] = _COLUMNS.get(column, str)(value)
+    record["outcome"] = row["result"] if row["result"] in FAULTS else "ok"
+    return record
+
+
 def _table(text, as_frame):
-    records = [{key: _figure(value) for key, value in row.items()}
-               for row in csv.DictReader(io.StringIO(text))]
+    records = [_record(row) for row in csv.DictReader(io.StringIO(text))]
     if as_frame is False:
         return records
     try:
@@ -233,19 +265,10 @@ def _table(text, as_frame):
         if as_frame:
             raise
         return records
-    columns = next(csv.reader(io.StringIO(text)), [])
-    return pandas.DataFrame.from_records(records, columns=columns)
-
-
-def _figure(value):
-    if value == "-":
-        return None
-    for kind in (int, float):
-        try:
-            return kind(value)
-        except ValueError:
-            pass
-    return value
+    columns = next(csv.reader(io.StringIO(text)), []) + ["outcome"]
+    frame = pandas.DataFrame.from_records(records, columns=columns)
+    # Integers stay integers beside the None of a failed run.
+    return frame.astype({c: "Int64" for c in columns if _COLUMNS.get(c) is int})
 
 
 def write_problem(problem, path):

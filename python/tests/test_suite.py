@@ -4,6 +4,7 @@ written, and their failures turned into exceptions."""
 import csv
 import io
 import os
+import re
 import subprocess
 import sys
 
@@ -85,7 +86,7 @@ def test_compare_gives_the_table_of_tools_compare(problems, networks, bindir):
     table = compare(paths, as_frame=False)
     expected = compare_script_table(bindir, *paths)
     assert len(table) == len(expected) > 0
-    assert list(table[0]) == list(expected[0])
+    assert list(table[0]) == list(expected[0]) + ["outcome"]
     for ours, theirs in zip(table, expected):
         assert (ours["problem"], ours["program"]) == (theirs["problem"], theirs["program"])
         assert [ours[c] for c in ("nodes", "edges", "result")] == [
@@ -93,6 +94,34 @@ def test_compare_gives_the_table_of_tools_compare(problems, networks, bindir):
         assert isinstance(ours["seconds"], float)
     chosen = compare(paths[0], programs=["depthmatch", "pushmatch-fifo -i"], k=2, as_frame=False)
     assert [r["program"] for r in chosen] == ["depthmatch", "pushmatch-fifo -i"]
+
+
+@pytest.mark.parametrize("k", [1, 2])
+def test_every_column_has_one_type_whatever_k(problems, k):
+    row, = compare(problems["uniform", 1], programs=["fastmatch"], k=k, as_frame=False)
+    for column, kind in [("problem", str), ("nodes", int), ("result", int), ("counter 2", int),
+                         ("seconds", float), ("wall s", float), ("peak MiB", float), ("k", int),
+                         ("timeout", float), ("commit", str), ("date", str)]:
+        assert isinstance(row[column], kind), (column, row[column])
+    for column in ("run wall s", "run peak MiB"):
+        assert len(row[column]) == k and all(isinstance(v, float) for v in row[column])
+    assert len(row["run reports"]) == k and row["outcome"] == "ok"
+
+
+def test_a_commit_hash_stays_a_string(tmp_path):
+    text = ("problem,program,result,seconds,commit\n"
+            "p.txt,augrelabel,3,0.25,6007e47\np.txt,depthmatch,TIMEOUT,-,1234567\n")
+    ok, timed_out = matchflow._suite._table(text, as_frame=False)
+    assert (ok["commit"], ok["result"], ok["outcome"]) == ("6007e47", 3, "ok")
+    assert (timed_out["commit"], timed_out["result"], timed_out["seconds"]) == ("1234567", None,
+                                                                                None)
+    assert timed_out["outcome"] == "TIMEOUT"
+
+
+def test_the_version_is_the_projects():
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt")) as f:
+        version = re.search(r"project\(matchflow VERSION ([0-9.]+)", f.read()).group(1)
+    assert matchflow.__version__ == version
 
 
 def test_compare_gives_a_data_frame_with_pandas(problems):
@@ -118,7 +147,8 @@ def test_compare_faults_raise(problems, tmp_path):
     with pytest.raises(CompareError, match="no report line") as failed:
         compare(problems["uniform", 1], programs=["augrelabel"], bindir=str(fake),
                 as_frame=False)
-    assert failed.value.table[0]["result"] == "FAILED"
+    assert (failed.value.table[0]["result"], failed.value.table[0]["outcome"]) == (None,
+                                                                                  "FAILED")
     table = compare(problems["uniform", 1], programs=["augrelabel"], bindir=str(fake),
                     check=False, as_frame=False)
     assert table[0]["program"] == "augrelabel" and table[0]["seconds"] is None

@@ -47,7 +47,8 @@ SHAPE_BREAKERS = ["y x", "s y", "x t", "x x2", "y y2", "x x", "s x", "t x", "x s
 def bipartite_family(rng):
     side = lambda: rng.choice([1, 2, rng.randint(1, 12), rng.randint(10, 80)])
     family = rng.choice(["uniform", "power-law", "long-paths", "hex-grid", "hidden-perfect",
-                         "few-to-many", "ks-hard"])
+                         "few-to-many", "ks-hard", "power-law-both", "components", "deficient",
+                         "banded", "block-diagonal", "grid", "mesh"])
     left, right = side(), side()
     options = {
         "uniform": ["--left", left, "--right", right, "--degree", rng.choice([0, 1, 2, 3, 6])],
@@ -60,13 +61,28 @@ def bipartite_family(rng):
                         "--degree", rng.randint(1, 4)],
         "ks-hard": ["--size", max(left, 2), "--dense", rng.randint(1, max(left, 2) - 1),
                     "--degree", rng.randint(1, 6)],
+        "power-law-both": ["--left", left, "--right", right, "--degree", rng.randint(1, 5),
+                           "--exponent", rng.choice([0, 0.5, 1, 2])],
+        "components": ["--components", rng.randint(1, 12), "--size", rng.randint(1, 6),
+                       "--degree", rng.randint(1, 4)],
+        "deficient": ["--size", left, "--free", rng.choice([0, 0.1, 0.2, 1 / 3]),
+                      "--degree", rng.randint(1, 4)],
+        "banded": ["--size", left, "--band", rng.randint(0, 4), "--fill", rng.choice([0.2, 0.6, 1])],
+        "block-diagonal": ["--blocks", rng.randint(1, 6), "--block-size", rng.randint(1, 8),
+                           "--degree", rng.randint(1, 3), "--coupling", rng.randint(0, 3),
+                           "--coupling-degree", rng.randint(1, 6)],
+        "grid": ["--rows", rng.randint(1, 8), "--width", rng.randint(1, 8),
+                 "--diagonal", rng.choice([0, 0.5, 1])],
+        "mesh": ["--rows", rng.randint(2, 7), "--width", rng.randint(2, 7)],
     }[family]
-    shuffle = ["--shuffle"] if rng.random() < 0.5 else []
-    return [family] + [str(o) for o in options] + shuffle
+    order = rng.choice([[], [], ["--shuffle"], ["--shuffle"], ["--order", "breadth-first"],
+                        ["--order", "degree"], ["--order", "reversed"]])
+    return [family] + [str(o) for o in options] + order
 
 
 def network_family(rng):
-    family = rng.choice(["random", "layered", "cyclic"])
+    """A unit network of gennet; the capacitated families' with --unit."""
+    family = rng.choice(["random", "layered", "cyclic", "rmf", "ak", "vision"])
     nodes = rng.randint(3, 60)
     terminal = rng.randint(1, nodes)
     options = {
@@ -77,6 +93,10 @@ def network_family(rng):
         "cyclic": ["--nodes", nodes, "--arcs", 2 * terminal + nodes + rng.randint(0, 3 * nodes),
                    "--terminal-arcs", terminal,
                    "--reverse", rng.choice([0, 0.3, 1]), "--parallel", rng.choice([0, 0.2, 1])],
+        "rmf": ["--side", rng.randint(1, 4), "--frames", rng.randint(2, 5), "--unit"],
+        "ak": ["--length", rng.randint(1, 8), "--copies", rng.randint(1, 3), "--unit"],
+        "vision": ["--rows", rng.randint(1, 7), "--width", rng.randint(1, 7),
+                   "--neighbours", rng.choice([4, 8]), "--region", rng.randint(1, 4), "--unit"],
     }[family]
     return [family] + [str(o) for o in options]
 

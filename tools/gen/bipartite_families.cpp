@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
-namespace {
+#include "matrix_families.h"
 
-int uniformIn(Random& random, int size) { return 1 + static_cast<int>(random.below(size)); }
+namespace {
 
 // Edges are drawn independently, so a pair may repeat.
 Bipartite uniform(const Parameters& p, Random& random) {
@@ -19,22 +19,52 @@ Bipartite uniform(const Parameters& p, Random& random) {
   return g;
 }
 
+// Draws vertex k of 1 … size with probability proportional to 1 / k^exponent.
+class Zipf {
+ public:
+  Zipf(int size, double exponent) : cumulative_(size) {
+    for (int k = 0; k < size; ++k) {
+      total_ += std::pow(k + 1.0, -exponent);
+      cumulative_[k] = total_;
+    }
+  }
+
+  int draw(Random& random) const {
+    const auto at =
+        std::upper_bound(cumulative_.begin(), cumulative_.end(), random.unit() * total_);
+    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(cumulative_.size()) - 1;
+    return static_cast<int>(std::min(at - cumulative_.begin(), last)) + 1;
+  }
+
+ private:
+  std::vector<double> cumulative_;
+  double total_ = 0;
+};
+
 // The second endpoint is second-side vertex k with probability proportional
 // to 1 / k^exponent, so low-numbered vertices are in heavy demand.
 Bipartite powerLaw(const Parameters& p, Random& random) {
   Bipartite g{p.count("left"), p.count("right"), {}};
   const std::size_t m = checkedSize(g.left + g.right, std::round(g.left * p.real("degree")));
-  std::vector<double> cumulative(g.right);
-  double total = 0;
-  for (int k = 0; k < g.right; ++k) {
-    total += std::pow(k + 1.0, -p.real("exponent"));
-    cumulative[k] = total;
-  }
+  const Zipf second(g.right, p.real("exponent"));
   g.edges.reserve(m);
   for (std::size_t i = 0; i < m; ++i) {
-    const auto at = std::upper_bound(cumulative.begin(), cumulative.end(), random.unit() * total);
-    const int k = static_cast<int>(std::min<std::ptrdiff_t>(at - cumulative.begin(), g.right - 1));
-    g.edges.push_back({uniformIn(random, g.left), k + 1});
+    const int head = second.draw(random);
+    g.edges.push_back({uniformIn(random, g.left), head});
+  }
+  return g;
+}
+
+// Both endpoints Zipf-distributed: hubs on both sides at once, and the hubs
+// of one side joined mostly to the hubs of the other.
+Bipartite powerLawBoth(const Parameters& p, Random& random) {
+  Bipartite g{p.count("left"), p.count("right"), {}};
+  const std::size_t m = checkedSize(g.left + g.right, std::round(g.left * p.real("degree")));
+  const Zipf first(g.left, p.real("exponent")), second(g.right, p.real("exponent"));
+  g.edges.reserve(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const int tail = first.draw(random);
+    g.edges.push_back({tail, second.draw(random)});
   }
   return g;
 }
@@ -88,13 +118,6 @@ Bipartite hexGrid(const Parameters& p, Random&) {
   return g;
 }
 
-template <class T>
-void shuffle(std::vector<T>& items, Random& random) {
-  for (std::size_t i = items.size(); i > 1; --i) {
-    std::swap(items[i - 1], items[random.below(static_cast<std::uint32_t>(i))]);
-  }
-}
-
 // A random perfect matching hidden among random noise edges, all in random
 // order; the maximum matching is therefore perfect.
 Bipartite hiddenPerfect(const Parameters& p, Random& random) {
@@ -122,6 +145,60 @@ Bipartite fewToMany(const Parameters& p, Random& random) {
   g.edges.reserve(checkedSize(g.left + g.right, static_cast<double>(g.left) * degree));
   for (int x = 1; x <= g.left; ++x) {
     for (int k = 0; k < degree; ++k) g.edges.push_back({x, uniformIn(random, g.right)});
+  }
+  return g;
+}
+
+// Many small components side by side: each has 1 … 2 × size - 1 vertices on
+// each side (drawn apart, so a component may be unbalanced) and `degree`
+// random edges from each of its first-side vertices.
+Bipartite components(const Parameters& p, Random& random) {
+  const int count = p.count("components");
+  const int size = p.count("size");
+  const int degree = p.count("degree");
+  const double most = static_cast<double>(count) * (2 * size - 1);
+  checkedSize(2 * most, most * degree);
+  Bipartite g{0, 0, {}};
+  g.edges.reserve(static_cast<std::size_t>(count) * size * degree);
+  for (int c = 0; c < count; ++c) {
+    const int left = uniformIn(random, 2 * size - 1);
+    const int right = uniformIn(random, 2 * size - 1);
+    for (int x = g.left + 1; x <= g.left + left; ++x) {
+      for (int k = 0; k < degree; ++k) g.edges.push_back({x, g.right + uniformIn(random, right)});
+    }
+    g.left += left;
+    g.right += right;
+  }
+  return g;
+}
+
+// A maximum matching that leaves k = free × size vertices free on each side,
+// whatever the start: first-side vertices 1 … 2k reach only second-side
+// vertices 1 … k, and second-side vertices k + 1 … 3k only first-side
+// vertices 2k + 1 … 3k. The rest is square with a perfect matching (i, i).
+// Each first-side vertex has its partner edge (the first k of the 2k rows
+// with partners 1 … k, rows 2k + 1 … 3k with k + 1 … 2k) and degree - 1
+// random edges in its part; the square rows' random edges may also take
+// columns 1 … k, which the 2k rows need.
+Bipartite deficient(const Parameters& p, Random& random) {
+  const int n = p.count("size");
+  const int k = static_cast<int>(n * p.real("free"));  // rounded down: 3k <= size
+  const int degree = p.count("degree");
+  Bipartite g{n, n, {}};
+  g.edges.reserve(checkedSize(2.0 * n, static_cast<double>(n) * degree));
+  auto row = [&](int x, int partner, auto column) {
+    if (partner > 0) g.edges.push_back({x, partner});
+    for (int e = partner > 0 ? 1 : 0; e < degree; ++e) g.edges.push_back({x, column()});
+  };
+  for (int x = 1; x <= 2 * k; ++x) row(x, x <= k ? x : 0, [&] { return uniformIn(random, k); });
+  for (int x = 2 * k + 1; x <= 3 * k; ++x) {
+    row(x, x - k, [&] { return k + uniformIn(random, 2 * k); });
+  }
+  for (int x = 3 * k + 1; x <= n; ++x) {
+    row(x, x, [&] {
+      const int y = uniformIn(random, n - 2 * k);  // 1 … k, or past 3k
+      return y <= k ? y : y + 2 * k;
+    });
   }
   return g;
 }
@@ -164,6 +241,28 @@ const FamilySpec kPowerLaw{"power-law",
                             {"degree", 4, 0, false, "average edges per first-side vertex"},
                             {"exponent", 1, 0, false, "Zipf exponent (0 is uniform)"}}};
 
+const FamilySpec kPowerLawBoth{
+    "power-law-both",
+    "both ends Zipf-distributed: hubs on both sides",
+    {{"left", 10000, 1, true, "first-side vertices"},
+     {"right", 10000, 1, true, "second-side vertices"},
+     {"degree", 4, 0, false, "average edges per first-side vertex"},
+     {"exponent", 1, 0, false, "Zipf exponent of both sides (0 is uniform)"}}};
+
+const FamilySpec kComponents{
+    "components",
+    "many small random components side by side",
+    {{"components", 1000, 1, true, "components"},
+     {"size", 10, 1, true, "average vertices per side of a component"},
+     {"degree", 4, 1, true, "edges per first-side vertex, within its component"}}};
+
+const FamilySpec kDeficient{
+    "deficient",
+    "a maximum matching leaving --free x --size vertices free on each side",
+    {{"size", 10000, 1, true, "vertices per side"},
+     {"free", 0.2, 0, false, "share of each side left free, rounded down", 1.0 / 3},
+     {"degree", 4, 1, true, "edges per first-side vertex"}}};
+
 const FamilySpec kLongPaths{
     "long-paths",
     "chain of complete blocks; greedy leaves augmenting paths across the chain",
@@ -195,20 +294,15 @@ const FamilySpec kFewToMany{"few-to-many",
 
 }  // namespace
 
-void relabelAtRandom(Bipartite& graph, Random& random) {
-  std::vector<int> left(graph.left), right(graph.right);
-  for (int i = 0; i < graph.left; ++i) left[i] = i + 1;
-  for (int i = 0; i < graph.right; ++i) right[i] = i + 1;
-  shuffle(left, random);
-  shuffle(right, random);
-  for (Edge& e : graph.edges) e = {left[e.tail - 1], right[e.head - 1]};
-  shuffle(graph.edges, random);
-}
-
 const std::vector<BipartiteFamily>& bipartiteFamilies() {
-  static const std::vector<BipartiteFamily> families{
-      {kUniform, uniform}, {kPowerLaw, powerLaw},           {kLongPaths, longPaths},
-      {kHexGrid, hexGrid}, {kHiddenPerfect, hiddenPerfect}, {kFewToMany, fewToMany},
-      {kKsHard, ksHard}};
+  static const std::vector<BipartiteFamily> families = [] {
+    std::vector<BipartiteFamily> all{
+        {kUniform, uniform},    {kPowerLaw, powerLaw},           {kLongPaths, longPaths},
+        {kHexGrid, hexGrid},    {kHiddenPerfect, hiddenPerfect}, {kFewToMany, fewToMany},
+        {kKsHard, ksHard},      {kPowerLawBoth, powerLawBoth},   {kComponents, components},
+        {kDeficient, deficient}};
+    all.insert(all.end(), matrixFamilies().begin(), matrixFamilies().end());
+    return all;
+  }();
   return families;
 }

@@ -13,7 +13,3 @@ struct BipartiteFamily {
 };
 
 const std::vector<BipartiteFamily>& bipartiteFamilies();
-
-// Renumbers both sides by random permutations and puts the edges in random
-// order: the same graph, without the order a greedy start could exploit.
-void relabelAtRandom(Bipartite& graph, Random& random);

@@ -78,7 +78,7 @@ Network rmf(const Parameters& p, Random& random) {
   for (int f = 0; f < frames; ++f) {
     const int first = 1 + f * perFrame;
     std::iota(next.begin(), next.end(), first + perFrame);
-    for (int i = perFrame; i > 1; --i) std::swap(next[i - 1], next[random.below(i)]);
+    shuffle(next, random);
     for (int r = 0; r < side; ++r) {
       for (int c = 0; c < side; ++c) {
         const int node = first + r * side + c;

@@ -61,11 +61,21 @@ const FamilySpec& findFamily(const GeneratorSpec& spec, const std::string& name)
   throw UsageError("unknown family '" + name + "'");
 }
 
-bool isFlag(const GeneratorSpec& spec, const std::string& name) {
+const FlagSpec* findFlag(const GeneratorSpec& spec, const std::string& name) {
   for (const FlagSpec& flag : spec.flags) {
-    if (name == flag.name) return true;
+    if (name == flag.name) return &flag;
   }
-  return false;
+  return nullptr;
+}
+
+std::string checkedWord(const FlagSpec& flag, const std::string& word) {
+  std::string choices;
+  for (const char* allowed : flag.words) {
+    if (word == allowed) return word;
+    choices += (choices.empty() ? "" : ", ") + std::string(allowed);
+  }
+  throw UsageError(std::string("--") + flag.name + " takes one of " + choices + ", not '" + word +
+                   "'");
 }
 
 bool isHelp(const char* arg) {
@@ -124,15 +134,24 @@ std::string Parameters::describe() const {
 }
 
 bool Request::has(const char* flag) const {
-  for (const std::string& given : flags) {
-    if (given == flag) return true;
+  for (const GivenFlag& given : flags) {
+    if (given.name == flag) return true;
   }
   return false;
 }
 
+std::string Request::word(const char* flag) const {
+  for (const GivenFlag& given : flags) {
+    if (given.name == flag) return given.word;
+  }
+  return "";
+}
+
 void printHelp(const GeneratorSpec& spec, std::FILE* out) {
   std::fprintf(out, "Usage: %s FAMILY [--OPTION VALUE]... [--seed S]", spec.program);
-  for (const FlagSpec& flag : spec.flags) std::fprintf(out, " [--%s]", flag.name);
+  for (const FlagSpec& flag : spec.flags) {
+    std::fprintf(out, flag.words.empty() ? " [--%s]" : " [--%s WORD]", flag.name);
+  }
   std::fprintf(out, "\n       %s -h | --help\n\n%s\n\n", spec.program, spec.purpose);
   std::fprintf(out, "  --seed S      random seed (default 1); the same seed gives the same file\n");
   for (const FlagSpec& flag : spec.flags) std::fprintf(out, "  --%-11s %s\n", flag.name, flag.help);
@@ -156,18 +175,21 @@ std::optional<Request> parseCommandLine(const GeneratorSpec& spec, int argc, cha
     std::string name = arg.substr(2);
     std::string value;
     const std::size_t equals = name.find('=');
+    const FlagSpec* flag = findFlag(spec, name.substr(0, equals));
     if (equals != std::string::npos) {
       value = name.substr(equals + 1);
       name.erase(equals);
-    } else if (isFlag(spec, name)) {
-      request.flags.push_back(name);
+    } else if (flag != nullptr && flag->words.empty()) {
+      request.flags.push_back({name, ""});
       continue;
     } else if (i + 1 < argc) {
       value = argv[++i];
     } else {
       throw UsageError(arg + " needs a value");
     }
-    if (name == "seed") {
+    if (flag != nullptr && !flag->words.empty()) {
+      request.flags.push_back({name, checkedWord(*flag, value)});
+    } else if (name == "seed") {
       request.seed = parseSeed(value);
     } else {
       request.parameters.set(name, value);

@@ -43,6 +43,7 @@ struct FamilySpec {
 struct FlagSpec {
   const char* name;  // spelled "--name"
   const char* help;
+  std::vector<const char*> words = {};  // the words it takes ("--name WORD"); none: a switch
 };
 
 struct GeneratorSpec {
@@ -74,13 +75,20 @@ class Parameters {
   std::vector<std::int64_t> capacities_;  // the exact values of capacity options
 };
 
+struct GivenFlag {
+  std::string name;  // without "--"
+  std::string word;  // empty for a switch
+};
+
 struct Request {
   const FamilySpec* family;
   Parameters parameters;
   std::uint64_t seed;
-  std::vector<std::string> flags;  // the flags given, without "--"
+  std::vector<GivenFlag> flags;  // in command-line order
 
   bool has(const char* flag) const;
+  // The word given to the flag, or an empty string when it was not given.
+  std::string word(const char* flag) const;
 };
 
 void printHelp(const GeneratorSpec& spec, std::FILE* out);

@@ -2,6 +2,7 @@
 // matching-reduction networks.
 #include "bipartite_families.h"
 #include "generator_main.h"
+#include "vertex_order.h"
 
 namespace {
 
@@ -14,7 +15,11 @@ GeneratorSpec genbipSpec() {
       {{"reduction",
         "write the matching reduction instead: a unit-capacity max network with\n"
         "                source 1, the first side, the second side, and sink last"},
-       {"shuffle", "renumber both sides at random and write the edges in random order"}}};
+       {"shuffle", "renumber both sides at random and write the edges in random order"},
+       {"order",
+        "write the vertices in order WORD: random (as --shuffle), breadth-first,\n"
+        "                degree (increasing) or reversed",
+        vertexOrderNames()}}};
   for (const BipartiteFamily& family : bipartiteFamilies()) spec.families.push_back(&family.spec);
   return spec;
 }
@@ -22,8 +27,15 @@ GeneratorSpec genbipSpec() {
 Problem build(const Request& request, Random& random) {
   for (const BipartiteFamily& family : bipartiteFamilies()) {
     if (&family.spec != request.family) continue;
+    std::string order = request.word("order");
+    if (request.has("shuffle")) {
+      if (!order.empty() && order != "random") {
+        throw UsageError("--shuffle is --order random; give one order");
+      }
+      order = "random";
+    }
     Bipartite graph = family.make(request.parameters, random);
-    if (request.has("shuffle")) relabelAtRandom(graph, random);
+    if (!order.empty()) reorder(graph, order, random);
     if (request.has("reduction")) return matchingReduction(graph);
     return graph;
   }

@@ -1,5 +1,6 @@
 #include "problem.h"
 
+#include <algorithm>
 #include <string>
 
 #include "command_line.h"
@@ -15,6 +16,22 @@ std::size_t checkedSize(double nodes, double edges) {
     throw UsageError("these parameters ask for more than 500000000 nodes and edges together");
   }
   return static_cast<std::size_t>(edges);
+}
+
+void sortByRows(Bipartite& graph) {
+  // A counting sort by first side, then each row sorted on its own: linear
+  // but for the short rows' sorts.
+  std::vector<std::size_t> start(graph.left + 2, 0);
+  for (const Edge& e : graph.edges) ++start[e.tail + 1];
+  for (int x = 1; x <= graph.left; ++x) start[x + 1] += start[x];
+  std::vector<Edge> sorted(graph.edges.size());
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  for (const Edge& e : graph.edges) sorted[next[e.tail]++] = e;
+  for (int x = 1; x <= graph.left; ++x) {
+    std::sort(sorted.begin() + start[x], sorted.begin() + start[x + 1],
+              [](const Edge& a, const Edge& b) { return a.head < b.head; });
+  }
+  graph.edges = std::move(sorted);
 }
 
 Network matchingReduction(const Bipartite& graph) {

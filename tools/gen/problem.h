@@ -35,6 +35,10 @@ struct Network {
 // the edge count; throws UsageError otherwise.
 std::size_t checkedSize(double nodes, double edges);
 
+// Puts the edges in the order a matrix file lists its entries: by first-side
+// vertex, then by second-side vertex.
+void sortByRows(Bipartite& graph);
+
 // Source 1, first side 2 … left + 1, second side left + 2 … left + right + 1,
 // sink left + right + 2; one arc from the source to every first-side node,
 // the edges from first to second side, one arc from every second-side node

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class Random {
  public:
@@ -35,3 +37,17 @@ class Random {
  private:
   std::uint64_t state_;
 };
+
+// Uniform in 1 … size (size > 0): a vertex number.
+inline int uniformIn(Random& random, int size) {
+  return 1 + static_cast<int>(random.below(static_cast<std::uint32_t>(size)));
+}
+
+// Fisher-Yates with the generators' random source, so that a seed fixes the
+// order on every platform.
+template <class T>
+void shuffle(std::vector<T>& items, Random& random) {
+  for (std::size_t i = items.size(); i > 1; --i) {
+    std::swap(items[i - 1], items[random.below(static_cast<std::uint32_t>(i))]);
+  }
+}

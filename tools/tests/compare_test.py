@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
@@ -42,6 +43,7 @@ class CompareTest(unittest.TestCase):
         os.mkdir(self.bindir)
         self.problems = os.path.join(self.dir, "problems")
         os.mkdir(self.problems)
+        os.symlink(os.path.join(BINDIR, "timed-run"), os.path.join(self.bindir, "timed-run"))
 
     def tearDown(self):
         shutil.rmtree(self.dir)
@@ -82,12 +84,36 @@ class Table(CompareTest):
         self.assertEqual(lines[0], "| problem | program | nodes | edges | result | counter 1 | "
                                    "counter 2 | seconds | wall s | peak MiB |")
         self.assertEqual(lines[2].split(" | ")[:8],
-                         [f"| {path}", "augrelabel", "3", "2", "1", "5", "9", "0.20"])
+                         [f"| {path}", "augrelabel", "3", "2", "1", "5", "9", "0.200"])
         self.assertEqual(len(lines), 3)
         wall, peak = lines[2].rstrip(" |").split(" | ")[8:]
-        self.assertRegex(wall, r"^\d+\.\d\d$")  # a fast stub may well take 0.00 s
+        self.assertRegex(wall, r"^\d+\.\d\d\d$")
         self.assertGreater(float(peak), 0)
         self.assertIn("augrelabel", err)
+
+    def test_three_decimals_of_seconds_are_kept(self):
+        self.stub("fastmatch", report(3, 2, 1, 5, 9, 0.002))
+        status, rows, err = self.table(self.problem("p.txt", BIPARTITE))
+        self.assertEqual((status, rows["fastmatch"][7]), (0, "0.002"), err)
+        self.assertRegex(rows["fastmatch"][8], r"^\d+\.\d\d\d$")
+
+    def test_peak_memory_is_the_programs_own(self):
+        # A shell stub is a megabyte or two; the runner itself is over 15 MiB,
+        # which a child forked from it would carry as its peak.
+        self.stub("augrelabel", report(3, 2, 1, 5, 9, 0.01))
+        status, rows, err = self.table(self.problem("p.txt", BIPARTITE))
+        self.assertEqual(status, 0, err)
+        self.assertLess(float(rows["augrelabel"][9]), 5)
+
+    def test_a_bar_in_a_file_name_is_escaped_in_the_markdown_table(self):
+        self.stub("augrelabel", report(3, 2, 1, 5, 9, 0.01))
+        path = self.problem("a|b.txt", BIPARTITE)
+        status, out, err = self.compare(path)
+        self.assertEqual(status, 0, err)
+        row = out.splitlines()[2]
+        self.assertTrue(row.startswith(f"| {path.replace('|', chr(92) + '|')} | augrelabel | "),
+                        row)
+        self.assertEqual(len(re.split(r"(?<!\\)\|", row)), 12)
 
     def test_each_problem_goes_to_the_programs_that_take_it(self):
         self.stub("augrelabel", REFUSE_NETWORKS + "cat >/dev/null\n" + report(3, 2, 1, 0, 0, 0.01),
@@ -177,6 +203,23 @@ class FailingPrograms(CompareTest):
         row = self.check_failure("exec sleep 20\n", "timed out", "--timeout", "0.5")
         self.assertEqual(row[4], "TIMEOUT")
 
+    def test_a_timeout_stops_what_the_program_started(self):
+        child = os.path.join(self.dir, "child")
+        self.check_failure(f"sleep 30 & echo $! > {child}; wait\n", "timed out",
+                           "--timeout", "0.5")
+        with open(child) as f:
+            pid = f.read().strip()
+        for _ in range(50):
+            try:
+                with open(f"/proc/{pid}/stat") as f:
+                    if f.read().rsplit(")", 1)[1].split()[0] == "Z":
+                        break
+            except FileNotFoundError:
+                break
+            time.sleep(0.05)
+        else:
+            self.fail(f"the program's child {pid} still runs")
+
     def test_a_failed_run_is_not_repeated(self):
         log = os.path.join(self.dir, "runs")
         self.check_failure(f"echo run >> {log}; exit 3\n", "exit status 3", "-k", "3")
@@ -192,6 +235,10 @@ class Usage(CompareTest):
                  ([os.path.join(self.dir, "missing")], "no such file or directory"),
                  (["-k", "0", path], "-k must be at least 1"),
                  (["--plot", "out.txt", path], ".svg or .png"),
+                 (["-p", "augrelabel 'x", path],
+                  "-p \"augrelabel 'x\": No closing quotation"),
+                 (["--timeout", "nan", path], "--timeout must be a number of seconds"),
+                 (["--timeout", "inf", path], "--timeout must be a number of seconds"),
                  ([self.problem("bad.txt", "p matching 1 1 1\n")], "unknown problem kind")]
         for args, message in cases:
             with self.subTest(args=args):
@@ -211,13 +258,20 @@ class Usage(CompareTest):
         self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
         target = os.path.join(self.dir, "seconds.svg")
         status, _, err = self.compare("--plot", target, self.problem("p.txt", BIPARTITE))
-        if shutil.which("gnuplot") is None:
-            self.assertEqual(status, 2)
-            self.assertIn("--plot needs gnuplot", err)
-            return
         self.assertEqual(status, 0, err)
         with open(target) as f:
-            self.assertIn("<svg", f.read())
+            self.assertIn(">augrelabel</text>", f.read())
+
+    def test_a_plot_over_an_input_is_refused(self):
+        self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
+        path = self.problem("p.svg", BIPARTITE)
+        os.link(path, os.path.join(self.dir, "other.svg"))
+        for target in [path, os.path.join(self.dir, "other.svg")]:
+            status, out, err = self.compare("--plot", target, path)
+            self.assertEqual((status, out), (2, ""))
+            self.assertIn("is the input", err)
+        with open(path) as f:
+            self.assertEqual(f.read(), BIPARTITE)
 
 
 class Runner(CompareTest):
@@ -239,7 +293,7 @@ class Runner(CompareTest):
         self.assertEqual((status, rows["augrelabel"][4], rows["augrelabel"][14]), (0, "1", "0"))
         status, out, err = self.compare("--timeout", "-1", path)
         self.assertEqual((status, out), (2, ""))
-        self.assertIn("--timeout must not be negative", err)
+        self.assertIn("--timeout must be a number of seconds, not negative", err)
 
     def test_progress_counts_runs_and_estimates_the_time_left(self):
         self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
@@ -316,37 +370,63 @@ class Selection(CompareTest):
 
 
 class Plot(CompareTest):
-    ROWS = [{"problem": "p", "program": "fast", "result": "1", "seconds": "0.00",
-             "timeout": "60"},
-            {"problem": "p", "program": "slow", "result": "TIMEOUT", "seconds": "-",
-             "timeout": "60"},
-            {"problem": "p", "program": "broken", "result": "FAILED", "seconds": "-",
-             "timeout": "60"},
-            {"problem": "q", "program": "fast", "result": "1", "seconds": "2.50",
-             "timeout": "60"}]
+    def row(self, problem, program, result="1", seconds="0.500", report_seconds=None):
+        failed = result in ("TIMEOUT", "FAILED")
+        return {"problem": problem, "program": program, "nodes": "-" if failed else "3",
+                "edges": "-" if failed else "2", "result": result,
+                "seconds": "-" if failed else seconds, "timeout": "60",
+                "run reports": "-" if failed else f"3 2 1 0 0 {report_seconds or seconds}"}
 
-    def test_log_axis_with_timeouts_at_the_timeout_and_marked(self):
-        problems, series, values = compare_plot.bars(self.ROWS)
-        script = compare_plot.script(problems, series, values, "data", "out.svg")
-        self.assertIn("set logscale y", script)
-        self.assertEqual(values[("p", "slow")], (60.0, "timeout"))
-        self.assertEqual(values[("p", "fast")], (compare_plot.FLOOR, None))
-        data = compare_plot.data_text(problems, series, values).split("\n\n\n")
-        self.assertEqual(data[1], "2 60.0")
-        self.assertEqual(data[2], "-10 1")
-        self.assertEqual(data[3].splitlines(),
-                         ['2 60.0 "timeout"', f'3 {compare_plot.FLOOR} "failed"'])
+    def test_marks_for_timeouts_failures_and_the_clocks_resolution(self):
+        rows = [self.row("p", "slow", "TIMEOUT"), self.row("p", "broken", "FAILED"),
+                self.row("p", "coarse", seconds="0.000", report_seconds="0.00"),
+                self.row("p", "fine", seconds="0.000"), self.row("p", "peer-x-matching")]
+        (title, points), = compare_plot.panels(rows)
+        self.assertEqual(title, "p: 3 nodes, 2 edges")
+        self.assertEqual([(p.kind, p.seconds, p.text, p.peer) for p in points],
+                         [("timeout", 60.0, "timeout (60 s)", False),
+                          ("failed", None, "failed", False),
+                          ("resolution", 0.01, "< 0.01", False),
+                          ("resolution", 0.001, "< 0.001", False),
+                          ("ok", 0.5, "0.500", True)])
 
-    def test_every_series_looks_different(self):
-        rows = [{"problem": "p", "program": f"program {i}", "result": "1", "seconds": "1",
-                 "timeout": "60"} for i in range(14)]
-        script = compare_plot.script(*compare_plot.bars(rows), "data", "out.svg")
-        styles = re.findall(r"lc rgb '([^']+)' fs (solid 1.0|pattern \d)", script)
-        self.assertEqual(len(styles), 14)
-        self.assertEqual(len({colour for colour, _ in styles}), 14)
-        self.assertEqual(len(set(styles)), 14)
+    def test_one_panel_per_problem_every_program_named_solid_colours(self):
+        rows = [self.row(f"problem-{i}", f"program-{j}", seconds=f"{0.001 * (i + j + 1):.3f}")
+                for i in range(15) for j in range(20)]
+        rows.append(self.row("problem-0", "peer-x-flow"))
+        picture = compare_plot.svg(rows)
+        for i in range(15):
+            self.assertEqual(picture.count(f">problem-{i}: 3 nodes, 2 edges</text>"), 1)
+        self.assertEqual(picture.count(">program-7</text>"), 15)
+        fills = set(re.findall(r"fill='(#[0-9A-Fa-f]{6})'", picture))
+        self.assertEqual(fills - {compare_plot.INK, "#555555"},
+                         {compare_plot.OURS, compare_plot.PEERS})
+        self.assertNotIn("pattern", picture)
+        width = int(re.search(r"<svg[^>]* width='(\d+)'", picture).group(1))
+        self.assertLess(width, 1300)  # two columns of panels, however many programs
 
-    @unittest.skipIf(shutil.which("gnuplot") is None, "gnuplot is not installed")
+    def test_the_plot_file_keeps_its_mode_and_a_symlink_stays_one(self):
+        target = os.path.join(self.dir, "plot.svg")
+        with open(target, "w") as f:
+            f.write("old")
+        os.chmod(target, 0o600)
+        link = os.path.join(self.dir, "link.svg")
+        os.symlink(target, link)
+        compare_plot.draw([self.row("p", "fast")], link)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.stat(target).st_mode & 0o777, 0o600)
+        with open(target) as f:
+            self.assertIn("<svg", f.read())
+        self.assertEqual(sorted(os.listdir(self.dir)),
+                         sorted(["bin", "problems", "plot.svg", "link.svg"]))
+
+    @unittest.skipIf(compare_plot.png_converter() is None, "rsvg-convert is not installed")
+    def test_png(self):
+        target = os.path.join(self.dir, "plot.png")
+        compare_plot.draw([self.row("p", "fast")], target)
+        with open(target, "rb") as f:
+            self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+
     def test_replot_draws_a_saved_csv_without_running_anything(self):
         log = os.path.join(self.dir, "runs")
         self.stub("augrelabel", f"echo run >> {log}\n" + report(3, 2, 1, 0, 0, 0.01))
@@ -360,7 +440,7 @@ class Plot(CompareTest):
         status, out, err = self.compare("--replot", saved, "--plot", target)
         self.assertEqual((status, out), (0, ""), err)
         with open(target) as f:
-            self.assertIn("timeout", f.read())
+            self.assertIn("timeout (0.5 s)", f.read())
         with open(log) as f:
             self.assertEqual(f.read(), "run\n")
 

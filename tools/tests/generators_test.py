@@ -23,7 +23,17 @@ BIPARTITE = {
     "hex-grid": ["--rows", "5", "--width", "7"],
     "hidden-perfect": ["--size", "30", "--noise", "2"],
     "few-to-many": ["--left", "50", "--right", "6", "--degree", "2"],
+    "ks-hard": ["--size", "40", "--dense", "5", "--degree", "6"],
+    "power-law-both": ["--left", "40", "--right", "30", "--degree", "3", "--exponent", "1.5"],
+    "components": ["--components", "8", "--size", "4", "--degree", "2"],
+    "deficient": ["--size", "30", "--free", "0.2", "--degree", "3"],
+    "banded": ["--size", "30", "--band", "2", "--fill", "0.5"],
+    "block-diagonal": ["--blocks", "4", "--block-size", "6", "--degree", "2", "--coupling", "2",
+                       "--coupling-degree", "3"],
+    "grid": ["--rows", "5", "--width", "7", "--diagonal", "0.5"],
+    "mesh": ["--rows", "4", "--width", "5"],
 }
+ORDERS = ["random", "breadth-first", "degree", "reversed"]
 NETWORKS = {
     "random": ["--nodes", "60", "--arcs", "200", "--terminal-arcs", "15"],
     "layered": ["--layers", "5", "--width", "8", "--degree", "2"],
@@ -81,6 +91,58 @@ class BipartiteFamilies(unittest.TestCase):
         few = self.problem("few-to-many")
         self.assertEqual(few.counts, (50, 6, 100))
         self.assertEqual(set(collections.Counter(u for u, _ in few.arcs).values()), {2})
+        self.assertEqual(self.problem("power-law-both").counts, (40, 30, 120))
+        self.assertEqual(self.problem("deficient").counts, (30, 30, 90))
+        self.assertEqual(self.problem("block-diagonal").counts, (26, 26, 4 * 6 * 2 + 2 * 2 * 3))
+        self.assertEqual(self.problem("mesh").counts, (2 * 3 * 4, 20, 6 * 3 * 4))
+        full = Problem(generate(BINDIR, "genbip", "grid", "--rows", "5", "--width", "7").decode())
+        self.assertEqual(full.counts, (35, 35, 35 + 2 * (4 * 7 + 5 * 6)))
+
+    def test_entries_stay_where_the_matrix_shapes_put_them(self):
+        self.assertTrue(all(abs(u - v) <= 2 for u, v in self.problem("banded").arcs))
+        # block rows in their own block; the last two rows and columns couple
+        self.assertTrue(all((u - 1) // 6 == (v - 1) // 6 for u, v in self.problem("block-diagonal").arcs
+                            if u <= 24 and v <= 24))
+        grid = self.problem("grid")
+        self.assertTrue(all(abs(u - v) in (0, 1, 7) for u, v in grid.arcs))
+        self.assertTrue(any(u == v for u, v in grid.arcs) and
+                        sum(u == v for u, v in grid.arcs) < 35)
+        triangles = collections.defaultdict(list)
+        for t, node in self.problem("mesh").arcs:
+            triangles[t].append(node)
+        for nodes in triangles.values():
+            rows = {(n - 1) // 5 for n in nodes}
+            columns = {(n - 1) % 5 for n in nodes}
+            self.assertEqual((len(set(nodes)), len(rows), len(columns)), (3, 2, 2))
+
+    def test_matrix_files_list_rows_in_order(self):
+        for family in ["banded", "block-diagonal", "grid", "mesh"]:
+            with self.subTest(family=family):
+                arcs = self.problem(family).arcs
+                self.assertEqual([u for u, _ in arcs], sorted(u for u, _ in arcs))
+
+    def test_components_are_small(self):
+        p = self.problem("components")
+        n1, n2, _ = p.counts
+        parent = list(range(n1 + n2 + 1))
+
+        def root(x):
+            while parent[x] != x:
+                x = parent[x]
+            return x
+        for u, v in p.arcs:
+            parent[root(u)] = root(n1 + v)
+        sizes = collections.Counter(root(x) for x in range(1, n1 + 1))
+        self.assertLessEqual(max(sizes.values()), 2 * 4 - 1)
+        self.assertGreater(len(sizes), 8 - 1)
+
+    def test_power_law_both_favours_low_numbers_on_both_sides(self):
+        p = Problem(generate(BINDIR, "genbip", "power-law-both", "--left", "1000", "--right",
+                             "100", "--exponent", "2").decode())
+        tails = collections.Counter(u for u, _ in p.arcs)
+        heads = collections.Counter(v for _, v in p.arcs)
+        self.assertGreater(tails[1], 10 * max(tails[500], 1))
+        self.assertGreater(heads[1], 10 * max(heads[50], 1))
 
     def test_power_law_favours_low_numbers(self):
         p = Problem(generate(BINDIR, "genbip", "power-law", "--left", "1000", "--right", "100",
@@ -93,6 +155,8 @@ class BipartiteFamilies(unittest.TestCase):
         self.assertEqual(self.problem("long-paths").matching_size(), 18)
         self.assertEqual(self.problem("hex-grid").matching_size(), 35)
         self.assertEqual(self.problem("few-to-many").matching_size(), 6)
+        self.assertEqual(self.problem("deficient").matching_size(), 30 - 6)
+        self.assertEqual(self.problem("ks-hard").matching_size(), 40)
 
     def test_long_paths_defeat_a_greedy_start_in_either_list_order(self):
         p = self.problem("long-paths")
@@ -122,6 +186,62 @@ class BipartiteFamilies(unittest.TestCase):
                                 if a != 1 and b != n1 + n2 + 2)
                 self.assertEqual(middle, sorted(plain.arcs))
                 self.assertEqual(net.flow_value(), plain.matching_size())
+
+
+class VertexOrders(unittest.TestCase):
+    def problem(self, family, *extra):
+        return Problem(generate(BINDIR, "genbip", family, *BIPARTITE[family], *extra).decode())
+
+    def test_every_order_writes_the_same_graph(self):
+        def signature(p):
+            left = collections.Counter(u for u, _ in p.arcs)
+            right = collections.Counter(v for _, v in p.arcs)
+            return p.counts, sorted(left.values()), sorted(right.values()), p.matching_size()
+        for family in BIPARTITE:
+            plain = signature(self.problem(family))
+            for order in ORDERS:
+                with self.subTest(family=family, order=order):
+                    self.assertEqual(signature(self.problem(family, "--order", order)), plain)
+
+    def test_random_is_shuffle(self):
+        shuffled = generate(BINDIR, "genbip", "grid", "--shuffle", "--reduction")
+        ordered = generate(BINDIR, "genbip", "grid", "--order", "random", "--reduction")
+        self.assertEqual(shuffled.split(b"\np ")[1], ordered.split(b"\np ")[1])
+
+    def test_reversed_mirrors_numbers_and_edges(self):
+        plain, mirrored = self.problem("mesh"), self.problem("mesh", "--order", "reversed")
+        n1, n2, _ = plain.counts
+        self.assertEqual(mirrored.arcs, [(n1 + 1 - u, n2 + 1 - v) for u, v in plain.arcs[::-1]])
+
+    def test_degree_order_numbers_by_increasing_degree(self):
+        p = self.problem("power-law-both", "--order", "degree")
+        self.assertEqual(p.arcs, sorted(p.arcs))
+        for side in (0, 1):
+            degree = collections.Counter(arc[side] for arc in p.arcs)
+            numbers = range(1, p.counts[side] + 1)
+            self.assertEqual([degree[x] for x in numbers], sorted(degree[x] for x in numbers))
+
+    def test_breadth_first_numbers_by_distance_from_the_first_vertex(self):
+        args = ["uniform", "--left", "60", "--right", "50", "--degree", "2"]
+        p = Problem(generate(BINDIR, "genbip", *args, "--order", "breadth-first").decode())
+        self.assertEqual(p.arcs, sorted(p.arcs))
+        lists = collections.defaultdict(list)
+        for u, v in p.arcs:
+            lists[(0, u)].append((1, v))
+            lists[(1, v)].append((0, u))
+        distance, queue = {(0, 1): 0}, collections.deque([(0, 1)])
+        while queue:
+            node = queue.popleft()
+            for other in lists[node]:
+                if other not in distance:
+                    distance[other] = distance[node] + 1
+                    queue.append(other)
+        for side in (0, 1):
+            # the first search's vertices come first, nearest first
+            by_number = [distance.get((side, i), 99) for i in range(1, p.counts[side] + 1)]
+            self.assertEqual(by_number, sorted(by_number))
+            self.assertGreater(by_number.count(99), 0)
+            self.assertGreater(max(d for d in by_number if d < 99), 4)
 
 
 class NetworkFamilies(unittest.TestCase):
@@ -283,6 +403,11 @@ class Usage(unittest.TestCase):
                  ("uniform", "--seed", "-1"): b"--seed needs a whole number",
                  ("uniform", "stray"): b"unexpected argument 'stray'",
                  ("few-to-many", "--left", "5", "--right", "9"): b"--right no larger than --left",
+                 ("grid", "--order", "bfs"):
+                     b"--order takes one of random, breadth-first, degree, reversed, not 'bfs'",
+                 ("grid", "--order"): b"--order needs a value",
+                 ("grid", "--shuffle", "--order", "degree"): b"--shuffle is --order random",
+                 ("deficient", "--free", "0.34"): b"--free must be at most 0.333333",
                  ("uniform", "--left", "2000000000", "--degree", "2"): b"more than 500000000"}
         for args, message in cases.items():
             with self.subTest(args=args):

@@ -103,7 +103,7 @@ class Programs(Prefix):
                        capture_output=True, timeout=120)
         names = os.listdir(os.path.join(work, "samples"))
         self.assertIn("uniform-reduction.txt", names)
-        self.assertEqual(len(names), 20)
+        self.assertEqual(len(names), 36)
 
 
 class Library(Prefix):
