@@ -80,8 +80,9 @@ void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counte
     counters.arc_scans += end - network_.begin(v);
     for (uint32_t a = network_.begin(v); a < end; ++a) {
       // The partner of a runs into v, open when a is marked so.
+      if (!arcs[a].reverse_open()) continue;
       const int32_t h = arcs[a].head();
-      if (label_[h] != n_ || h == source || !arcs[a].reverse_open()) continue;
+      if (label_[h] != n_ || h == source) continue;
       label_[h] = d;
       current_[h] = network_.begin(h);
       queue_[tail++] = h;

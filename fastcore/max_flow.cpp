@@ -55,7 +55,7 @@ MaxFlow::MaxFlow(const FlowNetwork& network, MaxFlowAlgorithm algorithm)
 
 MaxFlow::~MaxFlow() = default;
 
-Status MaxFlow::Validate(bool* all_unit, bool* narrow) const {
+Status MaxFlow::Validate(Shape* shape) const {
   const FlowNetwork& g = network_;
   // Residual arc ids are 32-bit, two per input arc.
   if (g.arcs > int64_t{INT32_MAX}) return Status::kOutOfMemory;
@@ -64,16 +64,15 @@ Status MaxFlow::Validate(bool* all_unit, bool* narrow) const {
     return Status::kInvalidInput;
   if (g.arcs > 0 && (g.tails == nullptr || g.heads == nullptr)) return Status::kInvalidInput;
   int64_t out_of_source = 0, into_sink = 0;
-  *all_unit = true;
-  *narrow = true;
   for (int64_t i = 0; i < g.arcs; ++i) {
     const int32_t t = g.tails[i], h = g.heads[i];
     const int64_t c = g.capacity(i);
     if (t < 0 || t >= g.nodes || h < 0 || h >= g.nodes || c < 0 || c > kMaxCapacity)
       return Status::kInvalidInput;
-    *all_unit &= c == 1;
-    *narrow &= c <= int64_t{UINT32_MAX};
+    shape->all_unit &= c == 1;
+    shape->narrow &= c <= int64_t{UINT32_MAX};
     if (t == h) continue;
+    shape->terminal_arcs += (t == g.source) + (h == g.sink);
     // Each total stays at most kMaxCapacity, so the test cannot wrap.
     if (t == g.source && c > kMaxCapacity - out_of_source) return Status::kCapacityOverflow;
     if (h == g.sink && c > kMaxCapacity - into_sink) return Status::kCapacityOverflow;
@@ -83,9 +82,18 @@ Status MaxFlow::Validate(bool* all_unit, bool* narrow) const {
   return Status::kOptimal;
 }
 
-Status MaxFlow::Build(bool all_unit, bool narrow) {
+// Boykov-Kolmogorov's trees pay where most nodes hang on a terminal and
+// paths are short, as in image segmentation; elsewhere its searches can take
+// hundreds of times longer than highest-label push-relabel, which is never
+// far from the best (docs/fastflow.md, "Plans").
+MaxFlowAlgorithm MaxFlow::Plan(const Shape& shape) const {
+  return 2 * shape.terminal_arcs >= network_.nodes ? MaxFlowAlgorithm::kBoykovKolmogorov
+                                                   : MaxFlowAlgorithm::kHighestLabel;
+}
+
+Status MaxFlow::Build(const Shape& shape) {
   FlowAlgorithm unit_algorithm;
-  if (all_unit && UnitAlgorithm(algorithm_, &unit_algorithm)) {
+  if (shape.all_unit && UnitAlgorithm(algorithm_, &unit_algorithm)) {
     const UnitNetwork unit{network_.nodes, network_.arcs,   network_.tails,
                            network_.heads, network_.source, network_.sink};
     auto solver = std::make_unique<UnitMaxFlow>(unit, unit_algorithm);
@@ -93,19 +101,19 @@ Status MaxFlow::Build(bool all_unit, bool narrow) {
     if (status == Status::kOptimal) unit_ = std::move(solver);
     return status;
   }
-  MaxFlowAlgorithm algorithm = algorithm_;
-  if (algorithm == MaxFlowAlgorithm::kAuto) algorithm = MaxFlowAlgorithm::kHighestLabel;
-  solver_ = internal::MakeCapacitatedSolver(network_, algorithm, narrow);
+  const MaxFlowAlgorithm algorithm =
+      algorithm_ == MaxFlowAlgorithm::kAuto ? Plan(shape) : algorithm_;
+  solver_ = internal::MakeCapacitatedSolver(network_, algorithm, shape.narrow);
   return Status::kOptimal;
 }
 
 Status MaxFlow::Prepare() {
   if (unit_ != nullptr || solver_ != nullptr) return Status::kOptimal;
-  bool all_unit, narrow;
-  const Status status = Validate(&all_unit, &narrow);
+  Shape shape;
+  const Status status = Validate(&shape);
   if (status != Status::kOptimal) return status;
   try {
-    return Build(all_unit, narrow);
+    return Build(shape);
   } catch (const std::bad_alloc&) {
     unit_.reset();
     solver_.reset();

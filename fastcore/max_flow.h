@@ -107,11 +107,18 @@ class MaxFlow {
   bool CheckResult() const;
 
  private:
-  // Checks ids and capacities; finds whether every capacity is 1 and
-  // whether every one fits in 32 bits.
-  Status Validate(bool* all_unit, bool* narrow) const;
+  // What Validate finds out about a valid network.
+  struct Shape {
+    bool all_unit = true;       // every capacity is 1
+    bool narrow = true;         // every capacity fits in 32 bits
+    int64_t terminal_arcs = 0;  // arcs out of the source or into the sink
+  };
+  // Checks ids, capacities and the totals at the terminals.
+  Status Validate(Shape* shape) const;
   // Builds the unit solver or a capacitated one (throws std::bad_alloc).
-  Status Build(bool all_unit, bool narrow);
+  Status Build(const Shape& shape);
+  // The algorithm kAuto stands for on a network with capacities.
+  MaxFlowAlgorithm Plan(const Shape& shape) const;
 
   FlowNetwork network_;
   MaxFlowAlgorithm algorithm_;
