@@ -172,7 +172,7 @@ Bipartite components(const Parameters& p, Random& random) {
   return g;
 }
 
-// A maximum matching that leaves k = free × size vertices free on each side,
+// A maximum matching that leaves k = ⌊free × size⌋ vertices free on each side,
 // whatever the start: first-side vertices 1 … 2k reach only second-side
 // vertices 1 … k, and second-side vertices k + 1 … 3k only first-side
 // vertices 2k + 1 … 3k. The rest is square with a perfect matching (i, i).
