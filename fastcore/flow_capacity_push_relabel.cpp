@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "flow_excess_return.h"
+
 namespace fast::internal {
 
 template <class Cap, bool kHighestLabel>
@@ -213,57 +215,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::RemoveInactive(int32_t u) {
 
 template <class Cap, bool kHighestLabel>
 void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
-  // Labels become distances to the source along residual arcs; every node
-  // with excess has one, since its excess came from the source. Excess left
-  // at nodes that cannot reach the sink only moves among them.
-  const int32_t source = network_.source(), sink = network_.sink();
-  auto* arcs = network_.arcs();
-  const int32_t unreached = n_;
-  std::fill(label_.begin(), label_.end(), unreached);
-  label_[source] = 0;
-  queue_[0] = source;
-  size_t tail = 1;
-  for (size_t next = 0; next < tail; ++next) {
-    const int32_t v = queue_[next];
-    for (uint32_t a = network_.begin(v); a < network_.end(v); ++a) {
-      const int32_t h = arcs[a].head();
-      if (label_[h] != unreached || h == sink || !arcs[a].reverse_open()) continue;
-      label_[h] = label_[v] + 1;
-      queue_[tail++] = h;
-    }
-  }
-  // First in, first out over a ring of the nodes with excess.
-  size_t head = 0, count = 0;
-  auto enqueue = [&](int32_t u) { queue_[(head + count++) % size_t(n_)] = u; };
-  for (int32_t u = 0; u < n_; ++u) {
-    current_[u] = network_.begin(u);
-    if (u != source && u != sink && excess_[u] > 0) enqueue(u);
-  }
-  while (count > 0) {
-    const int32_t u = queue_[head];
-    head = (head + 1) % size_t(n_);
-    --count;
-    while (excess_[u] > 0) {
-      uint32_t a = current_[u];
-      for (; a < network_.end(u); ++a)
-        if (arcs[a].residual != 0 && label_[arcs[a].head()] == label_[u] - 1) break;
-      if (a == network_.end(u)) {
-        int32_t lowest = unreached;
-        for (uint32_t b = network_.begin(u); b < network_.end(u); ++b)
-          if (arcs[b].residual != 0) lowest = std::min(lowest, label_[arcs[b].head()]);
-        label_[u] = lowest + 1;
-        current_[u] = network_.begin(u);
-        continue;
-      }
-      current_[u] = a;
-      const int32_t h = arcs[a].head();
-      const Cap delta = int64_t(arcs[a].residual) < excess_[u] ? arcs[a].residual : Cap(excess_[u]);
-      network_.Push(a, delta);
-      if (h != source && excess_[h] == 0) enqueue(h);
-      excess_[h] += int64_t(delta);
-      excess_[u] -= int64_t(delta);
-    }
-  }
+  // The excess stranded where the sink is out of reach goes home.
+  ReturnExcess(network_, excess_.data(), true, label_.data(), queue_.data(), current_.data());
 }
 
 template class CapacityPushRelabel<uint32_t, true>;
