@@ -4,6 +4,7 @@
 #include "flow_boykov_kolmogorov.h"
 #include "flow_capacity_dinic.h"
 #include "flow_capacity_push_relabel.h"
+#include "flow_pseudoflow.h"
 
 namespace fast::internal {
 
@@ -69,6 +70,8 @@ std::unique_ptr<CapacitatedSolver> Make(const FlowNetwork& network, MaxFlowAlgor
       return std::make_unique<SolverOf<Cap, FifoPushRelabel>>(network);
     case MaxFlowAlgorithm::kBoykovKolmogorov:
       return std::make_unique<SolverOf<Cap, BoykovKolmogorov>>(network);
+    case MaxFlowAlgorithm::kPseudoflow:
+      return std::make_unique<SolverOf<Cap, Pseudoflow>>(network);
     case MaxFlowAlgorithm::kHybrid:
       return std::make_unique<SolverOf<Cap, CapacityHybrid>>(network);
     default:

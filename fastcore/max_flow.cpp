@@ -16,6 +16,8 @@ bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm) {
     *algorithm = MaxFlowAlgorithm::kDinic;
   } else if (name == "boykov-kolmogorov") {
     *algorithm = MaxFlowAlgorithm::kBoykovKolmogorov;
+  } else if (name == "pseudoflow") {
+    *algorithm = MaxFlowAlgorithm::kPseudoflow;
   } else if (name == "hybrid") {
     *algorithm = MaxFlowAlgorithm::kHybrid;
   } else if (name == "auto") {

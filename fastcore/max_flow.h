@@ -56,6 +56,8 @@ enum class MaxFlowAlgorithm {
   kDinic,
   // Boykov and Kolmogorov's two search trees, kept between augmentations.
   kBoykovKolmogorov,
+  // Hochbaum's pseudoflow algorithm, highest label first.
+  kPseudoflow,
   // Dinic's phases while they send much for their work, then push-relabel.
   kHybrid,
   // The plan a look at the network suggests (docs/fastflow.md).
@@ -63,7 +65,7 @@ enum class MaxFlowAlgorithm {
 };
 
 // The algorithm named `name` ("highest-label", "push-relabel", "dinic",
-// "boykov-kolmogorov", "hybrid", "auto"); false when none is.
+// "boykov-kolmogorov", "pseudoflow", "hybrid", "auto"); false when none is.
 bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm);
 
 class MaxFlow {
