@@ -2,30 +2,27 @@
 
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include "flow_capacitated.h"
 
 namespace fast {
 
 bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm) {
-  if (name == "highest-label") {
-    *algorithm = MaxFlowAlgorithm::kHighestLabel;
-  } else if (name == "push-relabel") {
-    *algorithm = MaxFlowAlgorithm::kPushRelabel;
-  } else if (name == "dinic") {
-    *algorithm = MaxFlowAlgorithm::kDinic;
-  } else if (name == "boykov-kolmogorov") {
-    *algorithm = MaxFlowAlgorithm::kBoykovKolmogorov;
-  } else if (name == "pseudoflow") {
-    *algorithm = MaxFlowAlgorithm::kPseudoflow;
-  } else if (name == "hybrid") {
-    *algorithm = MaxFlowAlgorithm::kHybrid;
-  } else if (name == "auto") {
-    *algorithm = MaxFlowAlgorithm::kAuto;
-  } else {
-    return false;
+  static constexpr std::pair<std::string_view, MaxFlowAlgorithm> kNames[] = {
+      {"highest-label", MaxFlowAlgorithm::kHighestLabel},
+      {"push-relabel", MaxFlowAlgorithm::kPushRelabel},
+      {"dinic", MaxFlowAlgorithm::kDinic},
+      {"boykov-kolmogorov", MaxFlowAlgorithm::kBoykovKolmogorov},
+      {"pseudoflow", MaxFlowAlgorithm::kPseudoflow},
+      {"hybrid", MaxFlowAlgorithm::kHybrid},
+      {"auto", MaxFlowAlgorithm::kAuto}};
+  for (const auto& [known, value] : kNames) {
+    if (name != known) continue;
+    *algorithm = value;
+    return true;
   }
-  return true;
+  return false;
 }
 
 namespace {
