@@ -10,6 +10,21 @@
 
 namespace fast {
 
+bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
+  if (name == "dinic") {
+    *algorithm = FlowAlgorithm::kDinic;
+  } else if (name == "push-relabel") {
+    *algorithm = FlowAlgorithm::kPushRelabel;
+  } else if (name == "hybrid") {
+    *algorithm = FlowAlgorithm::kHybrid;
+  } else if (name == "auto") {
+    *algorithm = FlowAlgorithm::kAuto;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 UnitMaxFlow::UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm)
     : network_(network), algorithm_(algorithm) {}
 

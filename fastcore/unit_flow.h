@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "matching.h"
@@ -58,6 +59,10 @@ struct FlowCounters {
   // admissible arc, in pushes and in relabels.
   int64_t arc_scans = 0;
 };
+
+// The algorithm named `name` ("dinic", "push-relabel", "hybrid", "auto");
+// false when none is.
+bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
 
 class UnitMaxFlow {
  public:
