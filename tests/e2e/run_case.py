@@ -42,6 +42,7 @@ More section forms:
     --- stdout @unitflow             (for the programs of that group only;
                                       the section without a group serves the rest)
     --- file -h absent               (no file of that name is left in the directory)
+    --- input flow.txt               (a file written into the directory before the run)
     stdin-path: {out}                (the stdin section is written to {out}
                                       first, and {out} is opened as stdin; a
                                       relative path is taken in the directory)
@@ -87,7 +88,7 @@ def parse_case(data):
             if name is not None:
                 sections[name] = (b"".join(body), flags)
             words = line[4:].decode().split()
-            if words[0] == "file":  # the file's name belongs to the section's name
+            if words[0] in ("file", "input"):  # the file's name belongs to the section's name
                 words[:2] = [" ".join(words[:2])]
             groups = [w for w in words[1:] if w.startswith("@")]
             name, flags, body = " ".join([words[0]] + groups), words[1:], []
@@ -164,6 +165,10 @@ def limited(headers):
 
 
 def run_program(program, binary, args, headers, sections, tmp):
+    for key, content in sections.items():
+        if key.startswith("input "):
+            with open(os.path.join(tmp, key[len("input "):]), "wb") as f:
+                f.write(content)
     if headers.get("stdin-path") == "{out}":
         headers = dict(headers, **{"stdin-path": "out"})
         with open(os.path.join(tmp, "out"), "wb") as f:

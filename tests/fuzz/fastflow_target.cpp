@@ -30,13 +30,11 @@ void checkRun(const Outcome& outcome, const std::vector<std::string>& args, cons
               size_t size) {
   const ReportFigures report =
       readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %21lld %21lld %11.3f\n");
-  verifier::Network network;
-  if (!verifier::readNetwork(std::string(reinterpret_cast<const char*>(data), size), offsetOf(args),
-                             network))
-    finding("accepted input without a network", outcome);
-  if (report.nodes != network.nodes || report.edges != long(network.arcs.size()))
+  std::optional<verifier::Network> network = verifierNetwork(outcome, data, size, offsetOf(args));
+  if (!network) return;
+  if (report.nodes != network->nodes || report.edges != long(network->arcs.size()))
     finding("wrong sizes", outcome);
-  std::string fault = verifier::checkFlowValue(network, report.result);
+  std::string fault = verifier::checkFlowValue(*network, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 

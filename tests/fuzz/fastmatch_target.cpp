@@ -6,13 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "harness.h"
-#include "problem_text.h"
+#include "result_text.h"
 #include "verifier.h"
 
 namespace {
@@ -21,31 +19,26 @@ const std::vector<std::vector<std::string>> kAlgorithms = {{"-a", "ks+pf"},     
                                                            {"-a", "greedy+pf"}, {"-a", "greedy+pr"},
                                                            {"-a", "none+pr"},   {"-a", "none+pf"}};
 
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
               const std::string& pairs_path, const std::string& cover_path) {
   const ReportFigures figures = readReportLine(outcome, withoutWarnings(outcome.out),
                                                "%8lld %8lld %8lld %8lld %8lld %11.3f\n");
   if (figures.first > figures.result) finding("more initial pairs than pairs", outcome);
 
-  verifier::Bipartite graph;
   verifier::VertexNumbers numbers;
-  if (!verifier::readBipartite(std::string(reinterpret_cast<const char*>(data), size), graph,
-                               numbers))
-    finding("accepted input without a problem", outcome);
-  std::string fault = verifier::checkMatchingSize(graph, figures.result);
+  std::optional<verifier::Bipartite> graph = verifierBipartite(outcome, data, size, &numbers);
+  if (!graph) return;
+  std::string fault = verifier::checkMatchingSize(*graph, figures.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
-  std::vector<verifier::Pair> pairs;
-  if (!verifier::readMatchingFile(contents(pairs_path), numbers, pairs))
-    finding("unreadable matching file", outcome);
-  std::vector<int64_t> left, right;
-  if (!verifier::readCoverFile(contents(cover_path), numbers, left, right))
-    finding("unreadable cover file", outcome);
-  fault = verifier::checkCover(graph, pairs, left, right);
+  verifier::MatchingClaim matching;
+  verifier::CoverClaim cover;
+  try {
+    matching = verifier::readMatchingFile(verifier::TextFile::Read(pairs_path), numbers);
+    cover = verifier::readCoverFile(verifier::TextFile::Read(cover_path), numbers);
+  } catch (const verifier::InputFault& unreadable) {
+    finding("result files: " + unreadable.message, outcome);
+  }
+  fault = verifier::checkCover(*graph, matching, cover);
   if (!fault.empty()) finding("result files: " + fault, outcome);
 }
 

@@ -183,3 +183,34 @@ const std::vector<std::string>& pick(const std::vector<std::vector<std::string>>
   for (size_t i = 0; i < size; ++i) sum += data[i];
   return choices[sum % choices.size()];
 }
+
+namespace {
+
+template <class Read>
+auto verifierReads(const Outcome& outcome, const uint8_t* data, size_t size, Read read)
+    -> std::optional<decltype(read(std::declval<const verifier::TextFile&>()))> {
+  verifier::TextFile input("input", std::string(reinterpret_cast<const char*>(data), size));
+  try {
+    return read(input);
+  } catch (const verifier::InputFault& fault) {
+    if (fault.kind == verifier::InputFault::Kind::kMemory) return std::nullopt;
+    finding("the verifier refuses the accepted input: " + fault.message, outcome);
+  }
+}
+
+}  // namespace
+
+std::optional<verifier::Bipartite> verifierBipartite(const Outcome& outcome, const uint8_t* data,
+                                                     size_t size,
+                                                     verifier::VertexNumbers* numbers) {
+  return verifierReads(outcome, data, size, [&](const verifier::TextFile& input) {
+    return verifier::readBipartite(input, numbers);
+  });
+}
+
+std::optional<verifier::Network> verifierNetwork(const Outcome& outcome, const uint8_t* data,
+                                                 size_t size, int64_t offset) {
+  return verifierReads(outcome, data, size, [&](const verifier::TextFile& input) {
+    return verifier::readNetwork(input, offset);
+  });
+}

@@ -5,8 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "problem_text.h"
 
 // The program entry under test: the program's main, compiled under this name.
 int programMain(int argc, char** argv);
@@ -58,3 +61,13 @@ std::string withoutWarnings(const std::string& out);
 // with the same options.
 const std::vector<std::string>& pick(const std::vector<std::vector<std::string>>& choices,
                                      const uint8_t* data, size_t size);
+
+// The input a program accepted, as the verifier reads it. The verifier must
+// read whatever a program accepts: a refusal is a finding, except that its
+// memory budget (the fuzz targets' small one) may be too small for it, and
+// then nothing is returned.
+std::optional<verifier::Bipartite> verifierBipartite(const Outcome& outcome, const uint8_t* data,
+                                                     size_t size,
+                                                     verifier::VertexNumbers* numbers = nullptr);
+std::optional<verifier::Network> verifierNetwork(const Outcome& outcome, const uint8_t* data,
+                                                 size_t size, int64_t offset);

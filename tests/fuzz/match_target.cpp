@@ -85,7 +85,11 @@ void checkRun(const Outcome& outcome, int listing) {
                      "malformed report line or a check message");
   verifier::Bipartite g = tableGraph(*tableU, *tableV);
   std::vector<verifier::Pair> pairs;
-  if (!verifier::readMatchListing(listingOf(listing), g, pairs)) finding("bad listing", outcome);
+  try {
+    pairs = verifier::readMatchListing(verifier::TextFile("listing", listingOf(listing)), g);
+  } catch (const verifier::InputFault& fault) {
+    finding("bad listing: " + fault.message, outcome);
+  }
   if (static_cast<long>(pairs.size()) != report.result) finding("listing and size differ", outcome);
   std::string fault = verifier::checkMatching(g, pairs);
   if (!fault.empty()) finding("listing: " + fault, outcome);

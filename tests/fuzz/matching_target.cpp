@@ -57,10 +57,9 @@ void checkRun(const Outcome& outcome, const uint8_t* data, size_t size) {
   if (!fault.empty()) finding("matching in G: " + fault, outcome);
   if (static_cast<long>(solved.pairs.size()) != report.result)
     finding("size is not the matching's", outcome);
-  verifier::Bipartite text;
-  if (!verifier::readBipartite(std::string(reinterpret_cast<const char*>(data), size), text))
-    finding("accepted input without a problem", outcome);
-  fault = verifier::checkMatchingSize(text, report.result);
+  std::optional<verifier::Bipartite> text = verifierBipartite(outcome, data, size);
+  if (!text) return;
+  fault = verifier::checkMatchingSize(*text, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 

@@ -55,11 +55,10 @@ void checkRun(const Outcome& outcome, const uint8_t* data, size_t size) {
       readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %21lld %21lld %11.2f\n");
   if (report.nodes != G.n || report.edges != G.m / 2) finding("wrong sizes", outcome);
   checkFlow(outcome, report.result);
-  verifier::Network network;
-  if (!verifier::readNetwork(std::string(reinterpret_cast<const char*>(data), size),
-                             param.labelOffset, network))
-    finding("accepted input without a network", outcome);
-  std::string fault = verifier::checkFlowValue(network, report.result);
+  std::optional<verifier::Network> network =
+      verifierNetwork(outcome, data, size, param.labelOffset);
+  if (!network) return;
+  std::string fault = verifier::checkFlowValue(*network, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);
 }
 

@@ -1,11 +1,14 @@
 // The verifier's checks of flow files and cuts: each fault a solver could
-// make must be found, and a true maximum flow with its cut must pass.
+// make must be found, and a true maximum flow with its cut must pass; and
+// its reading, whose memory the problem's declared sizes cannot run away
+// with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <random>
 
+#include "problem_text.h"
 #include "verifier.h"
 
 namespace {
@@ -26,51 +29,88 @@ Network twoRoutes() {
 
 const std::vector<Pair> kMaximum = {{0, 1}, {1, 3}, {0, 2}, {2, 3}};
 
+// A flow file whose "c flow value" line is true: the units its arcs bring
+// into the sink of g.
+verifier::FlowClaim Flow(const Network& g, std::vector<Pair> arcs) {
+  int64_t value = 0;
+  for (const Pair& a : arcs) value += (a.second == g.sink) - (a.first == g.sink);
+  return {value, std::move(arcs)};
+}
+
+// A cut file whose "c minimum cut capacity" line is true.
+verifier::CutClaim Cut(const Network& g, std::vector<int64_t> side) {
+  int64_t leaving = 0;
+  for (const Pair& a : g.arcs)
+    leaving += std::count(side.begin(), side.end(), a.first) > 0 &&
+               std::count(side.begin(), side.end(), a.second) == 0;
+  return {leaving, std::move(side)};
+}
+
 TEST(VerifierFlowFile, AcceptsAMaximumFlowInAnyOrder) {
-  EXPECT_EQ(verifier::checkFlowArcs(twoRoutes(), kMaximum), "");
-  EXPECT_EQ(verifier::checkFlowArcs(twoRoutes(), {{2, 3}, {0, 2}, {1, 3}, {0, 1}}), "");
+  const Network g = twoRoutes();
+  EXPECT_EQ(verifier::checkFlowClaim(g, Flow(g, kMaximum)), "");
+  EXPECT_EQ(verifier::checkFlowClaim(g, Flow(g, {{2, 3}, {0, 2}, {1, 3}, {0, 1}})), "");
 }
 
 TEST(VerifierFlowFile, RefusesAFlowThatIsNotMaximum) {
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {{0, 1}, {1, 3}}), "");
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {}), "");
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {{0, 1}, {1, 3}})), "");
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {})), "");
 }
 
 TEST(VerifierFlowFile, RefusesArcsTheNetworkLacks) {
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {{0, 3}}), "");
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {{0, 3}})), "");
   // 1-3 exists once only.
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {{0, 1}, {0, 1}, {1, 3}, {1, 3}}), "");
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {{-1, 2}, {7, 3}}), "");
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {{0, 1}, {0, 1}, {1, 3}, {1, 3}})), "");
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {{-1, 2}, {7, 3}})), "");
 }
 
 TEST(VerifierFlowFile, RefusesFlowNotConserved) {
-  EXPECT_NE(verifier::checkFlowArcs(twoRoutes(), {{0, 1}, {0, 1}, {1, 3}, {0, 2}, {2, 3}}), "");
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkFlowClaim(g, Flow(g, {{0, 1}, {0, 1}, {1, 3}, {0, 2}, {2, 3}})), "");
 }
 
 TEST(VerifierFlowFile, SourceEqualToSinkHasValueZero) {
   Network g = twoRoutes();
   g.sink = 0;
-  EXPECT_EQ(verifier::checkFlowArcs(g, {}), "");
-  EXPECT_EQ(verifier::checkCut(g, {}, {0, 1, 2, 3}), "");
-  EXPECT_NE(verifier::checkCut(g, {}, {0}), "");
+  EXPECT_EQ(verifier::checkFlowClaim(g, Flow(g, {})), "");
+  EXPECT_EQ(verifier::checkCut(g, Flow(g, {}), Cut(g, {0, 1, 2, 3})), "");
+  EXPECT_NE(verifier::checkCut(g, Flow(g, {}), Cut(g, {0})), "");
 }
 
 TEST(VerifierCut, AcceptsACutAsLargeAsTheFlow) {
-  EXPECT_EQ(verifier::checkCut(twoRoutes(), kMaximum, {0, 1}), "");
-  EXPECT_EQ(verifier::checkCut(twoRoutes(), kMaximum, {0, 1, 2}), "");
+  const Network g = twoRoutes();
+  EXPECT_EQ(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0, 1})), "");
+  EXPECT_EQ(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0, 1, 2})), "");
 }
 
 TEST(VerifierCut, RefusesBadSides) {
-  EXPECT_NE(verifier::checkCut(twoRoutes(), kMaximum, {1, 2}), "");        // no source
-  EXPECT_NE(verifier::checkCut(twoRoutes(), kMaximum, {0, 1, 2, 3}), "");  // the sink
-  EXPECT_NE(verifier::checkCut(twoRoutes(), kMaximum, {0, 1, 1}), "");     // twice
-  EXPECT_NE(verifier::checkCut(twoRoutes(), kMaximum, {0, 1, 9}), "");     // no such node
-  EXPECT_NE(verifier::checkCut(twoRoutes(), kMaximum, {0}), "");           // capacity 3
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {1, 2})), "");        // no source
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0, 1, 2, 3})), "");  // the sink
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0, 1, 1})), "");     // twice
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0, 1, 9})), "");     // no such node
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), Cut(g, {0})), "");           // capacity 3
+}
+
+TEST(VerifierFlowFile, RefusesAFalseValueLine) {
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkFlowClaim(g, {999, kMaximum}), "");
+  EXPECT_NE(verifier::checkCut(g, {3, kMaximum}, Cut(g, {0, 1})), "");
+}
+
+TEST(VerifierCut, RefusesAFalseCapacityLine) {
+  const Network g = twoRoutes();
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), {999, {0, 1}}), "");
+  EXPECT_NE(verifier::checkCut(g, Flow(g, kMaximum), {3, {0}}), "");
 }
 
 TEST(VerifierCut, RefusesACutMatchingAFlowThatIsNotFeasible) {
+  const Network g = twoRoutes();
   // A "flow" of 3 units into the sink, not conserved at 1, with a cut of 3.
-  EXPECT_NE(verifier::checkCut(twoRoutes(), {{0, 1}, {1, 3}, {1, 3}, {0, 2}, {2, 3}}, {0}), "");
+  EXPECT_NE(verifier::checkCut(g, Flow(g, {{0, 1}, {1, 3}, {1, 3}, {0, 2}, {2, 3}}), Cut(g, {0})),
+            "");
 }
 
 TEST(VerifierFlowValue, FindsTheMaximumOnLayeredRoutes) {
@@ -132,3 +172,15 @@ TEST(VerifierMatchingSize, HopcroftKarpFindsAPerfectMatchingBehindAGreedyTrap) {
 }
 
 }  // namespace
+
+TEST(VerifierReading, RefusesSizesBeyondTheMemoryBudgetBeforeAllocating) {
+  // 30 bytes declaring 4 billion vertices: refused at the problem line.
+  verifier::TextFile huge("p", "p bipartite-matching 2147483647 2147483647 1\na 1 1\n");
+  try {
+    verifier::readBipartite(huge);
+    ADD_FAILURE() << "read";
+  } catch (const verifier::InputFault& fault) {
+    EXPECT_EQ(fault.kind, verifier::InputFault::Kind::kMemory) << fault.message;
+    EXPECT_EQ(fault.message.rfind("p: ", 0), 0u) << fault.message;
+  }
+}

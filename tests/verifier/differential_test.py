@@ -298,7 +298,9 @@ def main():
         one_round(run, rng, seed * 100000 + i)
     verdict = subprocess.run([os.path.join(bindir, "verify"), "-"], input="\n".join(run.claims),
                              capture_output=True, text=True)
-    faults = run.faults + verdict.stdout.splitlines() + verdict.stderr.splitlines()
+    faults = run.faults
+    if verdict.returncode != 0:  # its lines: each fault, then the summary
+        faults += verdict.stdout.splitlines() + verdict.stderr.splitlines()
     if faults or verdict.returncode != 0:
         for fault in faults[:20]:
             print(fault)

@@ -1,20 +1,19 @@
-// Reading the problems and results that the verifier checks. The problem
-// texts are ones a program has accepted, so only their meaning is taken
-// here, not their faults: "p bipartite-matching N1 N2 M" with "a U V" lines,
-// "p max N M" with node and arc lines, and match's listing of its matching.
+// Reading the problems the verifier judges results against, as the solvers
+// read them: "p bipartite-matching N1 N2 M" (any word beginning with
+// "bipartite") with "a U V" lines, or "p max N M" ("p unit-flow N M") with
+// "n K s", "n K t" and "a U V [C]" lines, capacities taken as 1; comment
+// lines, "t" lines and empty lines are skipped. Every number is checked
+// against the problem line before use, the arc lines must be as many as
+// declared, and the problem must fit in the memory budget; the first fault
+// ends the reading with an InputFault (checked_text.h).
 #pragma once
 
-#include <string>
 #include <vector>
 
+#include "checked_text.h"
 #include "verifier.h"
 
 namespace verifier {
-
-// A bipartite problem, or a "max" network of the matching shape (its X nodes
-// joined to the source, its Y nodes to the sink), as a bipartite graph.
-// False when the text holds no such problem.
-bool readBipartite(const std::string& text, Bipartite& g);
 
 // The numbers that result files give g's vertices: left[u - 1] for left
 // vertex u, right[v - 1] for right vertex v. A bipartite problem's own
@@ -23,34 +22,17 @@ struct VertexNumbers {
   std::vector<int64_t> left;
   std::vector<int64_t> right;
 };
-bool readBipartite(const std::string& text, Bipartite& g, VertexNumbers& numbers);
 
-// A matching file: comment lines ("c size K" must count the pairs), then
-// "U V" lines in file numbers, returned as pairs of g's numbers (0 for a
-// number that names no vertex of that side). False when not of that form.
-bool readMatchingFile(const std::string& text, const VertexNumbers& numbers,
-                      std::vector<Pair>& pairs);
-
-// A vertex cover file: comment lines, then "1 U" (left) or "2 V" (right)
-// lines, returned in g's numbers as the two sides' lists.
-bool readCoverFile(const std::string& text, const VertexNumbers& numbers,
-                   std::vector<int64_t>& left, std::vector<int64_t>& right);
+// A bipartite problem, or a "max" network of the matching shape (its X
+// nodes, the source's neighbours, on the left; its Y nodes, the sink's, on
+// the right), as the matching programs accept it.
+Bipartite readBipartite(const TextFile& file, VertexNumbers* numbers = nullptr);
 
 // A "max" or "unit-flow" network whose node numbers start at `offset`.
-bool readNetwork(const std::string& text, long offset, Network& g);
+Network readNetwork(const TextFile& file, int64_t offset);
 
-// A flow file: comment lines ("c ...") and "U V" lines, one for every unit
-// of flow on an arc from U to V, node numbers starting at `offset`; the arcs
-// come out numbered from 0. False when a line is of neither kind.
-bool readFlowFile(const std::string& text, long offset, std::vector<Pair>& arcs);
-
-// A cut file: comment lines and one node number (from `offset`) a line, the
-// source side of a cut; the nodes come out numbered from 0.
-bool readCutFile(const std::string& text, long offset, std::vector<int64_t>& side);
-
-// The pairs of match's output file: a heading with |U|, |V| and |E|, an empty
-// line, then "u matched to v" lines. False when the text is not of that form
-// or its heading disagrees with g.
-bool readMatchListing(const std::string& text, const Bipartite& g, std::vector<Pair>& pairs);
+// The pairs of match's output file: a heading with |U|, |V| and |E| that
+// agrees with g, an empty line, then "u matched to v" lines.
+std::vector<Pair> readMatchListing(const TextFile& file, const Bipartite& g);
 
 }  // namespace verifier

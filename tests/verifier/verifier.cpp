@@ -82,25 +82,35 @@ std::string checkMatching(const Bipartite& g, const std::vector<Pair>& pairs) {
   return "";
 }
 
-std::string checkCover(const Bipartite& g, const std::vector<Pair>& pairs,
-                       const std::vector<int64_t>& left, const std::vector<int64_t>& right) {
-  std::string fault = checkMatching(g, pairs);
+std::string checkMatchingClaim(const Bipartite& g, const MatchingClaim& matching) {
+  if (matching.size != int64_t(matching.pairs.size()))
+    return "c size " + std::to_string(matching.size) + " claimed, the file holds " +
+           std::to_string(matching.pairs.size()) + " pairs";
+  return checkMatching(g, matching.pairs);
+}
+
+std::string checkCover(const Bipartite& g, const MatchingClaim& matching, const CoverClaim& cover) {
+  std::string fault = checkMatchingClaim(g, matching);
   if (!fault.empty()) return fault;
+  const size_t vertices = cover.left.size() + cover.right.size();
+  if (cover.size != int64_t(vertices))
+    return "c size " + std::to_string(cover.size) + " claimed, the cover file holds " +
+           std::to_string(vertices) + " vertices";
   std::vector<char> leftIn(g.left + 1, 0), rightIn(g.right + 1, 0);
-  for (int64_t u : left) {
+  for (int64_t u : cover.left) {
     if (u < 1 || u > g.left || leftIn[u]) return "left cover vertex out of range or repeated";
     leftIn[u] = 1;
   }
-  for (int64_t v : right) {
+  for (int64_t v : cover.right) {
     if (v < 1 || v > g.right || rightIn[v]) return "right cover vertex out of range or repeated";
     rightIn[v] = 1;
   }
   for (const Pair& e : g.edges)
     if (!leftIn[e.first] && !rightIn[e.second])
       return describe("uncovered edge", e.first, e.second);
-  if (left.size() + right.size() != pairs.size())
-    return "cover of " + std::to_string(left.size() + right.size()) + " for a matching of " +
-           std::to_string(pairs.size());
+  if (vertices != matching.pairs.size())
+    return "cover of " + std::to_string(vertices) + " for a matching of " +
+           std::to_string(matching.pairs.size());
   return "";
 }
 
@@ -132,8 +142,6 @@ std::string checkFlowValue(const Network& g, int64_t claimed) {
 
 namespace {
 
-// The value of `flow` as a set of arcs of g, or a fault: an arc g lacks (or
-// holds fewer times), or a node other than the terminals out of balance.
 // The value of `flow` as a multiset of arcs of g, with the flow on every
 // arc of g in `carries`, or a fault: an arc g lacks (or holds fewer times),
 // or a node other than the terminals out of balance.
@@ -163,15 +171,23 @@ std::string flowValue(const Network& g, const std::vector<Pair>& flow,
   return "";
 }
 
+// The flow's value, from its arcs, against the one its file gives.
+std::string claimedValue(const FlowClaim& flow, int64_t value) {
+  if (flow.value == value) return "";
+  return "c flow value " + std::to_string(flow.value) + " claimed, the flow's arcs carry " +
+         std::to_string(value);
+}
+
 }  // namespace
 
 // A feasible flow is maximum exactly when its residual network holds no
 // path from the source to the sink; the nodes the source then reaches form
 // a cut as large as the flow.
-std::string checkFlowArcs(const Network& g, const std::vector<Pair>& flow) {
+std::string checkFlowClaim(const Network& g, const FlowClaim& flow) {
   std::vector<uint8_t> carries;
   int64_t value = 0;
-  std::string fault = flowValue(g, flow, carries, value);
+  std::string fault = flowValue(g, flow.arcs, carries, value);
+  if (fault.empty()) fault = claimedValue(flow, value);
   if (!fault.empty()) return fault;
   std::vector<uint8_t> reached = residualReach(g, carries);
   if (g.source != g.sink && reached[g.sink])
@@ -179,14 +195,14 @@ std::string checkFlowArcs(const Network& g, const std::vector<Pair>& flow) {
   return "";
 }
 
-std::string checkCut(const Network& g, const std::vector<Pair>& flow,
-                     const std::vector<int64_t>& side) {
+std::string checkCut(const Network& g, const FlowClaim& flow, const CutClaim& cut) {
   std::vector<uint8_t> carries;
   int64_t value = 0;
-  std::string fault = flowValue(g, flow, carries, value);
+  std::string fault = flowValue(g, flow.arcs, carries, value);
+  if (fault.empty()) fault = claimedValue(flow, value);
   if (!fault.empty()) return fault;
   std::vector<uint8_t> inside(g.nodes, 0);
-  for (int64_t v : side) {
+  for (int64_t v : cut.side) {
     if (v < 0 || v >= g.nodes) return "cut node index out of range: " + std::to_string(v);
     if (inside[v]) return "cut node listed twice: index " + std::to_string(v);
     inside[v] = 1;
@@ -195,6 +211,9 @@ std::string checkCut(const Network& g, const std::vector<Pair>& flow,
   if (g.source != g.sink && inside[g.sink]) return "sink on the source side";
   int64_t leaving = 0;
   for (const Pair& a : g.arcs) leaving += inside[a.first] && !inside[a.second];
+  if (leaving != cut.capacity)
+    return "c minimum cut capacity " + std::to_string(cut.capacity) + " claimed, " +
+           std::to_string(leaving) + " arcs leave the source side";
   if (leaving != value)
     return "cut of " + std::to_string(leaving) + " arcs for a flow of " + std::to_string(value);
   return "";

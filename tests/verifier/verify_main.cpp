@@ -1,155 +1,181 @@
-// verify: checks solver results with the independent verifier.
-//
-//   verify matching PROBLEM LISTING     match's output file is a maximum matching
-//   verify size PROBLEM SIZE            SIZE is the maximum matching size
-//   verify flow PROBLEM VALUE [OFFSET]  VALUE is the maximum flow value
-//   verify matchfile PROBLEM FILE       fastmatch's -w file is a maximum matching
-//   verify cover PROBLEM MATCHFILE COVERFILE
-//                                       fastmatch's -c file is a vertex cover of the
-//                                       matching's size
-//   verify flowfile PROBLEM FILE [OFFSET]
-//                                       fastflow's -w FILE is a maximum flow
-//   verify cut PROBLEM FLOWFILE CUTFILE [OFFSET]
-//                                       fastflow's -c CUTFILE is a minimum cut,
-//                                       as large as the flow in FLOWFILE
-//   verify -                            one such command per line of standard input
-//
-// Prints one line per failed check and exits with 1 when any failed, 2 on a
-// usage error or an unreadable file, 0 otherwise.
-#include <fstream>
+// verify: proves a result of the suite's programs with the independent
+// verifier, or says what is wrong with it (kUsage below).
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <iterator>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "checked_text.h"
 #include "problem_text.h"
+#include "result_text.h"
 #include "verifier.h"
 
 namespace {
 
-struct Unusable {
+constexpr const char* kUsage =
+    "usage: verify CHECK ARGUMENTS, or verify - < CHECKS\n"
+    "Proves a result of the suite's programs against its problem, or says what is\n"
+    "wrong with it. The checks, and whose output each reads:\n"
+    "  matching PROBLEM LISTING               match: the listing it writes\n"
+    "  size PROBLEM SIZE                      a matching program: its report's size\n"
+    "  matchfile PROBLEM FILE                 fastmatch -w and distmatch -w\n"
+    "  cover PROBLEM MATCHFILE COVERFILE      fastmatch -w and -c\n"
+    "  flow PROBLEM VALUE [OFFSET]            a flow program: its report's value\n"
+    "  flowfile PROBLEM FILE [OFFSET]         fastflow -w\n"
+    "  cut PROBLEM FLOWFILE CUTFILE [OFFSET]  fastflow -w and -c\n"
+    "  -                                      one check a line from standard input\n"
+    "OFFSET is the network's first node number, as fastflow -o gives it (default 1).\n"
+    "A claim that holds prints one line \"ok: ...\" saying what was proven, status 0;\n"
+    "a false one prints why, status 1. A file that cannot be judged (unreadable,\n"
+    "malformed, or naming what the problem lacks) gets a message with the file, the\n"
+    "line and the fault, status 2, as does a usage error. With -, every check is\n"
+    "reported, a summary line follows, and the status is the worst of them.\n";
+
+enum Status { kProven = 0, kFalse = 1, kNotJudged = 2 };
+
+// A command line that is no check.
+struct UsageError {
   std::string why;
 };
 
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Unusable{"cannot read " + path};
-  return std::string(std::istreambuf_iterator<char>(in), {});
+struct Verdict {
+  std::string fault;  // empty when the claim holds
+  std::string proof;  // what was proven, when it holds
+};
+
+verifier::TextFile read(const std::string& path) { return verifier::TextFile::Read(path); }
+
+// The largest offset keeps every node number within 64 bits.
+int64_t offsetOf(const std::vector<std::string>& words, size_t position) {
+  if (words.size() <= position) return 1;
+  return verifier::ParseArgument(words[position], "offset", INT32_MIN, INT32_MAX);
 }
 
-int64_t number(const std::string& word) {
-  size_t used = 0;
-  int64_t value = std::stoll(word, &used);
-  if (used != word.size()) throw Unusable{"not a number: " + word};
-  return value;
+std::string matchingProof(size_t size) {
+  return "maximum matching of size " + std::to_string(size) + ", proven by a vertex cover of " +
+         std::to_string(size);
 }
 
-verifier::Bipartite bipartite(const std::string& path) {
-  verifier::Bipartite g;
-  if (!verifier::readBipartite(contents(path), g)) throw Unusable{"no matching problem in " + path};
-  return g;
-}
-
-// matchfile PROBLEM FILE, or cover PROBLEM MATCHFILE COVERFILE.
-std::string checkResultFiles(const std::vector<std::string>& words) {
-  verifier::Bipartite g;
+Verdict checkMatchings(const std::vector<std::string>& words) {
   verifier::VertexNumbers numbers;
-  if (!verifier::readBipartite(contents(words[1]), g, numbers))
-    throw Unusable{"no matching problem in " + words[1]};
-  std::vector<verifier::Pair> pairs;
-  if (!verifier::readMatchingFile(contents(words[2]), numbers, pairs))
-    return "not a matching file with its size: " + words[2];
-  if (words.size() == 3) return verifier::checkMatching(g, pairs);
-  std::vector<int64_t> left, right;
-  if (!verifier::readCoverFile(contents(words[3]), numbers, left, right))
-    return "not a cover file with its size: " + words[3];
-  return verifier::checkCover(g, pairs, left, right);
+  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  if (words[0] == "matching") {
+    std::vector<verifier::Pair> pairs = verifier::readMatchListing(read(words[2]), g);
+    return {verifier::checkMatching(g, pairs), matchingProof(pairs.size())};
+  }
+  if (words[0] == "size") {
+    int64_t size = verifier::ParseArgument(words[2], "size", 0, INT64_MAX);
+    return {verifier::checkMatchingSize(g, size),
+            "the maximum matching has size " + words[2] +
+                ", proven by a matching and a vertex cover of " + words[2]};
+  }
+  verifier::MatchingClaim matching = verifier::readMatchingFile(read(words[2]), numbers);
+  if (words[0] == "matchfile")
+    return {verifier::checkMatchingClaim(g, matching), matchingProof(matching.pairs.size())};
+  verifier::CoverClaim cover = verifier::readCoverFile(read(words[3]), numbers);
+  std::string size = std::to_string(cover.size);
+  return {verifier::checkCover(g, matching, cover),
+          "minimum vertex cover of size " + size + ", proven by a matching of size " + size};
 }
 
-verifier::Network network(const std::string& path, long offset) {
-  verifier::Network g;
-  if (!verifier::readNetwork(contents(path), offset, g))
-    throw Unusable{"no network with source and sink in " + path};
-  return g;
+Verdict checkFlows(const std::vector<std::string>& words, size_t files) {
+  int64_t offset = offsetOf(words, files + 1);
+  verifier::Network g = verifier::readNetwork(read(words[1]), offset);
+  if (words[0] == "flow") {
+    int64_t value = verifier::ParseArgument(words[2], "value", 0, INT64_MAX);
+    return {verifier::checkFlowValue(g, value), "the maximum flow has value " + words[2] +
+                                                    ", proven by a flow and a cut of " + words[2]};
+  }
+  verifier::FlowClaim flow = verifier::readFlowFile(read(words[2]), g, offset);
+  std::string value = std::to_string(flow.value);
+  if (words[0] == "flowfile")
+    return {verifier::checkFlowClaim(g, flow),
+            "maximum flow of value " + value + ", proven by a cut of " + value};
+  verifier::CutClaim cut = verifier::readCutFile(read(words[3]), g, offset);
+  return {verifier::checkCut(g, flow, cut),
+          "minimum cut of capacity " + value + ", proven by a flow of value " + value};
 }
 
-std::vector<verifier::Pair> flowArcs(const std::string& path, long offset) {
-  std::vector<verifier::Pair> arcs;
-  if (!verifier::readFlowFile(contents(path), offset, arcs))
-    throw Unusable{"not a flow file: " + path};
-  return arcs;
-}
-
-// The flowfile and cut commands; `words` holds no offset.
-std::string checkFlowResult(const std::vector<std::string>& words, long offset) {
-  verifier::Network g = network(words[1], offset);
-  std::vector<verifier::Pair> arcs = flowArcs(words[2], offset);
-  if (words[0] == "flowfile") return verifier::checkFlowArcs(g, arcs);
-  std::vector<int64_t> side;
-  if (!verifier::readCutFile(contents(words[3]), offset, side))
-    throw Unusable{"not a cut file: " + words[3]};
-  return verifier::checkCut(g, arcs, side);
-}
-
-// The fault found by one command, empty when its claim holds.
-std::string check(const std::vector<std::string>& words) {
+// The check `words` name: the command and how many of its words are files
+// and claims; usage errors are thrown.
+Verdict check(const std::vector<std::string>& words) {
   const size_t n = words.size();
-  if (n == 3 && words[0] == "matching") {
-    verifier::Bipartite g = bipartite(words[1]);
-    std::vector<verifier::Pair> pairs;
-    if (!verifier::readMatchListing(contents(words[2]), g, pairs))
-      return "not a matching listing for this problem: " + words[2];
-    return verifier::checkMatching(g, pairs);
-  }
-  if ((n == 3 && words[0] == "matchfile") || (n == 4 && words[0] == "cover"))
-    return checkResultFiles(words);
-  if (n == 3 && words[0] == "size")
-    return verifier::checkMatchingSize(bipartite(words[1]), number(words[2]));
-  if ((n == 3 || n == 4) && words[0] == "flow") {
-    verifier::Network g;
-    if (!verifier::readNetwork(contents(words[1]), n == 4 ? number(words[3]) : 1, g))
-      throw Unusable{"no network with source and sink in " + words[1]};
-    return verifier::checkFlowValue(g, number(words[2]));
-  }
-  if ((n == 3 || n == 4) && words[0] == "flowfile")
-    return checkFlowResult({words.begin(), words.begin() + 3}, n == 4 ? number(words[3]) : 1);
-  if ((n == 4 || n == 5) && words[0] == "cut")
-    return checkFlowResult({words.begin(), words.begin() + 4}, n == 5 ? number(words[4]) : 1);
-  throw Unusable{
-      "usage: verify matching PROBLEM LISTING | size PROBLEM SIZE | "
-      "flow PROBLEM VALUE [OFFSET] | matchfile PROBLEM FILE | "
-      "cover PROBLEM MATCHFILE COVERFILE | flowfile PROBLEM FILE [OFFSET] | "
-      "cut PROBLEM FLOWFILE CUTFILE [OFFSET] | -"};
+  const std::string command = n > 0 ? words[0] : "";
+  if ((n == 3 && (command == "matching" || command == "size" || command == "matchfile")) ||
+      (n == 4 && command == "cover"))
+    return checkMatchings(words);
+  if ((n == 3 || n == 4) && (command == "flow" || command == "flowfile"))
+    return checkFlows(words, 2);
+  if ((n == 4 || n == 5) && command == "cut") return checkFlows(words, 3);
+  throw UsageError{n == 0 ? "no check given"
+                          : "not a check: '" + command + "' with " + std::to_string(n - 1) +
+                                " arguments"};
 }
 
-// Runs one command; true when its claim holds.
-bool run(const std::vector<std::string>& words) {
-  std::string fault = check(words);
-  if (fault.empty()) return true;
-  for (const std::string& w : words) std::cout << w << ' ';
-  std::cout << ": " << fault << '\n';
-  return false;
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+// Runs one check and reports it: the proof when `proofs`, the fault, or why
+// it could not be judged (prefixed by the check in a batch).
+Status run(const std::vector<std::string>& words, bool proofs, bool batch) {
+  std::string unusable;
+  try {
+    Verdict verdict = check(words);
+    if (verdict.fault.empty()) {
+      if (proofs) std::cout << "ok: " << verdict.proof << '\n';
+      return kProven;
+    }
+    std::cout << joined(words) << " : " << verdict.fault << '\n';
+    return kFalse;
+  } catch (const verifier::InputFault& fault) {
+    unusable = fault.message;
+  } catch (const UsageError& error) {
+    unusable = error.why + (batch ? "" : "\n" + std::string(kUsage));
+  } catch (const std::bad_alloc&) {
+    unusable = "out of memory";
+  }
+  std::cerr << "verify: " << (batch ? joined(words) + ": " : "") << unusable << '\n';
+  return kNotJudged;
+}
+
+// `verify -`: every line of standard input is a check.
+Status runBatch() {
+  Status worst = kProven;
+  int64_t checks = 0, failed = 0, unjudged = 0;
+  for (std::string text; std::getline(std::cin, text);) {
+    std::istringstream split(text);
+    std::vector<std::string> words{std::istream_iterator<std::string>(split), {}};
+    if (words.empty()) continue;
+    Status status = run(words, false, true);
+    ++checks;
+    failed += status == kFalse;
+    unjudged += status == kNotJudged;
+    worst = std::max(worst, status);
+  }
+  if (worst == kProven) {
+    std::cout << "ok: all " << checks << " claims proven\n";
+  } else {
+    std::cout << failed << " of " << checks << " claims false, " << unjudged << " not judged\n";
+  }
+  return worst;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    std::vector<std::string> words(argv + 1, argv + argc);
-    if (words.size() != 1 || words[0] != "-") return run(words) ? 0 : 1;
-    bool allHold = true;
-    for (std::string line; std::getline(std::cin, line);) {
-      std::istringstream split(line);
-      std::vector<std::string> command{std::istream_iterator<std::string>(split), {}};
-      if (!command.empty()) allHold = run(command) && allHold;
-    }
-    return allHold ? 0 : 1;
-  } catch (const Unusable& e) {
-    std::cerr << "verify: " << e.why << '\n';
-    return 2;
-  } catch (const std::exception& e) {
-    std::cerr << "verify: " << e.what() << '\n';
-    return 2;
+  std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.size() == 1 && (words[0] == "-h" || words[0] == "--help")) {
+    std::cout << kUsage;
+    return 0;
   }
+  Status status = words.size() == 1 && words[0] == "-" ? runBatch() : run(words, true, false);
+  std::cout.flush();
+  return status;
 }

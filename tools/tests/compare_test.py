@@ -261,6 +261,11 @@ class Usage(CompareTest):
         self.assertEqual(status, 0, err)
         with open(target) as f:
             self.assertIn(">augrelabel</text>", f.read())
+        missing = os.path.join(self.dir, "no-such-folder", "seconds.svg")
+        status, out, err = self.compare("--plot", missing, self.problem("p.txt", BIPARTITE))
+        self.assertEqual(status, 1)
+        self.assertIn("augrelabel", out)
+        self.assertIn(f"--plot {missing}: No such file or directory\n", err)
 
     def test_a_plot_over_an_input_is_refused(self):
         self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
