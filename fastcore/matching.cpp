@@ -9,6 +9,8 @@
 
 namespace fast {
 
+namespace internal {
+
 namespace {
 
 // offsets: count + 1 entries from 0, never decreasing; every target in
@@ -24,8 +26,17 @@ bool ValidSide(int32_t count, const int64_t* offsets, const int32_t* targets, in
   return true;
 }
 
-// The columns' adjacency of `rows` by a counting pass and a scatter.
-void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_t>* offsets,
+}  // namespace
+
+bool ValidGraph(const BipartiteGraph& graph) {
+  if (graph.rows < 0 || graph.cols < 0) return false;
+  if (!ValidSide(graph.rows, graph.offsets, graph.targets, graph.cols)) return false;
+  if (graph.col_offsets == nullptr && graph.col_targets == nullptr) return true;
+  return ValidSide(graph.cols, graph.col_offsets, graph.col_targets, graph.rows) &&
+         graph.col_offsets[graph.cols] == graph.offsets[graph.rows];
+}
+
+void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offsets,
                std::vector<int32_t>* targets) {
   offsets->assign(static_cast<size_t>(cols) + 1, 0);
   const int64_t entries = rows.end(rows.count - 1);
@@ -37,7 +48,33 @@ void Transpose(const internal::Adjacency& rows, int32_t cols, std::vector<int64_
     for (int64_t e = rows.begin(r); e < rows.end(r); ++e) (*targets)[next[rows.targets[e]]++] = r;
 }
 
-}  // namespace
+Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
+                         const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
+                         uint8_t* other_marks, int32_t* queue) {
+  int32_t tail = 0, others = 0;
+  for (int32_t v = 0; v < side.count; ++v)
+    if (side_mates[v] < 0 && side_marks[v] == 0) {
+      side_marks[v] = label;
+      queue[tail++] = v;
+    }
+  for (int32_t head = 0; head < tail; ++head) {
+    const int32_t v = queue[head];
+    for (int64_t e = side.begin(v); e < side.end(v); ++e) {
+      const int32_t w = side.targets[e];
+      if (other_marks[w] != 0) continue;
+      other_marks[w] = label;
+      ++others;
+      const int32_t mate = other_mates[w];
+      if (mate >= 0 && side_marks[mate] == 0) {
+        side_marks[mate] = label;
+        queue[tail++] = mate;
+      }
+    }
+  }
+  return {tail, others};
+}
+
+}  // namespace internal
 
 internal::Workspace::Workspace(int32_t rows, int32_t cols)
     : degree_one(static_cast<size_t>(rows) + cols),
@@ -52,17 +89,9 @@ MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOpti
 
 MaximumMatching::~MaximumMatching() = default;
 
-bool MaximumMatching::Valid() const {
-  if (graph_.rows < 0 || graph_.cols < 0) return false;
-  if (!ValidSide(graph_.rows, graph_.offsets, graph_.targets, graph_.cols)) return false;
-  if (graph_.col_offsets == nullptr && graph_.col_targets == nullptr) return true;
-  return ValidSide(graph_.cols, graph_.col_offsets, graph_.col_targets, graph_.rows) &&
-         graph_.col_offsets[graph_.cols] == graph_.offsets[graph_.rows];
-}
-
 Status MaximumMatching::Prepare() {
   if (work_ != nullptr) return Status::kOptimal;
-  if (options_.check_input && !Valid()) return Status::kInvalidInput;
+  if (options_.check_input && !internal::ValidGraph(graph_)) return Status::kInvalidInput;
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
@@ -177,36 +206,23 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
 internal::Adjacency MaximumMatching::ColumnSide() {
   if (graph_.col_offsets != nullptr) return {graph_.cols, graph_.col_offsets, graph_.col_targets};
   if (own_col_offsets_.empty())
-    Transpose({graph_.rows, graph_.offsets, graph_.targets}, graph_.cols, &own_col_offsets_,
-              &own_col_targets_);
+    internal::Transpose({graph_.rows, graph_.offsets, graph_.targets}, graph_.cols,
+                        &own_col_offsets_, &own_col_targets_);
   return {graph_.cols, own_col_offsets_.data(), own_col_targets_.data()};
 }
 
 void MaximumMatching::MinimumVertexCover(std::vector<uint8_t>* row_in_cover,
                                          std::vector<uint8_t>* col_in_cover) const {
-  // Alternating breadth-first search from the free rows: rows reached
-  // leave the cover, columns reached join it.
-  row_in_cover->assign(graph_.rows, 1);
+  // The rows that alternating paths from the free rows reach leave the
+  // cover, the columns they reach join it.
+  std::vector<uint8_t> reached(graph_.rows, 0);
   col_in_cover->assign(graph_.cols, 0);
-  std::vector<int32_t> queue;
-  for (int32_t r = 0; r < graph_.rows; ++r)
-    if (row_mates_[r] < 0) {
-      (*row_in_cover)[r] = 0;
-      queue.push_back(r);
-    }
-  for (size_t head = 0; head < queue.size(); ++head) {
-    int32_t r = queue[head];
-    for (int64_t e = graph_.offsets[r]; e < graph_.offsets[r + 1]; ++e) {
-      int32_t c = graph_.targets[e];
-      if ((*col_in_cover)[c]) continue;
-      (*col_in_cover)[c] = 1;
-      int32_t mate = col_mates_[c];
-      if (mate >= 0 && (*row_in_cover)[mate]) {
-        (*row_in_cover)[mate] = 0;
-        queue.push_back(mate);
-      }
-    }
-  }
+  std::vector<int32_t> queue(graph_.rows);
+  internal::AlternatingReach({graph_.rows, graph_.offsets, graph_.targets}, row_mates_.data(),
+                             col_mates_.data(), 1, reached.data(), col_in_cover->data(),
+                             queue.data());
+  row_in_cover->resize(graph_.rows);
+  for (int32_t r = 0; r < graph_.rows; ++r) (*row_in_cover)[r] = reached[r] ^ 1;
 }
 
 bool MaximumMatching::CheckResult() const {

@@ -172,7 +172,6 @@ class MaximumMatching {
   bool CheckResult() const;
 
  private:
-  bool Valid() const;
   void SolveValid();
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,

@@ -90,4 +90,30 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters);
 
+// Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
+// decreasing, every target in range, a column side that lists as many
+// entries as the rows.
+bool ValidGraph(const BipartiteGraph& graph);
+
+// The columns' adjacency of `rows` by a counting pass and a scatter.
+void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offsets,
+               std::vector<int32_t>* targets);
+
+// Alternating breadth-first search from the free vertices of `side`, whose
+// mates are side_mates (other_mates those of the other side): a reached
+// vertex of `side` reaches its neighbours, a reached neighbour its mate.
+// Sets `label` in side_marks and other_marks for every vertex it reaches;
+// a mark other than 0 counts as reached already. `queue` has room for
+// side.count vertices. Under a maximum matching every reached neighbour is
+// matched: the reached vertices of `side` are the ones some maximum
+// matching leaves free, and the reached neighbours the ones every maximum
+// matching matches to one of those (Koenig's cover takes them).
+struct Reached {
+  int32_t side = 0;   // vertices of `side` it marked
+  int32_t other = 0;  // vertices of the other side it marked
+};
+Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
+                         const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
+                         uint8_t* other_marks, int32_t* queue);
+
 }  // namespace fast::internal

@@ -1,10 +1,11 @@
 // fastmatch: reads a matching problem from standard input, computes a
-// maximum matching, and prints the report line
+// maximum matching (and with -d the Dulmage-Mendelsohn decomposition built
+// on it), and prints the report line
 //     nodes  edges  size  initial-pairs  arc-scans  seconds
 // where initial-pairs counts the pairs the initialisation matched, and
 // arc-scans the adjacency entries read by the initialisation and the search;
-// seconds is the user CPU time of the solve alone (the working memory is
-// allocated before it starts).
+// seconds is the user CPU time of the solve alone, the decomposition
+// included (the working memory is allocated before it starts).
 #include <getopt.h>
 #include <sys/resource.h>
 
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "fail.h"
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "fileio/safe_writer.h"
 #include "matching_problem.h"
@@ -29,10 +31,11 @@ struct Options {
   fast::MatchingOptions solver;
   std::string matching_file;  // -w, empty when not asked for
   std::string cover_file;     // -c
+  std::string dm_file;        // -d
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] < PROBLEM\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [-d FILE] < PROBLEM\n"
     "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
     "matching shape) on standard input and prints the report line: nodes, edges,\n"
     "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
@@ -47,10 +50,12 @@ constexpr const char* kUsage =
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
+    "  -d FILE       write the Dulmage-Mendelsohn decomposition: the row and column\n"
+    "                orders and the block boundaries of the block triangular form\n"
     "  -h, --help    print this help\n"
     "A result file is written whole, through a temporary file beside it that\n"
     "keeps its permissions (a device, FIFO or socket is written in place); one\n"
-    "that is the problem, the standard output or the other result file is\n"
+    "that is the problem, the standard output or another result file is\n"
     "refused before anything is read.\n";
 
 [[noreturn]] void UsageError(const char* why) {
@@ -81,7 +86,7 @@ Options ParseOptions(int argc, char** argv) {
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
   int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:h", kLong, nullptr)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:u:w:c:d:h", kLong, nullptr)) != -1) {
     switch (letter) {
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver))
@@ -93,9 +98,12 @@ Options ParseOptions(int argc, char** argv) {
         break;
       case 'w':
       case 'c':
+      case 'd':
         // An empty name would read as "not asked for" further on.
-        if (*optarg == '\0') UsageError("-w and -c need a file name");
-        (letter == 'w' ? options.matching_file : options.cover_file) = optarg;
+        if (*optarg == '\0') UsageError("-w, -c and -d need a file name");
+        (letter == 'w'   ? options.matching_file
+         : letter == 'c' ? options.cover_file
+                         : options.dm_file) = optarg;
         break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -112,7 +120,10 @@ Options ParseOptions(int argc, char** argv) {
 // problem, the report line or each other.
 void CheckOutputs(const Options& options) {
   fileio::RunFiles files{
-      true, true, {}, {{"-w", options.matching_file}, {"-c", options.cover_file}}};
+      true,
+      true,
+      {},
+      {{"-w", options.matching_file}, {"-c", options.cover_file}, {"-d", options.dm_file}}};
   if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
     std::fprintf(stderr, "fastmatch: %s\n", refusal->message.c_str());
     std::exit(1);
@@ -128,13 +139,15 @@ double UserSeconds() {
 // Empty, or why a result file could not be written. Memory that cannot be
 // had ends the run as in the solve, once the writers are gone.
 std::string WriteResults(const Options& options, const MatchingProblemFile& problem,
-                         const fast::MaximumMatching& matching) {
+                         const fast::MaximumMatching& matching, const fast::DulmageMendelsohn& dm) {
   try {
     std::string error;
     if (!options.matching_file.empty())
       error = WriteMatchingFile(options.matching_file, problem, matching);
     if (error.empty() && !options.cover_file.empty())
       error = WriteCoverFile(options.cover_file, problem, matching);
+    if (error.empty() && !options.dm_file.empty())
+      error = WriteDecompositionFile(options.dm_file, problem, dm);
     return error;
   } catch (const std::bad_alloc&) {
     fail(kNoMemory);
@@ -149,18 +162,22 @@ int main(int argc, char** argv) {
   MatchingProblemFile problem;
   ReadMatchingProblem(stdin, &problem);
 
-  fast::MaximumMatching matching(problem.graph(), options.solver);
+  const fast::BipartiteGraph graph = problem.graph();
+  const bool decompose = !options.dm_file.empty();
+  fast::MaximumMatching matching_alone(graph, options.solver);
+  fast::DulmageMendelsohn dm(graph, options.solver);
   // The working memory is had and first touched before the clock starts.
-  fast::Status status = matching.Prepare();
+  fast::Status status = decompose ? dm.Prepare() : matching_alone.Prepare();
   double start = UserSeconds();
-  if (status == fast::Status::kOptimal) status = matching.Solve();
+  if (status == fast::Status::kOptimal) status = decompose ? dm.Solve() : matching_alone.Solve();
   double seconds = UserSeconds() - start;
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
     return 1;
   }
-  std::string error = WriteResults(options, problem, matching);
+  const fast::MaximumMatching& matching = decompose ? dm.matching() : matching_alone;
+  std::string error = WriteResults(options, problem, matching, dm);
   if (error.empty()) {
     const fast::MatchingCounters& counters = matching.counters();
     std::printf("%8ld %8ld %8lld %8lld %8lld %11.3f\n", problem.report_nodes, problem.report_edges,

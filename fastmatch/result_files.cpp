@@ -1,5 +1,6 @@
 #include "result_files.h"
 
+#include <array>
 #include <vector>
 
 #include "fileio/safe_writer.h"
@@ -28,6 +29,25 @@ void Line(fileio::SafeWriter& file, long first, long second) {
   file.Char('\n');
 }
 
+void Entry(fileio::SafeWriter& file, char letter, long value) {
+  file.Char(letter);
+  file.Char(' ');
+  file.Number(value);
+  file.Char('\n');
+}
+
+// "c LABEL" and the 1-based boundaries.
+void Boundaries(fileio::SafeWriter& file, const char* label,
+                const std::array<int32_t, 5>& boundaries) {
+  file.Text("c ");
+  file.Text(label);
+  for (int32_t boundary : boundaries) {
+    file.Char(' ');
+    file.Number(boundary + 1L);
+  }
+  file.Char('\n');
+}
+
 }  // namespace
 
 std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile& problem,
@@ -53,6 +73,27 @@ std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& p
     if (row_in_cover[r]) Line(file, 1, problem.RowNumber(r));
   for (int32_t c = 0; c < problem.cols; ++c)
     if (col_in_cover[c]) Line(file, 2, problem.ColNumber(c));
+  file.Commit();
+  return file.error();
+}
+
+std::string WriteDecompositionFile(const std::string& path, const MatchingProblemFile& problem,
+                                   const fast::DulmageMendelsohn& dm) {
+  fileio::SafeWriter file(path);
+  if (!file.Open()) return file.error();
+  file.Text("c dulmage-mendelsohn ");
+  Line(file, problem.rows, problem.cols);
+  file.Text("c structural rank ");
+  file.Number(dm.structural_rank());
+  file.Text("\nc blocks ");
+  file.Number(dm.blocks());
+  file.Char('\n');
+  Boundaries(file, "coarse rows", dm.coarse_rows());
+  Boundaries(file, "coarse columns", dm.coarse_cols());
+  for (int32_t r : dm.row_order()) Entry(file, 'p', problem.RowNumber(r));
+  for (int32_t c : dm.col_order()) Entry(file, 'q', problem.ColNumber(c));
+  for (int32_t b : dm.row_blocks()) Entry(file, 'r', b + 1L);
+  for (int32_t b : dm.col_blocks()) Entry(file, 's', b + 1L);
   file.Commit();
   return file.error();
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "matching_problem.h"
 
@@ -18,3 +19,12 @@ std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile
 // vertex cover. Throws std::bad_alloc when the cover cannot be had.
 std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& problem,
                            const fast::MaximumMatching& matching);
+
+// The Dulmage-Mendelsohn decomposition (docs/formats.md): the lines
+// "c dulmage-mendelsohn ROWS COLUMNS", "c structural rank K", "c blocks NB",
+// "c coarse rows" and "c coarse columns" with the five boundaries each, then
+// "p U" for each row and "q V" for each column in their new order, "r B" and
+// "s B" for the NB + 1 block boundaries. Positions are 1-based; U and V are
+// the vertices' numbers in the problem file.
+std::string WriteDecompositionFile(const std::string& path, const MatchingProblemFile& problem,
+                                   const fast::DulmageMendelsohn& dm);

@@ -25,6 +25,11 @@ void reportMatching(const Bipartite& graph, long size, double seconds) {
          0, 0, seconds);
 }
 
+void reportCounted(const Bipartite& graph, long result, long long count, double seconds) {
+  report(static_cast<long>(graph.left) + graph.right, static_cast<long>(graph.edges.size()), result,
+         count, 0, seconds);
+}
+
 void reportFlow(const PeerProblem& problem, long value, long long counter1, long long counter2,
                 double seconds) {
   if (problem.isBipartite) {

@@ -45,6 +45,13 @@ class Peers(unittest.TestCase):
                 reduction = generate(BINDIR, "genbip", *args, "--reduction")
                 self.check(peers("-matching") + peers("-flow"), reduction, size)
 
+    def test_structure_peers_give_the_structural_rank(self):
+        for args in BIPARTITE:
+            with self.subTest(family=args[0]):
+                plain = generate(BINDIR, "genbip", *args)
+                size = Problem(plain.decode()).matching_size()
+                self.check(peers("-dm") + peers("-order"), plain, size)
+
     def test_networks(self):
         for args in NETWORKS:
             with self.subTest(family=args[0]):
@@ -77,6 +84,11 @@ n 5 t
     def test_repeated_edges_and_isolated_vertices(self):
         text = "p bipartite-matching 4 5 6\na 1 1\na 1 1\na 2 1\na 2 1\na 4 5\na 4 5\n"
         self.check(peers("-matching") + peers("-flow"), text.encode(), 2)
+        # Doubled entries in a wide matrix once made cs_maxtrans match the
+        # empty second row.
+        text = "p bipartite-matching 2 7 6\na 1 6\na 1 2\na 1 6\na 1 2\na 1 1\na 1 1\n"
+        everyone = peers("-matching") + peers("-flow") + peers("-dm") + peers("-order")
+        self.check(everyone, text.encode(), 1)
 
     def test_matching_peers_refuse_other_networks(self):
         data = generate(BINDIR, "gennet", *NETWORKS[0])

@@ -117,7 +117,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     if cover and perm_type is not None:
         raise ValueError("cover=True returns a Matching: leave perm_type None")
     transposed, result = _solve_matching(A, shape, zeros_are_edges,
-                                         (cover, algorithm or "", initialisation or ""))
+                                         ("cover" if cover else "matching", algorithm or "",
+                                          initialisation or ""))
     size, row_mates, col_mates, row_cover, col_cover = result
     if transposed:
         row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
@@ -128,13 +129,16 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     return Matching(size, row_mates, col_mates, row_cover, col_cover)
 
 
-def _solve_matching(A, shape, zeros_are_edges, settings):
-    """(transposed, the solver's tuple) for any accepted input."""
+def _solve_matching(A, shape, zeros_are_edges, settings, may_transpose=True):
+    """(transposed, the solver's tuple) for any accepted input; CSC input is
+    solved as its transpose when may_transpose, else converted to CSR."""
     fmt = getattr(A, "format", None)
     if isinstance(fmt, str) and hasattr(A, "tocsr"):
         if not zeros_are_edges:
             A = _without_zeros(A)
             fmt = A.format
+        if fmt == "csc" and not may_transpose:
+            A, fmt = A.tocsr(), "csr"
         if fmt in ("csr", "csc"):
             transposed = fmt == "csc"
             rows, cols = A.shape[::-1] if transposed else A.shape
@@ -143,7 +147,7 @@ def _solve_matching(A, shape, zeros_are_edges, settings):
         if fmt == "coo":
             return False, _core.match_pairs(_index64(A.row, "row"), _index64(A.col, "col"),
                                             *A.shape, *settings)
-        return _solve_matching(A.tocsr(), None, True, settings)
+        return _solve_matching(A.tocsr(), None, True, settings, may_transpose)
     if isinstance(A, np.ndarray) and A.ndim == 2:
         rows, cols = np.nonzero(A)
         return False, _core.match_pairs(rows.astype(np.int64), cols.astype(np.int64), *A.shape,
@@ -198,6 +202,76 @@ def _index32(values, bound, name):
         i = np.flatnonzero((array < 0) | (array >= bound))[0]
         raise ValueError(f"{name}[{i}] = {array[i]} is out of range [0, {bound})")
     return np.ascontiguousarray(array, dtype=np.int32)
+
+
+class DulmageMendelsohn:
+    """The Dulmage-Mendelsohn decomposition of a matrix's pattern, with the
+    meaning of CSparse's cs_dmperm (0-based):
+
+    Attributes:
+        p, q: int32 arrays: the row in each position (rows entries) and the
+            column in each position (cols entries) of the permuted matrix
+            A[p][:, q], block upper triangular.
+        r, s: int32 arrays of nb + 1 block boundaries: fine block b holds
+            rows p[r[b]:r[b+1]] and columns q[s[b]:s[b+1]].
+        rr, cc: int32 arrays of the five coarse boundaries: rows
+            p[rr[0]:rr[1]] are R1, p[rr[1]:rr[2]] R2, p[rr[2]:rr[3]] R3 and
+            p[rr[3]:rr[4]] R0 (free); columns q[cc[0]:cc[1]] are C0 (free),
+            then C1, C2 and C3.
+        nb: the number of fine blocks.
+        structural_rank: the size of a maximum matching.
+
+    Within a part, the k-th row is matched to the k-th column (R1 to C1,
+    each fine block of R2 x C2, R3 to C3).
+    """
+
+    __slots__ = ("structural_rank", "p", "q", "r", "s", "rr", "cc")
+
+    def __init__(self, structural_rank, p, q, r, s, rr, cc):
+        self.structural_rank = structural_rank
+        self.p, self.q, self.r, self.s, self.rr, self.cc = p, q, r, s, rr, cc
+
+    @property
+    def nb(self):
+        return len(self.r) - 1
+
+    def blocks(self):
+        """Yields (rows, cols) of each fine block in order, as int32 arrays."""
+        for b in range(self.nb):
+            yield self.p[self.r[b]:self.r[b + 1]], self.q[self.s[b]:self.s[b + 1]]
+
+    def __repr__(self):
+        return (f"DulmageMendelsohn(rows={len(self.p)}, cols={len(self.q)}, "
+                f"structural_rank={self.structural_rank}, nb={self.nb})")
+
+
+def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True):
+    """The Dulmage-Mendelsohn decomposition of A: what CSparse's cs_dmperm
+    and MATLAB's dmperm compute (0-based here).
+
+    Args:
+        A, shape, zeros_are_edges: as for maximum_matching (CSC input is
+            converted to CSR).
+
+    Returns:
+        A DulmageMendelsohn: p, q, r, s, rr, cc, nb, structural_rank and
+        blocks().
+
+    Raises:
+        ValueError, TypeError, MemoryError: as maximum_matching.
+    """
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("dm", "", ""), may_transpose=False)
+    return DulmageMendelsohn(*result)
+
+
+def structural_rank(A, *, shape=None, zeros_are_edges=True):
+    """The structural rank of A, the size of a maximum matching between its
+    rows and columns: what scipy.sparse.csgraph.structural_rank returns.
+
+    Args, Raises: as for maximum_matching.
+    """
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("rank", "", ""))
+    return result[0]
 
 
 def maximum_flow(*args, capacities=None, algorithm=None):

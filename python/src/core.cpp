@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 // The flow solver joins the library after the matching one; until then the
 // module offers matching alone.
@@ -95,10 +97,28 @@ py::array_t<T> ToArray(const std::vector<Element>& values) {
   return array;
 }
 
-struct MatchingResult {
+// What a call computes: "matching", "cover" (the matching with a minimum
+// vertex cover), "rank" (the matching's size alone) or "dm" (the
+// Dulmage-Mendelsohn decomposition).
+enum class Task { kMatching, kCover, kRank, kDecomposition };
+
+Task TaskNamed(const std::string& name) {
+  static const std::pair<const char*, Task> kTasks[] = {{"matching", Task::kMatching},
+                                                        {"cover", Task::kCover},
+                                                        {"rank", Task::kRank},
+                                                        {"dm", Task::kDecomposition}};
+  for (const auto& [task_name, task] : kTasks)
+    if (name == task_name) return task;
+  Refuse("unknown task '" + name + "'");
+}
+
+// What the task fills in.
+struct Solution {
   int64_t size = 0;
   std::vector<int32_t> row_mates, col_mates;
   std::vector<uint8_t> row_cover, col_cover;
+  std::vector<int32_t> p, q, r, s;
+  std::array<int32_t, 5> rr{}, cc{};
 };
 
 // Sets `*value` to the choice named `name` among `choices`; an empty name
@@ -132,34 +152,57 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   return options;
 }
 
-MatchingResult SolveMatching(const fast::BipartiteGraph& graph,
-                             const fast::MatchingOptions& options, bool cover) {
+Solution SolveMatching(const fast::BipartiteGraph& graph, const fast::MatchingOptions& options,
+                       Task task) {
+  Solution solution;
+  if (task == Task::kDecomposition) {
+    fast::DulmageMendelsohn dm(graph, options);
+    CheckStatus(dm.Solve(), "the decomposition");
+    solution.size = dm.structural_rank();
+    solution.p = dm.row_order();
+    solution.q = dm.col_order();
+    solution.r = dm.row_blocks();
+    solution.s = dm.col_blocks();
+    solution.rr = dm.coarse_rows();
+    solution.cc = dm.coarse_cols();
+    return solution;
+  }
   fast::MaximumMatching solver(graph, options);
   CheckStatus(solver.Solve(), "the matching solver");
-  MatchingResult result;
-  result.size = solver.size();
-  result.row_mates = solver.row_mates();
-  result.col_mates = solver.col_mates();
-  if (cover) solver.MinimumVertexCover(&result.row_cover, &result.col_cover);
-  return result;
+  solution.size = solver.size();
+  if (task == Task::kRank) return solution;
+  solution.row_mates = solver.row_mates();
+  solution.col_mates = solver.col_mates();
+  if (task == Task::kCover) solver.MinimumVertexCover(&solution.row_cover, &solution.col_cover);
+  return solution;
 }
 
-// (size, row mates, column mates, row cover, column cover); the covers are
-// None unless asked for.
-py::tuple MatchingTuple(MatchingResult&& result, bool cover) {
-  py::object row_cover = py::none(), col_cover = py::none();
-  if (cover) {
-    row_cover = ToArray<bool>(result.row_cover);
-    col_cover = ToArray<bool>(result.col_cover);
+// "matching" and "cover": (size, row mates, column mates, row cover, column
+// cover), the covers None for "matching". "rank": (size,). "dm": (structural
+// rank, p, q, r, s, rr, cc).
+py::tuple SolutionTuple(Solution&& solution, Task task) {
+  if (task == Task::kRank) return py::make_tuple(solution.size);
+  if (task == Task::kDecomposition) {
+    const std::vector<int32_t> rr(solution.rr.begin(), solution.rr.end());
+    const std::vector<int32_t> cc(solution.cc.begin(), solution.cc.end());
+    return py::make_tuple(solution.size, ToArray<int32_t>(solution.p), ToArray<int32_t>(solution.q),
+                          ToArray<int32_t>(solution.r), ToArray<int32_t>(solution.s),
+                          ToArray<int32_t>(rr), ToArray<int32_t>(cc));
   }
-  return py::make_tuple(result.size, ToArray<int32_t>(result.row_mates),
-                        ToArray<int32_t>(result.col_mates), row_cover, col_cover);
+  py::object row_cover = py::none(), col_cover = py::none();
+  if (task == Task::kCover) {
+    row_cover = ToArray<bool>(solution.row_cover);
+    col_cover = ToArray<bool>(solution.col_cover);
+  }
+  return py::make_tuple(solution.size, ToArray<int32_t>(solution.row_mates),
+                        ToArray<int32_t>(solution.col_mates), row_cover, col_cover);
 }
 
 template <typename Index>
 py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
-                          int64_t cols, bool cover, const std::string& algorithm,
+                          int64_t cols, const std::string& task_name, const std::string& algorithm,
                           const std::string& initialisation) {
+  const Task task = TaskNamed(task_name);
   const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(rows, "the number of rows");
@@ -168,16 +211,16 @@ py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indi
     Refuse("indptr must have " + std::to_string(rows + 1) + " entries, got " +
            std::to_string(indptr.size()));
   if (indices.ndim() != 1) Refuse("indices must be one-dimensional");
-  MatchingResult result;
+  Solution result;
   {
     py::gil_scoped_release release;
     Offsets offsets(indptr.data(), graph.rows, indices.size());
     graph.offsets = offsets.data();
     graph.targets = indices.data();
     CheckIds(graph.targets, graph.offsets[graph.rows], graph.cols, "indices");
-    result = SolveMatching(graph, options, cover);
+    result = SolveMatching(graph, options, task);
   }
-  return MatchingTuple(std::move(result), cover);
+  return SolutionTuple(std::move(result), task);
 }
 
 void CheckPair(int64_t id, int64_t i, int32_t bound, const char* what) {
@@ -204,15 +247,16 @@ void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int3
 }
 
 py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
-                     int64_t col_count, bool cover, const std::string& algorithm,
+                     int64_t col_count, const std::string& task_name, const std::string& algorithm,
                      const std::string& initialisation) {
+  const Task task = TaskNamed(task_name);
   const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(row_count, "the number of rows");
   graph.cols = CheckedCount(col_count, "the number of columns");
   if (rows.ndim() != 1 || cols.ndim() != 1 || rows.size() != cols.size())
     Refuse("rows and cols must be one-dimensional and of the same length");
-  MatchingResult result;
+  Solution result;
   {
     py::gil_scoped_release release;
     std::vector<int64_t> offsets;
@@ -221,9 +265,9 @@ py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int
                   &targets);
     graph.offsets = offsets.data();
     graph.targets = targets.data();
-    result = SolveMatching(graph, options, cover);
+    result = SolveMatching(graph, options, task);
   }
-  return MatchingTuple(std::move(result), cover);
+  return SolutionTuple(std::move(result), task);
 }
 
 #ifdef MATCHFLOW_HAS_FLOW

@@ -9,10 +9,10 @@ import numpy as np
 import pytest
 import scipy.sparse as sp
 from conftest import check_cover, check_matching, csr, verify
-from scipy.sparse.csgraph import maximum_bipartite_matching
+from scipy.sparse.csgraph import maximum_bipartite_matching, structural_rank
 
 import matchflow
-from matchflow import maximum_matching
+from matchflow import dulmage_mendelsohn, maximum_matching
 
 
 def write_listing(path, problem, matching):
@@ -195,3 +195,43 @@ def test_two_threads_solve_at_once():
         for found in results[i]:
             assert found.size == alone[i].size
             assert np.array_equal(found.row_mates, alone[i].row_mates)
+
+
+def check_decomposition(A, dm):
+    """dm is a block upper triangular form of A with cs_dmperm's layout: the
+    permutations, the staircase, the matched pairs on each part's diagonal."""
+    rows, cols = A.shape
+    assert sorted(dm.p) == list(range(rows)) and sorted(dm.q) == list(range(cols))
+    rr, cc, rank = dm.rr, dm.cc, dm.structural_rank
+    assert (rr[0], rr[3], rr[4], cc[0], cc[1], cc[4]) == (0, rank, rows, 0, cols - rank, cols)
+    B = A.tocsr()[dm.p][:, dm.q].tocoo()
+    row_block = np.repeat(np.arange(dm.nb), np.diff(dm.r))
+    col_block = np.repeat(np.arange(dm.nb), np.diff(dm.s))
+    assert np.all(row_block[B.row] <= col_block[B.col])
+    diagonal = B.tocsr()[np.arange(rank), np.arange(rank) + cc[1]]
+    assert np.all(np.asarray(diagonal).ravel() != 0)
+    blocks = list(dm.blocks())
+    assert len(blocks) == dm.nb
+    assert sum(len(block_rows) for block_rows, _ in blocks) == rows
+
+
+def test_dulmage_mendelsohn_of_generated_problems_and_their_transposes(problems):
+    for (family, seed), path in problems.items():
+        A = csr(matchflow.read_problem(path))
+        for given in (A, A.T.tocsr(), A.tocsc()):
+            dm = dulmage_mendelsohn(given)
+            assert dm.structural_rank == structural_rank(given), (family, seed)
+            check_decomposition(given, dm)
+
+
+def test_structural_rank_is_scipys_on_every_kind_of_input(problems):
+    A = csr(matchflow.read_problem(problems["few-to-many", 1]))
+    expected = structural_rank(A)
+    for given in (A, A.tocsc(), A.tocoo(), A.toarray(), sp.csr_array(A)):
+        assert matchflow.structural_rank(given) == expected
+    for shape in [(0, 0), (0, 3), (4, 0), (3, 5)]:
+        empty = sp.csr_matrix(shape, dtype=np.int8)
+        assert matchflow.structural_rank(empty) == 0
+        dm = dulmage_mendelsohn(empty)
+        check_decomposition(empty, dm)
+        assert dm.nb == (shape[0] > 0) + (shape[1] > 0)

@@ -1,14 +1,16 @@
 // Fuzz target of fastmatch: the whole run on the input, with an algorithm
-// drawn from it and both result files written. A run must end in one of the
-// reader's messages with status 1, or in the report line with status 0; the
-// size must be the maximum the verifier finds in the input, and the files a
-// maximum matching and a vertex cover of its size.
+// drawn from it and all three result files written. A run must end in one
+// of the reader's messages with status 1, or in the report line with status
+// 0; the size must be the maximum the verifier finds in the input, the files
+// a maximum matching and a vertex cover of its size, and the input's
+// Dulmage-Mendelsohn decomposition.
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "decomposition.h"
 #include "harness.h"
 #include "result_text.h"
 #include "verifier.h"
@@ -20,7 +22,8 @@ const std::vector<std::vector<std::string>> kAlgorithms = {{"-a", "ks+pf"},     
                                                            {"-a", "none+pr"},   {"-a", "none+pf"}};
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
-              const std::string& pairs_path, const std::string& cover_path) {
+              const std::string& pairs_path, const std::string& cover_path,
+              const std::string& dm_path) {
   const ReportFigures figures = readReportLine(outcome, withoutWarnings(outcome.out),
                                                "%8lld %8lld %8lld %8lld %8lld %11.3f\n");
   if (figures.first > figures.result) finding("more initial pairs than pairs", outcome);
@@ -40,14 +43,23 @@ void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
   }
   fault = verifier::checkCover(*graph, matching, cover);
   if (!fault.empty()) finding("result files: " + fault, outcome);
+  verifier::Decomposition decomposition;
+  try {
+    decomposition = verifier::readDecompositionFile(verifier::TextFile::Read(dm_path), numbers);
+  } catch (const verifier::InputFault& unreadable) {
+    finding("decomposition file: " + unreadable.message, outcome);
+  }
+  fault = verifier::checkDecomposition(*graph, decomposition);
+  if (!fault.empty()) finding("decomposition: " + fault, outcome);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string stem = "/tmp/fuzz_fastmatch." + std::to_string(getpid());
-  const std::string pairs_path = stem + ".pairs", cover_path = stem + ".cover";
-  std::vector<std::string> args = {FUZZ_PROGRAM, "-w", pairs_path, "-c", cover_path};
+  const std::string pairs_path = stem + ".pairs", cover_path = stem + ".cover",
+                    dm_path = stem + ".dm";
+  std::vector<std::string> args = {FUZZ_PROGRAM, "-w", pairs_path, "-c", cover_path, "-d", dm_path};
   for (const std::string& option : pick(kAlgorithms, data, size)) args.push_back(option);
   optind = 0;
   Outcome outcome = runProgram(programMain, args, data, size);
@@ -55,11 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!isOneOf(withoutWarnings(outcome.out), kMatchingMessages, ""))
       finding("not a reader message", outcome);
   } else if (outcome.status == 0) {
-    checkRun(outcome, data, size, pairs_path, cover_path);
+    checkRun(outcome, data, size, pairs_path, cover_path, dm_path);
   } else {
     finding("unexpected exit status", outcome);
   }
   unlink(pairs_path.c_str());
   unlink(cover_path.c_str());
+  unlink(dm_path.c_str());
   return 0;
 }

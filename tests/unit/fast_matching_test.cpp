@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "fastcore/unit_flow.h"
 
@@ -400,6 +401,113 @@ TEST(FastMatching, InvalidArraysAreRefused) {
   short_columns.col_offsets = col_offsets.data();
   short_columns.col_targets = col_targets.data();
   EXPECT_EQ(fast::MaximumMatching(short_columns).Solve(), fast::Status::kInvalidInput);
+  EXPECT_EQ(fast::DulmageMendelsohn(out_of_range.graph()).Solve(), fast::Status::kInvalidInput);
+  EXPECT_EQ(fast::DulmageMendelsohn(short_columns).Solve(), fast::Status::kInvalidInput);
+}
+
+// Every part at once: R1 x C0 C1 (one row, two columns), a square part of
+// a two-cycle block that reaches a single, and R3 + R0 x C3 (two rows on
+// one column).
+TEST(FastDulmageMendelsohn, EveryPartOfASmallMatrix) {
+  Rows g(6, {{0, 1, 2}, {2, 3, 4}, {2, 3}, {4, 5}, {5}, {5}});
+  fast::DulmageMendelsohn dm(g.graph());
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.structural_rank(), 5);
+  EXPECT_EQ(dm.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 5, 6}));
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 1, 4, 5, 6}));
+  EXPECT_EQ(dm.row_blocks(), (std::vector<int32_t>{0, 1, 3, 4, 6}));
+  EXPECT_EQ(dm.col_blocks(), (std::vector<int32_t>{0, 2, 4, 5, 6}));
+  const std::vector<int32_t>& p = dm.row_order();
+  const std::vector<int32_t>& q = dm.col_order();
+  EXPECT_EQ(p[0], 0);
+  EXPECT_EQ(std::min(p[1], p[2]) * 10 + std::max(p[1], p[2]), 12);
+  EXPECT_EQ(p[3], 3);
+  EXPECT_EQ(std::min(q[2], q[3]) * 10 + std::max(q[2], q[3]), 23);
+  EXPECT_EQ(q[4], 4);
+  EXPECT_EQ(q[5], 5);
+}
+
+TEST(FastDulmageMendelsohn, EmptyAndOneSidedMatrices) {
+  for (int32_t cols : {0, 3}) {
+    Rows no_rows(cols, {});
+    fast::DulmageMendelsohn dm(no_rows.graph());
+    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(dm.CheckResult());
+    EXPECT_EQ(dm.blocks(), cols > 0 ? 1 : 0);
+    EXPECT_EQ(dm.coarse_cols()[1], cols);
+  }
+  Rows no_cols(0, {{}, {}});
+  fast::DulmageMendelsohn dm(no_cols.graph());
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.blocks(), 1);
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 0, 0, 0, 2}));
+}
+
+// Which part each row and column is in, named by the smallest row and
+// column of its fine block (the under- and over-determined parts as one
+// block each): the same whatever maximum matching the decomposition used.
+std::vector<int64_t> BlockNames(const fast::DulmageMendelsohn& dm) {
+  const int32_t rows = static_cast<int32_t>(dm.row_order().size());
+  std::vector<int64_t> names(rows + dm.col_order().size());
+  for (int32_t b = 0; b < dm.blocks(); ++b) {
+    int64_t name = INT64_MAX;
+    for (int32_t k = dm.row_blocks()[b]; k < dm.row_blocks()[b + 1]; ++k)
+      name = std::min<int64_t>(name, dm.row_order()[k]);
+    for (int32_t k = dm.col_blocks()[b]; k < dm.col_blocks()[b + 1]; ++k)
+      name = std::min<int64_t>(name, rows + dm.col_order()[k]);
+    for (int32_t k = dm.row_blocks()[b]; k < dm.row_blocks()[b + 1]; ++k)
+      names[dm.row_order()[k]] = name;
+    for (int32_t k = dm.col_blocks()[b]; k < dm.col_blocks()[b + 1]; ++k)
+      names[rows + dm.col_order()[k]] = name;
+  }
+  return names;
+}
+
+TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) {
+  std::mt19937 random(25);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t rows = random() % 30, cols = random() % 30;
+    const double density = 0.5 * (random() % 1000) / 1000.0 / std::max(1, std::min(rows, cols));
+    std::vector<std::vector<int32_t>> lists(rows);
+    for (auto& list : lists)
+      for (int32_t c = 0; c < cols; ++c)
+        if (random() % 1000 < 1000 * (density + (random() % 4 == 0 ? 0.05 : 0.0)))
+          list.push_back(c);
+    Rows g(cols, lists);
+    std::vector<int64_t> first;
+    for (auto search : kSearches)
+      for (auto side : kSides) {
+        fast::MatchingOptions options;
+        options.search = search;
+        options.side = side;
+        fast::DulmageMendelsohn dm(g.graph(), options);
+        ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+        ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
+        EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
+        if (first.empty()) first = BlockNames(dm);
+        EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
+      }
+  }
+}
+
+// A bidiagonal matrix's square part is a path of a million singleton
+// components, ordered along it; with the corner entry it is one cycle, one
+// block. A recursive search would overflow the stack on either.
+TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
+  const int32_t n = 1000000;
+  for (bool corner : {false, true}) {
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + 1) % n};
+    if (!corner) lists[n - 1].pop_back();
+    Rows g(n, lists);
+    fast::DulmageMendelsohn dm(g.graph());
+    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+    EXPECT_EQ(dm.structural_rank(), n);
+    EXPECT_EQ(dm.blocks(), corner ? 1 : n);
+    EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
+  }
 }
 
 }  // namespace

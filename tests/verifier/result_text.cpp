@@ -97,4 +97,60 @@ CutClaim readCutFile(const TextFile& file, const Network& g, int64_t offset) {
   return claim;
 }
 
+Decomposition readDecompositionFile(const TextFile& file, const VertexNumbers& numbers) {
+  SideNumbers rows(numbers.left, "first-side vertex"), cols(numbers.right, "second-side vertex");
+  const int64_t row_count = int64_t(numbers.left.size()), col_count = int64_t(numbers.right.size());
+  Decomposition d;
+  int64_t size[2] = {0, 0};
+  // Each header once: its words, how many numbers follow, where they go.
+  struct Header {
+    const char* prefix;
+    int count;
+    int64_t* values;
+    bool seen;
+  } headers[] = {{"c dulmage-mendelsohn ", 2, size, false},
+                 {"c structural rank ", 1, &d.rank, false},
+                 {"c blocks ", 1, &d.blocks, false},
+                 {"c coarse rows ", 5, d.rr.data(), false},
+                 {"c coarse columns ", 5, d.cc.data(), false}};
+  std::vector<int64_t>* lists[] = {&d.p, &d.q, &d.r, &d.s};
+  size_t section = 0;
+  file.ForEachLine([&](int64_t number, std::string_view text) {
+    Line line(file, number, text, Line::Reading::kStrict);
+    if (line.kind() == '\0') return;
+    if (line.kind() == 'c') {
+      for (Header& header : headers) {
+        if (!line.Skip(header.prefix)) continue;
+        if (header.seen) line.Fault(std::string("a second '") + header.prefix + "' line");
+        for (int k = 0; k < header.count; ++k)
+          header.values[k] = line.Number("number", 0, INT64_MAX);
+        header.seen = true;
+        line.End();
+        return;
+      }
+      return;
+    }
+    const size_t letter = std::string_view("pqrs").find(line.kind());
+    if (letter == std::string_view::npos || letter < section)
+      line.Fault("not a p, q, r or s line in that order");
+    section = letter;
+    line.SkipKind();
+    if (letter < 2) {
+      lists[letter]->push_back((letter == 0 ? rows : cols).Read(line));
+    } else {
+      const int64_t last = (letter == 2 ? row_count : col_count) + 1;
+      lists[letter]->push_back(line.Number("block boundary", 1, last) - 1);
+    }
+    line.End();
+  });
+  for (const Header& header : headers)
+    if (!header.seen) file.Fault(std::string("no '") + header.prefix + "' line");
+  d.rows = size[0];
+  d.cols = size[1];
+  for (int k = 0; k < 5; ++k) --d.rr[k], --d.cc[k];
+  if (int64_t(d.r.size()) != d.blocks + 1 || d.s.size() != d.r.size())
+    file.Fault("not " + std::to_string(d.blocks) + " + 1 r and s lines");
+  return d;
+}
+
 }  // namespace verifier

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "checked_text.h"
+#include "decomposition.h"
 #include "problem_text.h"
 #include "verifier.h"
 
@@ -26,5 +27,11 @@ FlowClaim readFlowFile(const TextFile& file, const Network& g, int64_t offset);
 // fastflow -c: "c minimum cut capacity F", then one node number (from
 // `offset`) a line, the source side.
 CutClaim readCutFile(const TextFile& file, const Network& g, int64_t offset);
+
+// fastmatch -d: "c dulmage-mendelsohn ROWS COLUMNS", "c structural rank K",
+// "c blocks NB", "c coarse rows" and "c coarse columns" with five
+// boundaries each, then "p U" per row, "q V" per column, "r B" and "s B"
+// per block boundary, in that order; positions 1-based.
+Decomposition readDecompositionFile(const TextFile& file, const VertexNumbers& numbers);
 
 }  // namespace verifier

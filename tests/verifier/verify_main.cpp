@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "checked_text.h"
+#include "decomposition.h"
 #include "problem_text.h"
 #include "result_text.h"
 #include "verifier.h"
@@ -27,6 +28,7 @@ constexpr const char* kUsage =
     "  flow PROBLEM VALUE [OFFSET]            a flow program: its report's value\n"
     "  flowfile PROBLEM FILE [OFFSET]         fastflow -w\n"
     "  cut PROBLEM FLOWFILE CUTFILE [OFFSET]  fastflow -w and -c\n"
+    "  dm PROBLEM DMFILE                      fastmatch -d\n"
     "  -                                      one check a line from standard input\n"
     "OFFSET is the network's first node number, as fastflow -o gives it (default 1).\n"
     "A claim that holds prints one line \"ok: ...\" saying what was proven, status 0;\n"
@@ -100,6 +102,17 @@ Verdict checkFlows(const std::vector<std::string>& words, size_t files) {
           "minimum cut of capacity " + value + ", proven by a flow of value " + value};
 }
 
+Verdict checkDecompositionFile(const std::vector<std::string>& words) {
+  verifier::VertexNumbers numbers;
+  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  verifier::Decomposition d = verifier::readDecompositionFile(read(words[2]), numbers);
+  return {verifier::checkDecomposition(g, d),
+          "Dulmage-Mendelsohn decomposition of structural rank " + std::to_string(d.rank) + ", " +
+              std::to_string(d.blocks) +
+              " blocks, proven by the matching on its diagonals, the cover its staircase gives, "
+              "alternating paths from the free vertices and strongly connected blocks"};
+}
+
 // The check `words` name: the command and how many of its words are files
 // and claims; usage errors are thrown.
 Verdict check(const std::vector<std::string>& words) {
@@ -111,6 +124,7 @@ Verdict check(const std::vector<std::string>& words) {
   if ((n == 3 || n == 4) && (command == "flow" || command == "flowfile"))
     return checkFlows(words, 2);
   if ((n == 4 || n == 5) && command == "cut") return checkFlows(words, 3);
+  if (n == 3 && command == "dm") return checkDecompositionFile(words);
   throw UsageError{n == 0 ? "no check given"
                           : "not a check: '" + command + "' with " + std::to_string(n - 1) +
                                 " arguments"};

@@ -166,6 +166,17 @@ class Disagreement(CompareTest):
         self.assertEqual(status, 1)
         self.assertIn("breadthmatch 1, unitflow-fifo 0", err)
 
+    def test_fine_blocks_of_a_decomposition_peer_are_compared_with_fastmatch(self):
+        self.stub("fastmatch", 'if [ "$1" = -d ]; then printf "c blocks 2\\n" > "$2"; fi\n'
+                  + report(3, 2, 1, 0, 0, 0.01))
+        self.stub("peer-x-dm", report(3, 2, 1, 2, 0, 0.01))
+        status, _, err = self.table("--peers", self.problem("p.txt", BIPARTITE))
+        self.assertEqual(status, 0, err)
+        self.stub("peer-x-dm", report(3, 2, 1, 3, 0, 0.01))
+        status, _, err = self.table("--peers", self.problem("p.txt", BIPARTITE))
+        self.assertEqual(status, 1)
+        self.assertIn("peer-x-dm finds 3 fine blocks, fastmatch -d 2", err)
+
     def test_results_that_change_between_runs_are_flagged(self):
         self.stub("augrelabel", "echo x >> " + os.path.join(self.dir, "n") + "\n"
                   + report(3, 2, 1, f"$(wc -l < {os.path.join(self.dir, 'n')})", 0, 0.01))

@@ -1,0 +1,186 @@
+#include "dulmage_mendelsohn.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "dulmage_mendelsohn_work.h"
+#include "matching_steps.h"
+
+namespace fast {
+
+DulmageMendelsohn::DulmageMendelsohn(const BipartiteGraph& graph, const MatchingOptions& options)
+    : graph_(graph), options_(options) {}
+
+DulmageMendelsohn::~DulmageMendelsohn() = default;
+
+Status DulmageMendelsohn::Prepare() {
+  if (work_ != nullptr) return Status::kOptimal;
+  if (options_.check_input && !internal::ValidGraph(graph_)) return Status::kInvalidInput;
+  try {
+    if (graph_.col_offsets == nullptr) {
+      internal::Transpose({graph_.rows, graph_.offsets, graph_.targets}, graph_.cols,
+                          &own_col_offsets_, &own_col_targets_);
+      graph_.col_offsets = own_col_offsets_.data();
+      graph_.col_targets = own_col_targets_.data();
+    }
+    MatchingOptions checked = options_;
+    checked.check_input = false;
+    matching_ = std::make_unique<MaximumMatching>(graph_, checked);
+    const Status prepared = matching_->Prepare();
+    if (prepared != Status::kOptimal) return prepared;
+    row_order_.assign(graph_.rows, 0);
+    col_order_.assign(graph_.cols, 0);
+    const size_t most_blocks = static_cast<size_t>(std::min(graph_.rows, graph_.cols)) + 3;
+    row_blocks_.reserve(most_blocks);
+    col_blocks_.reserve(most_blocks);
+    work_ = std::make_unique<Work>(graph_.rows, graph_.cols);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+  return Status::kOptimal;
+}
+
+Status DulmageMendelsohn::Solve() {
+  const Status prepared = Prepare();
+  if (prepared != Status::kOptimal) return prepared;
+  const Status matched = matching_->Solve();
+  if (matched != Status::kOptimal) return matched;
+  Coarse();
+  SquarePartComponents();
+  Fine();
+#ifdef FAST_CHECK_RESULTS
+  if (!CheckResult()) std::abort();
+#endif
+  return Status::kOptimal;
+}
+
+// Marks each vertex with its coarse part, sets the coarse boundaries and
+// lays out every part but the square one, whose columns become the nodes
+// of the component search.
+void DulmageMendelsohn::Coarse() {
+  const int32_t* row_mates = matching_->row_mates().data();
+  const int32_t* col_mates = matching_->col_mates().data();
+  Work& work = *work_;
+  // From the free columns: C0 + C1 and R1; from the free rows: R3 + R0 and C3.
+  const internal::Reached under = internal::AlternatingReach(
+      {graph_.cols, graph_.col_offsets, graph_.col_targets}, col_mates, row_mates, Work::kUnder,
+      work.col_part.data(), work.row_part.data(), work.queue.data());
+  const internal::Reached over = internal::AlternatingReach(
+      {graph_.rows, graph_.offsets, graph_.targets}, row_mates, col_mates, Work::kOver,
+      work.row_part.data(), work.col_part.data(), work.queue.data());
+  const int32_t rank = static_cast<int32_t>(matching_->size());
+  coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
+  coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
+  int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
+  for (int32_t c = 0; c < graph_.cols; ++c) {
+    const uint8_t part = work.col_part[c];
+    const int32_t mate = col_mates[c];
+    work.rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
+    if (part == Work::kSquare) continue;
+    if (mate < 0) {
+      col_order_[free_col++] = c;
+    } else if (part == Work::kUnder) {
+      row_order_[under_col - coarse_cols_[1]] = mate;
+      col_order_[under_col++] = c;
+    } else {
+      row_order_[coarse_rows_[2] + over_col - coarse_cols_[3]] = mate;
+      col_order_[over_col++] = c;
+    }
+  }
+  int32_t free_row = coarse_rows_[3];
+  for (int32_t r = 0; r < graph_.rows; ++r)
+    if (row_mates[r] < 0) row_order_[free_row++] = r;
+}
+
+// Pearce's iterative form of Tarjan's search over the square part: its
+// nodes are the columns of C2, and column c reaches column d when c's mate
+// has an entry in d. A component is complete when the search leaves its
+// root, after every component it reaches: so the components, laid out from
+// the end of the square part backwards as they complete, come in an order
+// in which every entry lies on or above the block diagonal.
+void DulmageMendelsohn::SquarePartComponents() {
+  Work& work = *work_;
+  const int64_t* offsets = graph_.offsets;
+  const int32_t* targets = graph_.targets;
+  const int32_t* col_mates = matching_->col_mates().data();
+  int32_t* rindex = work.rindex.data();
+  Work::Frame* frames = work.frames.data();
+  int32_t* waiting = work.waiting.data();
+  const int32_t nodes = coarse_cols_[3] - coarse_cols_[2];
+  int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
+  work.nodes = nodes;
+  work.first_block = nodes;
+  work.block_start[nodes] = nodes;
+  auto enter = [&](int32_t c) {
+    const int32_t row = col_mates[c];
+    frames[depth++] = {c, index, offsets[row], offsets[row + 1]};
+    rindex[c] = index++;
+  };
+  auto place = [&](int32_t c) {
+    --position;
+    row_order_[coarse_rows_[1] + position] = col_mates[c];
+    col_order_[coarse_cols_[2] + position] = c;
+    rindex[c] = component;
+    --index;
+  };
+  for (int32_t start = 0; start < graph_.cols; ++start) {
+    if (rindex[start] != 0) continue;
+    enter(start);
+    while (depth > 0) {
+      Work::Frame& frame = frames[depth - 1];
+      const int32_t c = frame.node;
+      int32_t low = rindex[c], d = -1;
+      int64_t e = frame.next;
+      // Scans c's entries until one leads to a column not yet visited.
+      for (; e < frame.end; ++e) {
+        d = targets[e];
+        if (rindex[d] == 0) break;
+        low = std::min(low, rindex[d]);
+      }
+      rindex[c] = low;
+      if (e < frame.end) {
+        frame.next = e;
+        enter(d);
+        continue;
+      }
+      --depth;
+      if (low == frame.index) {
+        // c's component: c and the waiting columns visited after it.
+        place(c);
+        while (waited > 0 && low <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
+        --component;
+        work.block_start[--work.first_block] = position;
+      } else {
+        waiting[waited++] = c;
+      }
+      if (depth > 0) {
+        Work::Frame& parent = frames[depth - 1];
+        rindex[parent.node] = std::min(rindex[parent.node], rindex[c]);
+        ++parent.next;
+      }
+    }
+  }
+}
+
+// The fine block boundaries: the under-determined part, the components of
+// the square part, the over-determined part.
+void DulmageMendelsohn::Fine() {
+  const Work& work = *work_;
+  row_blocks_.assign(1, 0);
+  col_blocks_.assign(1, 0);
+  if (coarse_cols_[2] > 0) {
+    row_blocks_.push_back(coarse_rows_[1]);
+    col_blocks_.push_back(coarse_cols_[2]);
+  }
+  for (int32_t b = work.first_block + 1; b <= work.nodes; ++b) {
+    row_blocks_.push_back(coarse_rows_[1] + work.block_start[b]);
+    col_blocks_.push_back(coarse_cols_[2] + work.block_start[b]);
+  }
+  if (coarse_rows_[2] < graph_.rows) {
+    row_blocks_.push_back(graph_.rows);
+    col_blocks_.push_back(graph_.cols);
+  }
+}
+
+}  // namespace fast

@@ -1,0 +1,65 @@
+// The decomposition's working memory, had in Prepare().
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "dulmage_mendelsohn.h"
+
+namespace fast {
+
+struct DulmageMendelsohn::Work {
+  // The coarse part of a row or column: what alternating paths from the
+  // free columns reach (R1, C0 + C1), what they reach from the free rows
+  // (R3 + R0, C3), and neither (R2, C2). The two reached sets never meet
+  // under a maximum matching: a vertex in both would end an augmenting path.
+  static constexpr uint8_t kSquare = 0;
+  static constexpr uint8_t kUnder = 1;
+  static constexpr uint8_t kOver = 3;
+  std::vector<uint8_t> row_part;
+  std::vector<uint8_t> col_part;
+  // The alternating searches' queue, a side's count at most.
+  std::vector<int32_t> queue;
+
+  // The component search over the square part, whose nodes are the
+  // columns of C2 (`nodes` of them). rindex[c] for a column c of C2: 0
+  // before c is visited; while c is on the search path or waiting, the
+  // smallest visit index c is known to reach (c's own while c may be its
+  // component's root); once c's component is complete, that component's
+  // number, larger than every visit index then in use. kOutside for every
+  // other column, which the search thus neither enters nor takes an index
+  // from. Indexed by column, so that an entry costs one random access.
+  static constexpr int32_t kOutside = std::numeric_limits<int32_t>::max();
+  int32_t nodes = 0;
+  std::vector<int32_t> rindex;
+  // The search path: each node with its visit index, its next entry and
+  // the end of its row's entries.
+  struct Frame {
+    int32_t node;
+    int32_t index;
+    int64_t next;
+    int64_t end;
+  };
+  std::vector<Frame> frames;
+  // Nodes whose search is over but whose component's root is still on the
+  // path, in visit order.
+  std::vector<int32_t> waiting;
+  // Where each block of the square part starts, in
+  // block_start[first_block ... nodes - 1] in order, and block_start[nodes]
+  // = nodes.
+  int32_t first_block = 0;
+  std::vector<int32_t> block_start;
+
+  Work(int32_t rows, int32_t cols)
+      : row_part(rows, 0),
+        col_part(cols, 0),
+        queue(std::max(rows, cols)),
+        rindex(cols),
+        frames(std::min(rows, cols)),
+        waiting(std::min(rows, cols)),
+        block_start(static_cast<size_t>(std::min(rows, cols)) + 1) {}
+};
+
+}  // namespace fast
