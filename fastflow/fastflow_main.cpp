@@ -34,7 +34,7 @@ void usage(FILE* out) {
       "and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
       "  -a ALGORITHM  auto (the default: chosen by a look at the network),\n"
       "                highest-label, push-relabel, dinic, boykov-kolmogorov\n"
-      "                or hybrid\n"
+      "                pseudoflow or hybrid\n"
       "  --unit        every arc is one unit, whatever its capacity\n"
       "  -o X          node numbers start at X (default 1)\n"
       "  -w FILE       write the flow on each arc that carries some to FILE\n"

@@ -293,8 +293,8 @@ def maximum_flow(*args, capacities=None, algorithm=None):
     Args:
         algorithm: 'auto' (the default: chosen by a look at the network),
             'highest-label' or 'push-relabel' (push-relabel, highest label
-            or first in first out), 'dinic', 'boykov-kolmogorov' or
-            'hybrid'.
+            or first in first out), 'dinic', 'boykov-kolmogorov',
+            'pseudoflow' or 'hybrid'.
 
     Returns:
         A Flow: the value (also as flow_value), the flow (a matrix like
