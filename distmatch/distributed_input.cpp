@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "fail.h"
+#include "fileio/compression.h"
 #include "line_range.h"
 #include "network_shape.h"
 #include "run_limits.h"
@@ -200,7 +201,8 @@ class Reading {
     return outcome;
   }
   bool anyReadError() { return allSum(range.readError, comm) > 0; }
-  // Detects the banner of a Matrix Market file; a fault message or null.
+  // Detects the banner of a Matrix Market file, and refuses compressed
+  // input; a fault message or null.
   std::string readBanner(ProblemHeader& header);
   // Finds and reads the header line; false with `fault` set on a fault.
   bool readHeader(ProblemHeader& header, Fault& fault);
@@ -227,6 +229,8 @@ std::string Reading::readBanner(ProblemHeader& header) {
     if (const char* line = lines.next(offset)) first = line;
   }
   first = fromFirst(rank == 0 ? 0 : kNowhere, first, comm);
+  if (const fileio::Compression* compression = fileio::compressionOf(first))
+    return fileio::refuseCompression(*compression, "distmatch");
   if (!startsMatrixMarket(first.c_str())) return std::string();
   const char* fault = readMatrixMarketBanner(first.c_str(), header);
   return fault ? fault : std::string();

@@ -12,7 +12,7 @@
 #include "fail.h"
 #include "fastcore/unit_flow.h"
 #include "fileio/safe_writer.h"
-#include "network_reader.h"
+#include "network_input.h"
 #include "result_files.h"
 
 const char* const messageEnd = "\n";
@@ -21,17 +21,21 @@ namespace {
 
 struct Options {
   fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kAuto;
-  long offset = 1;       // -o: the number of the first node
+  NetworkInput input;
+  long offset = 1;  // -o: the number of the first node
+  bool offsetGiven = false;
   std::string flowFile;  // -w, empty when not asked for
   std::string cutFile;   // -c
 };
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] < NETWORK\n"
-      "Reads a unit-capacity network (\"p max\" or \"p unit-flow\"; every capacity\n"
-      "is taken as 1) and prints: nodes, arcs, flow value, phases, arc scans,\n"
-      "solve seconds.\n"
+      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS] [NETWORK]\n"
+      "Reads a unit-capacity network from NETWORK (standard input when it is missing\n"
+      "or -) and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
+      "NETWORK is a \"p max\" or \"p unit-flow\" network (every capacity taken as 1)\n"
+      "or an edge list (every pair an arc of capacity 1), plain or gzip, told apart\n"
+      "by content.\n"
       "  -a ALGORITHM  auto (the default: a matching reduction is solved as a\n"
       "                bipartite matching, any other network by hybrid), hybrid\n"
       "                (Dinic, then push-relabel), dinic or push-relabel\n"
@@ -39,6 +43,15 @@ void usage(FILE* out) {
       "  -w FILE       write the arcs that carry flow to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
       "  -h, --help    print this text\n"
+      "Input options:\n"
+      "  --format F    problem or edges: the format, when content does not tell\n"
+      "  --source S --sink T, or --super K\n"
+      "                an edge list's terminals: vertices S and T, or a super-source\n"
+      "                joined to the K vertices nearest one end of a long shortest\n"
+      "                path and a super-sink from the K nearest the other\n"
+      "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0);\n"
+      "                the result files keep the list's numbering\n"
+      "  --undirected  an edge list's pairs in both directions\n"
       "A result file is written whole, through a temporary file beside it that\n"
       "keeps its permissions (a device, FIFO or socket is written in place); one\n"
       "that is the network, the standard output or the other result file is\n"
@@ -58,15 +71,33 @@ double userSeconds() {
   std::exit(1);
 }
 
-// Options end at the first operand, as in the other solver programs; an
-// operand is refused, since the network is read from standard input.
+// Options end at the first operand, as in the other solver programs: the
+// network file.
 Options parseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"source", required_argument, nullptr, kInputOption},
+                                 {"sink", required_argument, nullptr, kInputOption},
+                                 {"super", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, &index)) != -1) {
     if (optarg != nullptr && optarg[0] == '=') ++optarg;  // -o=5 means -o 5
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) {
+          std::fprintf(stderr, "fastflow: %s\n", fault.c_str());
+          usageError();
+        }
+        break;
+      }
       case 'a':
         if (!fast::ParseFlowAlgorithm(optarg, &options.algorithm)) {
           std::fprintf(stderr, "fastflow: unknown algorithm '%s'\n", optarg);
@@ -87,13 +118,15 @@ Options parseOptions(int argc, char** argv) {
         std::exit(0);
       case 'o':
         options.offset = std::atoi(optarg);
+        options.offsetGiven = true;
         break;
       default:
         usageError();
     }
   }
+  if (optind < argc) options.input.path = argv[optind++];
   if (optind < argc) {
-    std::fprintf(stderr, "fastflow: the network is read from standard input, not '%s'\n",
+    std::fprintf(stderr, "fastflow: one network file, after the options, not also '%s'\n",
                  argv[optind]);
     usageError();
   }
@@ -103,7 +136,10 @@ Options parseOptions(int argc, char** argv) {
 // Refuses, before anything is read, result files that would replace the
 // network, the report line or each other.
 void checkOutputs(const Options& options) {
-  fileio::RunFiles files{true, true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  const std::string& input = options.input.path;
+  fileio::RunFiles files{
+      input == "-", true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  if (input != "-") files.inputs.push_back(input);
   if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
     std::fprintf(stderr, "fastflow: %s\n", refusal->message.c_str());
     std::exit(1);
@@ -126,7 +162,14 @@ std::string writeResults(const Options& options, const ReadNetwork& network,
 int main(int argc, char** argv) {
   Options options = parseOptions(argc, argv);
   checkOutputs(options);
-  ReadNetwork network = readNetwork(stdin, options.offset);
+  const long given = options.offset;
+  ReadNetwork network = ReadNetworkInput(options.input, &options.offset);
+  if (options.offsetGiven && options.offset != given) {
+    std::fprintf(
+        stderr,
+        "fastflow: -o numbers a network file's nodes; an edge list keeps its own (--base)\n");
+    return 1;
+  }
   fast::UnitMaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.

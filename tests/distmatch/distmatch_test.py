@@ -16,6 +16,7 @@ written where it is. Problems larger than memory and rank counts larger
 than the problem or the machine can use are refused before they start.
 """
 
+import gzip
 import os
 import random
 import re
@@ -192,6 +193,13 @@ def rejected_alike(check, rng):
     refused = check.run("distmatch", ["-np", "2", paths[0]])
     if refused.returncode != 1 or "square" not in refused.stderr:
         check.faults.append("-np 2: status %d, %r" % (refused.returncode, refused.stderr))
+    packed = check.save("")
+    with open(packed, "wb") as f:
+        f.write(gzip.compress(open(paths[0], "rb").read()))
+    refused = check.run("distmatch", ["-np", "1", packed])
+    expected = "gzip-compressed input is not read by distmatch; decompress it first (gunzip)"
+    if (refused.returncode, refused.stdout) != (1, expected):
+        check.faults.append("gzip: status %d, %r" % (refused.returncode, refused.stdout))
 
 
 def result_file_guarded(check, rng):
