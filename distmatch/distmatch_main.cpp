@@ -15,6 +15,7 @@
 #include "fileio/output_paths.h"
 #include "launch.h"
 #include "matching_file.h"
+#include "run_limits.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ constexpr const char* kUsage =
     "  on a file system all ranks share). Started on its own, distmatch runs\n"
     "  mpirun with RANKS ranks (default 1) itself, and reads the problem from\n"
     "  PROBLEM_FILE or from standard input redirected from a file.\n"
-    "  RANKS must be a square: 1, 4, 9, 16, ...\n"
+    "  RANKS must be a square: 1, 4, 9, 16, ..., and no more than the problem and\n"
+    "  the machine can use.\n"
     "  MATCHING_FILE is written whole, through a temporary file beside it that\n"
     "  keeps its permissions (a device, FIFO or socket is written in place); one\n"
     "  that is the problem file or the standard output is refused.\n";
@@ -84,6 +86,9 @@ int launch(Options options) {
         "the ranks read their parts of a file: give the problem file's name, or redirect "
         "standard input from the file";
   if (error.empty()) error = refusedOutput(options, readsStandardInput);
+  ProblemHeader header;
+  bool known = error.empty() && readProblemHeader(options.problem, header);
+  if (error.empty()) error = refusedRankCount(options.ranks, known ? &header : nullptr);
   if (error.empty()) {
     std::vector<std::string> arguments;
     if (!options.matchingFile.empty()) arguments = {"-w", options.matchingFile};

@@ -9,8 +9,11 @@
 #include <cstring>
 #include <limits>
 
+#include "fail.h"
+#include "fileio/compression.h"
 #include "line_range.h"
 #include "network_shape.h"
+#include "run_limits.h"
 
 namespace {
 
@@ -186,7 +189,7 @@ int64_t secondTerminal(const std::vector<std::pair<int64_t, int64_t>>& mine, MPI
 class Reading {
  public:
   Reading(int fd, int64_t fileSize, MPI_Comm comm)
-      : range(fd, fileSize, comm), fd(fd), comm(comm) {}
+      : range(fd, fileSize, comm), fd(fd), fileSize(fileSize), comm(comm) {}
 
   InputOutcome run(LocalGraph& graph);
 
@@ -198,7 +201,8 @@ class Reading {
     return outcome;
   }
   bool anyReadError() { return allSum(range.readError, comm) > 0; }
-  // Detects the banner of a Matrix Market file; a fault message or null.
+  // Detects the banner of a Matrix Market file, and refuses compressed
+  // input; a fault message or null.
   std::string readBanner(ProblemHeader& header);
   // Finds and reads the header line; false with `fault` set on a fault.
   bool readHeader(ProblemHeader& header, Fault& fault);
@@ -209,6 +213,7 @@ class Reading {
 
   RangeReader range;
   int fd;
+  int64_t fileSize;
   MPI_Comm comm;
   int64_t headerOffset = -1;
   int64_t source = -1, sink = -1;
@@ -224,6 +229,8 @@ std::string Reading::readBanner(ProblemHeader& header) {
     if (const char* line = lines.next(offset)) first = line;
   }
   first = fromFirst(rank == 0 ? 0 : kNowhere, first, comm);
+  if (const fileio::Compression* compression = fileio::compressionOf(first))
+    return fileio::refuseCompression(*compression, "distmatch");
   if (!startsMatrixMarket(first.c_str())) return std::string();
   const char* fault = readMatrixMarketBanner(first.c_str(), header);
   return fault ? fault : std::string();
@@ -250,6 +257,12 @@ bool Reading::readHeader(ProblemHeader& header, Fault& fault) {
   text = fromFirst(mine, text, comm);
   if (const char* message = readHeaderLine(text.c_str(), header)) {
     fault.note(headerOffset, message);
+    return false;
+  }
+  // As the other matching programs, the memory is checked at the header,
+  // before the body fills it.
+  if (!sharesAffordable(header, fileSize, comm)) {
+    fault.note(headerOffset, kNoMemory);
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #include "launch.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "line_range.h"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -21,6 +24,8 @@ bool startedByLauncher() {
 void settleRuntime() {
   setenv("OMPI_MCA_osc", "pt2pt", 0);
   setenv("OMPI_MCA_mpi_yield_when_idle", "1", 0);
+#include "line_range.h"
+
 #ifdef _OPENMP
   // The OpenMP runtime has read its environment before main.
   if (std::getenv("OMP_NUM_THREADS") == nullptr) omp_set_num_threads(1);
@@ -58,4 +63,25 @@ std::string relaunch(int ranks, const std::vector<std::string>& arguments) {
   argv.push_back(nullptr);
   execvp("mpirun", argv.data());
   return std::string("cannot start mpirun: ") + std::strerror(errno);
+}
+
+bool readProblemHeader(const std::string& path, ProblemHeader& header) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status;
+  if (fd < 0 || fstat(fd, &status) != 0) {
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  LineRange lines(fd, 0, status.st_size);
+  int64_t offset;
+  const char* line = lines.next(offset);
+  bool read = false;
+  if (line != nullptr && startsMatrixMarket(line)) {
+    read = readMatrixMarketBanner(line, header) == nullptr;
+    line = read ? lines.next(offset) : nullptr;
+  }
+  while (line != nullptr && isBlankLine(header.form, line)) line = lines.next(offset);
+  read = line != nullptr && readHeaderLine(line, header) == nullptr;
+  close(fd);
+  return read;
 }

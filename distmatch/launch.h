@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "problem_text.h"
+
 // True when an MPI launcher (mpirun, srun) started this process.
 bool startedByLauncher();
 
@@ -25,3 +27,8 @@ std::string relaunch(int ranks, const std::vector<std::string>& arguments);
 
 // The file standard input reads from, when it is a regular file; else "".
 std::string standardInputPath();
+
+// The header of the problem in `path`, read as the ranks read it; false
+// when the file cannot be read or its header is faulty (the ranks then say
+// why).
+bool readProblemHeader(const std::string& path, ProblemHeader& header);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "max_flow.h"
 
 namespace fast::internal {

@@ -16,14 +16,16 @@ BoykovKolmogorov<Cap>::BoykovKolmogorov(CapacityResidual<Cap>& network)
       orphans_(size_t(n_)) {}
 
 template <class Cap>
-int64_t BoykovKolmogorov<Cap>::Run(FlowCounters& counters) {
+int64_t BoykovKolmogorov<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
   for (int32_t terminal : {network_.source(), network_.sink()}) {
     tree_[terminal] = terminal == network_.source() ? kSourceTree : kSinkTree;
     parent_[terminal] = kRoot;
     Activate(terminal);
   }
   int64_t value = 0;
-  for (int32_t u; (u = NextActive()) != kLast;) {
+  // The flag is looked at once per active node, whose growth is the unit
+  // of work here.
+  for (int32_t u; !cancel() && (u = NextActive()) != kLast;) {
     // u is grown to the end of its arcs, augmenting on the way; `from` keeps
     // the place across augmentations, which leave u in its tree or not.
     for (uint32_t from = network_.begin(u); tree_[u] != kFree;) {

@@ -27,7 +27,7 @@ class BoykovKolmogorov {
   explicit BoykovKolmogorov(CapacityResidual<Cap>& network);
 
   // Augments to a maximum flow and returns its value.
-  int64_t Run(FlowCounters& counters);
+  int64_t Run(FlowCounters& counters, CancelPoll& cancel);
   bool source_side(int32_t u) const { return tree_[u] == kSourceTree; }
   void MakeFlow() {}  // the result is a flow already
 

@@ -18,13 +18,13 @@ class CapacityHybrid {
   explicit CapacityHybrid(CapacityResidual<Cap>& network)
       : dinic_(network), push_relabel_(network) {}
 
-  int64_t Run(FlowCounters& counters) {
+  int64_t Run(FlowCounters& counters, CancelPoll& cancel) {
     constexpr int kPhases = 3;
     int64_t value = 0;
     for (int phase = 0; phase < kPhases; ++phase)
-      if (!dinic_.Phase(counters, &value)) return value;
+      if (cancel() || !dinic_.Phase(counters, &value)) return value;
     dinic_done_ = false;
-    return push_relabel_.Run(counters, value);
+    return push_relabel_.Run(counters, cancel, value);
   }
   bool source_side(int32_t u) const {
     return dinic_done_ ? dinic_.source_side(u) : push_relabel_.source_side(u);
@@ -44,7 +44,9 @@ class SolverOf final : public CapacitatedSolver {
  public:
   explicit SolverOf(const FlowNetwork& network) : residual_(network), algorithm_(residual_) {}
 
-  int64_t Solve(FlowCounters& counters) override { return algorithm_.Run(counters); }
+  int64_t Solve(FlowCounters& counters, CancelPoll& cancel) override {
+    return algorithm_.Run(counters, cancel);
+  }
 
   void SourceSide(std::vector<uint8_t>* side) const override {
     side->resize(size_t(residual_.nodes()));

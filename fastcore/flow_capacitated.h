@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "max_flow.h"
 
 namespace fast::internal {
@@ -15,7 +16,8 @@ class CapacitatedSolver {
   virtual ~CapacitatedSolver() = default;
   // Runs the algorithm and returns the flow value; a minimum cut is known
   // afterwards, the flow on every arc only once ArcFlows has been called.
-  virtual int64_t Solve(FlowCounters& counters) = 0;
+  // Stops early, with nothing to be used, once `cancel` answers true.
+  virtual int64_t Solve(FlowCounters& counters, CancelPoll& cancel) = 0;
   // nodes entries, 1 = on the source side of a minimum cut.
   virtual void SourceSide(std::vector<uint8_t>* side) const = 0;
   // The flow on every arc of `network`, the network solved, in input order.

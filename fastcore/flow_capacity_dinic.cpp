@@ -13,9 +13,9 @@ CapacityDinic<Cap>::CapacityDinic(CapacityResidual<Cap>& network)
       path_(size_t(network.nodes())) {}
 
 template <class Cap>
-int64_t CapacityDinic<Cap>::Run(FlowCounters& counters) {
+int64_t CapacityDinic<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
   int64_t value = 0;
-  while (Phase(counters, &value)) {
+  while (!cancel() && Phase(counters, &value)) {
   }
   return value;
 }

@@ -22,7 +22,7 @@ class CapacityDinic {
   // Augments to a maximum flow and returns its value. Afterwards the nodes
   // still unlabelled by the last labelling (which missed the source) are the
   // source side of a minimum cut.
-  int64_t Run(FlowCounters& counters);
+  int64_t Run(FlowCounters& counters, CancelPoll& cancel);
   // One phase: false when the sink is out of reach (the flow is maximum),
   // otherwise true with the units sent added to *value.
   bool Phase(FlowCounters& counters, int64_t* value);

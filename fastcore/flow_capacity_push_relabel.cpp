@@ -25,9 +25,12 @@ CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Ca
 }
 
 template <class Cap, bool kHighestLabel>
-int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, int64_t value) {
+int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, CancelPoll& cancel,
+                                                     int64_t value) {
   excess_[network_.sink()] = value;
   SaturateSourceArcs(counters);
+  // The global relabellings are the phases, where the flag is looked at.
+  if (cancel()) return 0;
   GlobalRelabel(counters);
   for (;;) {
     int32_t u;
@@ -44,7 +47,9 @@ int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, int
       if (label_[u] >= n_) continue;  // lifted by a gap while waiting
     }
     Discharge(u, counters);
-    if (work_since_global_ > global_period_) GlobalRelabel(counters);
+    if (work_since_global_ <= global_period_) continue;
+    if (cancel()) break;
+    GlobalRelabel(counters);
   }
   return excess_[network_.sink()];
 }

@@ -27,7 +27,7 @@ class CapacityPushRelabel {
 
   // The first phase, from the flow of value `value` the residual network
   // holds (0 at the start); returns the flow value.
-  int64_t Run(FlowCounters& counters, int64_t value = 0);
+  int64_t Run(FlowCounters& counters, CancelPoll& cancel, int64_t value = 0);
   bool source_side(int32_t u) const { return label_[u] >= n_; }
   // The second phase: pushes the excess of every node but the terminals back
   // to the source along residual arcs, so that the preflow becomes a flow.

@@ -4,9 +4,10 @@
 
 namespace fast::internal {
 
-Dinic::Dinic(ResidualNetwork& network, FlowCounters& counters)
+Dinic::Dinic(ResidualNetwork& network, FlowCounters& counters, CancelPoll& cancel)
     : network_(network),
       counters_(counters),
+      cancel_(cancel),
       distance_(size_t(network.nodes()), kUnlabelled),
       current_(size_t(network.nodes())) {
   queue_.reserve(size_t(network.nodes()));
@@ -14,7 +15,7 @@ Dinic::Dinic(ResidualNetwork& network, FlowCounters& counters)
 
 int64_t Dinic::Run() {
   int64_t value = 0;
-  while (Phase(&value)) {
+  while (!cancel_() && Phase(&value)) {
   }
   return value;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "flow_residual.h"
 
 namespace fast::internal {
@@ -15,11 +16,12 @@ namespace fast::internal {
 // matching reduction, where this is Hopcroft-Karp).
 class Dinic {
  public:
-  Dinic(ResidualNetwork& network, FlowCounters& counters);
+  Dinic(ResidualNetwork& network, FlowCounters& counters, CancelPoll& cancel);
 
   // Augments to a maximum flow and returns its value. Afterwards the nodes
   // still unlabelled by the last labelling (which missed the source) are the
-  // source side of a minimum cut.
+  // source side of a minimum cut. Cancelled (looked at before each phase),
+  // stops with the units sent so far.
   int64_t Run();
   // One phase: false when the sink is out of reach (the flow is maximum),
   // otherwise true with the units sent added to *value.
@@ -39,6 +41,7 @@ class Dinic {
 
   ResidualNetwork& network_;
   FlowCounters& counters_;
+  CancelPoll& cancel_;
   // The residual distance from u to the sink in this phase, or kUnlabelled;
   // a node found to be a dead end is unlabelled again during the phase.
   std::vector<int32_t> distance_;

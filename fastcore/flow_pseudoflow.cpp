@@ -23,7 +23,7 @@ Pseudoflow<Cap>::Pseudoflow(CapacityResidual<Cap>& network)
       next_root_(size_t(n_), kNone) {}
 
 template <class Cap>
-int64_t Pseudoflow<Cap>::Run(FlowCounters& counters) {
+int64_t Pseudoflow<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
   const int64_t saturated = SaturateTerminalArcs(counters);
   const int32_t source = network_.source(), sink = network_.sink();
   for (int32_t u = 0; u < n_; ++u) {
@@ -37,7 +37,7 @@ int64_t Pseudoflow<Cap>::Run(FlowCounters& counters) {
   }
   for (;;) {
     while (top_ >= 0 && roots_[top_] == kNone) --top_;
-    if (top_ < 0) break;
+    if (top_ < 0 || cancel()) break;
     const int32_t root = roots_[top_];
     roots_[top_] = next_root_[root];
     ProcessRoot(root, counters);

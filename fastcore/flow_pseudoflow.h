@@ -36,7 +36,7 @@ class Pseudoflow {
   // Has all working memory; throws std::bad_alloc.
   explicit Pseudoflow(CapacityResidual<Cap>& network);
 
-  int64_t Run(FlowCounters& counters);
+  int64_t Run(FlowCounters& counters, CancelPoll& cancel);
   bool source_side(int32_t u) const { return label_[u] == kCutOff; }
   void MakeFlow();
 

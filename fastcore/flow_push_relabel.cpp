@@ -8,7 +8,7 @@ namespace {
 constexpr int32_t kNoNode = -1;
 }  // namespace
 
-PushRelabel::PushRelabel(ResidualNetwork& network, FlowCounters& counters)
+PushRelabel::PushRelabel(ResidualNetwork& network, FlowCounters& counters, CancelPoll& cancel)
     : network_(network),
       counters_(counters),
       n_(network.nodes()),
@@ -19,7 +19,8 @@ PushRelabel::PushRelabel(ResidualNetwork& network, FlowCounters& counters)
       bucket_(size_t(n_), kNoNode),
       next_(size_t(n_)),
       previous_(size_t(n_)),
-      global_period_(int64_t(n_) + network.arc_count()) {}
+      global_period_(int64_t(n_) + network.arc_count()),
+      cancel_(cancel) {}
 
 int64_t PushRelabel::Run() {
   const int32_t source = network_.source();
@@ -36,7 +37,10 @@ int64_t PushRelabel::Run() {
     active_head_ = active_head_ + 1 == active_.size() ? 0 : active_head_ + 1;
     --active_count_;
     Discharge(u);
-    if (work_since_global_ > global_period_) GlobalRelabel();
+    if (work_since_global_ > global_period_) {
+      if (cancel_()) return 0;
+      GlobalRelabel();
+    }
   }
   return excess_[network_.sink()];
 }

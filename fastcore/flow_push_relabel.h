@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "flow_residual.h"
 
 namespace fast::internal {
@@ -18,9 +19,10 @@ namespace fast::internal {
 // label below n) lifts every node above it to n at once.
 class PushRelabel {
  public:
-  PushRelabel(ResidualNetwork& network, FlowCounters& counters);
+  PushRelabel(ResidualNetwork& network, FlowCounters& counters, CancelPoll& cancel);
 
-  // Pushes to a maximum flow and returns its value.
+  // Pushes to a maximum flow and returns its value; cancelled (looked at
+  // with each global relabelling), stops with a preflow and returns 0.
   int64_t Run();
 
  private:
@@ -56,6 +58,7 @@ class PushRelabel {
   std::vector<int32_t> queue_;     // of the global relabelling's searches
   int64_t work_since_global_ = 0;  // arc scans of relabels since the last global relabelling
   int64_t global_period_ = 0;      // the work that triggers the next one
+  CancelPoll& cancel_;
 };
 
 }  // namespace fast::internal

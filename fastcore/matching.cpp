@@ -76,11 +76,12 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
 
 }  // namespace internal
 
-internal::Workspace::Workspace(int32_t rows, int32_t cols)
+internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag)
     : degree_one(static_cast<size_t>(rows) + cols),
       taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
       from_rows{std::vector<int64_t>(rows), std::vector<int32_t>(cols)},
-      from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)} {
+      from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)},
+      cancel(cancel_flag) {
   entered.reserve(std::max(rows, cols));
 }
 
@@ -95,7 +96,7 @@ Status MaximumMatching::Prepare() {
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
-    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols);
+    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
@@ -106,11 +107,11 @@ Status MaximumMatching::Solve() {
   const Status prepared = Prepare();
   if (prepared != Status::kOptimal) return prepared;
   try {
-    SolveValid();
+    if (!work_->cancel()) SolveValid();
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
-  return Status::kOptimal;
+  return work_->cancel.seen() ? Status::kCancelled : Status::kOptimal;
 }
 
 void MaximumMatching::SolveValid() {
@@ -121,7 +122,7 @@ void MaximumMatching::SolveValid() {
   plan_ = internal::ChoosePlan(look, options_);
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols, look);
-  if (size_ == look.bound) return;
+  if (size_ == look.bound || work_->cancel()) return;
   const bool restart = plan_.restart_side != Side::kAuto;
   // A budget of one pass over the adjacency: PF+ finishes within it where a
   // greedy start leaves few and short augmenting paths.
@@ -134,7 +135,7 @@ void MaximumMatching::SolveValid() {
   plan_.search = Search::kPothenFanBothSides;
   plan_.side = plan_.restart_side;
   Initialise(rows, cols, look);
-  if (size_ < look.bound) Grow(rows, cols, -1);
+  if (size_ < look.bound && !work_->cancel()) Grow(rows, cols, -1);
 }
 
 // A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
@@ -186,12 +187,14 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
   internal::SearchMemory* to_memory = from_rows ? &work_->from_cols : &work_->from_rows;
   switch (plan_.search) {
     case Search::kPushRelabel:
-      internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
+      internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
+                                  &work_->cancel);
       return true;
     case Search::kPothenFanThenPushRelabel:
       if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory, work_.get(),
                                      from.end(from.count - 1) + from.count + to.count))
-        internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_);
+        internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
+                                    &work_->cancel);
       return true;
     case Search::kPothenFanBothSides:
       internal::PothenFanBothSides(from, to, Mates(), &counters_, from_memory, to_memory,

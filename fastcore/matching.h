@@ -9,6 +9,7 @@
 // once. Nothing here prints, throws or ends the process; errors are values.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -110,6 +111,13 @@ struct MatchingOptions {
   // target in range, the column side consistent with the rows). Invalid
   // arrays then give undefined behaviour instead of kInvalidInput.
   bool check_input = true;
+  // Cancellation: while it is set, Solve() stops at its next phase boundary
+  // (between the initialisation and the search, between PF+ phases,
+  // at push-relabel's global relabellings: a few times a second on large
+  // graphs, and nothing is added to the inner loops) and returns
+  // Status::kCancelled. Set it from any thread or from a signal handler;
+  // null (the default) never cancels. The flag must outlive Solve().
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // What a Solve() did.

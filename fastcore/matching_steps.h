@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cancel_poll.h"
 #include "matching.h"
 
 namespace fast::internal {
@@ -52,8 +53,11 @@ struct Workspace {
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.
   std::vector<int32_t> entered;
+  // The caller's cancel flag: the searches poll it at their phase
+  // boundaries and, once it is seen, return as if done.
+  CancelPoll cancel;
 
-  Workspace(int32_t rows, int32_t cols);
+  Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag);
 };
 
 // The order in which the greedy start takes the rows.
@@ -77,7 +81,8 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 
 // PF+ from the free vertices of `rows`, with `memory` of that side. False
 // when it stopped at the budget of scanned entries (negative: none) with
-// the matching not yet proved maximum.
+// the matching not yet proved maximum. A search cancelled (work->cancel)
+// returns true, as do the others below: the solve is over either way.
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                      SearchMemory* memory, Workspace* work, int64_t budget = -1);
 
@@ -88,7 +93,8 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
                         SearchMemory* cols_memory, Workspace* work);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                       double global_relabel_factor, MatchingCounters* counters);
+                       double global_relabel_factor, MatchingCounters* counters,
+                       CancelPoll* cancel);
 
 // Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
 // decreasing, every target in range, a column side that lists as many

@@ -49,8 +49,9 @@ bool UnitAlgorithm(MaxFlowAlgorithm algorithm, FlowAlgorithm* unit) {
 
 }  // namespace
 
-MaxFlow::MaxFlow(const FlowNetwork& network, MaxFlowAlgorithm algorithm)
-    : network_(network), algorithm_(algorithm) {}
+MaxFlow::MaxFlow(const FlowNetwork& network, MaxFlowAlgorithm algorithm,
+                 const std::atomic<bool>* cancel)
+    : network_(network), algorithm_(algorithm), cancel_(cancel) {}
 
 MaxFlow::~MaxFlow() = default;
 
@@ -95,7 +96,7 @@ Status MaxFlow::Build(const Shape& shape) {
   if (shape.all_unit && UnitAlgorithm(algorithm_, &unit_algorithm)) {
     const UnitNetwork unit{network_.nodes, network_.arcs,   network_.tails,
                            network_.heads, network_.source, network_.sink};
-    auto solver = std::make_unique<UnitMaxFlow>(unit, unit_algorithm);
+    auto solver = std::make_unique<UnitMaxFlow>(unit, unit_algorithm, cancel_);
     const Status status = solver->Prepare();
     if (status == Status::kOptimal) unit_ = std::move(solver);
     return status;
@@ -134,7 +135,9 @@ Status MaxFlow::Solve() {
       source_side_.assign(size_t(network_.nodes), 0);
       source_side_[network_.source] = 1;
     } else {
-      value_ = solver_->Solve(counters_);
+      internal::CancelPoll cancel(cancel_);
+      value_ = solver_->Solve(counters_, cancel);
+      if (cancel.seen()) return Status::kCancelled;
       solver_->SourceSide(&source_side_);
     }
   } catch (const std::bad_alloc&) {

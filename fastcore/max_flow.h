@@ -10,6 +10,7 @@
 // all, unless the algorithm is one the unit solver does not have.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -70,9 +71,14 @@ bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm);
 
 class MaxFlow {
  public:
-  // Keeps a view of `network`: its arrays must outlive the object.
-  explicit MaxFlow(const FlowNetwork& network,
-                   MaxFlowAlgorithm algorithm = MaxFlowAlgorithm::kAuto);
+  // Keeps a view of `network`: its arrays must outlive the object. While
+  // `cancel` (when given) is set, Solve() stops at its next phase boundary
+  // (a global relabelling of push-relabel, a Dinic phase, an active node of
+  // Boykov-Kolmogorov, a root of pseudoflow; on a unit network, those of
+  // the unit solver) and returns Status::kCancelled; it may be set from any
+  // thread or a signal handler, and must outlive Solve().
+  explicit MaxFlow(const FlowNetwork& network, MaxFlowAlgorithm algorithm = MaxFlowAlgorithm::kAuto,
+                   const std::atomic<bool>* cancel = nullptr);
   ~MaxFlow();
   MaxFlow(const MaxFlow&) = delete;
   MaxFlow& operator=(const MaxFlow&) = delete;
@@ -124,6 +130,7 @@ class MaxFlow {
 
   FlowNetwork network_;
   MaxFlowAlgorithm algorithm_;
+  const std::atomic<bool>* cancel_;  // the caller's flag, or null
   // Exactly one of them is set by a successful Prepare().
   std::unique_ptr<UnitMaxFlow> unit_;
   std::unique_ptr<internal::CapacitatedSolver> solver_;

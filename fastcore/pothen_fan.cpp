@@ -48,7 +48,8 @@ class PothenFan {
         counters_(counters),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
-        entered_(work->entered) {
+        entered_(work->entered),
+        cancel_(work->cancel) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
   }
@@ -58,14 +59,15 @@ class PothenFan {
   // fails has explored everything below it, and a phase without an
   // augmentation proves that no augmenting path is left. Stops early, with
   // false, once the searches have scanned more than `budget` entries; a
-  // later call starts a new phase.
+  // later call starts a new phase. A cancelled run stops before its next
+  // phase, with true.
   bool Run(int64_t budget) {
     stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
     std::vector<int32_t> free_rows;
     for (int32_t r = 0; r < rows_.count; ++r)
       if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) free_rows.push_back(r);
     path_.reserve(64);
-    while (!free_rows.empty()) {
+    while (!free_rows.empty() && !cancel_()) {
       ++counters_->phases;
       StartPhase(free_rows.size());
       size_t kept = 0;
@@ -199,6 +201,7 @@ class PothenFan {
   // The current search path, root first; each row after the root is the
   // mate of a column its predecessor entered.
   std::vector<Step> path_;
+  CancelPoll& cancel_;
 };
 
 }  // namespace

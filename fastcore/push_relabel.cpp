@@ -13,7 +13,7 @@ namespace {
 class PushRelabel {
  public:
   PushRelabel(const Adjacency& rows, const Adjacency& cols, Mates mates, double factor,
-              MatchingCounters* counters)
+              MatchingCounters* counters, CancelPoll* cancel)
       : rows_(rows),
         cols_(cols),
         mates_(mates),
@@ -24,10 +24,12 @@ class PushRelabel {
         label_(cols.count),
         labelled_in_(cols.count, 0),
         columns_at_(static_cast<size_t>(dead_), 0),
-        queue_(static_cast<size_t>(rows.count) + 1) {}
+        queue_(static_cast<size_t>(rows.count) + 1),
+        cancel_(*cancel) {}
 
   // Runs until no row is active: every free row left has only dead
-  // columns around it, so no augmenting path starts from it.
+  // columns around it, so no augmenting path starts from it. Or until
+  // cancelled, which is looked at with each global relabelling.
   void Run() {
     GlobalRelabel();
     for (int32_t r = 0; r < rows_.count; ++r)
@@ -38,6 +40,7 @@ class PushRelabel {
       head_ = head_ + 1 == queue_.size() ? 0 : head_ + 1;
       DoublePush(r);
       if (--pushes_until_relabel == 0) {
+        if (cancel_()) return;
         GlobalRelabel();
         pushes_until_relabel = relabel_period_;
       }
@@ -154,13 +157,15 @@ class PushRelabel {
   std::vector<int32_t> queue_;
   size_t head_ = 0, tail_ = 0;
   std::vector<int32_t> bfs_;
+  CancelPoll& cancel_;
 };
 
 }  // namespace
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                       double global_relabel_factor, MatchingCounters* counters) {
-  PushRelabel(rows, cols, mates, global_relabel_factor, counters).Run();
+                       double global_relabel_factor, MatchingCounters* counters,
+                       CancelPoll* cancel) {
+  PushRelabel(rows, cols, mates, global_relabel_factor, counters, cancel).Run();
 }
 
 }  // namespace fast::internal

@@ -12,6 +12,7 @@ enum class Status {
   // a flow network's capacities out of the source or into the sink add up
   // to more than 2^62 (fastcore/max_flow.h); nothing was solved
   kCapacityOverflow,
+  kCancelled,  // the caller's cancel flag was seen set; the results are not to be used
 };
 
 // A short English description of `status`.
@@ -25,6 +26,8 @@ constexpr std::string_view StatusMessage(Status status) {
       return "out of memory";
     case Status::kCapacityOverflow:
       return "the capacities out of the source or into the sink add up to more than 2^62";
+    case Status::kCancelled:
+      return "cancelled";
   }
   return "unknown status";
 }

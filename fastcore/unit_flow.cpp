@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "cancel_poll.h"
 #include "flow_dinic.h"
 #include "flow_matching.h"
 #include "flow_push_relabel.h"
@@ -25,8 +26,9 @@ bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm) {
   return true;
 }
 
-UnitMaxFlow::UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm)
-    : network_(network), algorithm_(algorithm) {}
+UnitMaxFlow::UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm,
+                         const std::atomic<bool>* cancel)
+    : network_(network), algorithm_(algorithm), cancel_(cancel) {}
 
 UnitMaxFlow::~UnitMaxFlow() = default;
 
@@ -70,12 +72,12 @@ void Results(const internal::ResidualNetwork& residual, const Solver& solver, in
 // After them, once a phase sends fewer than one unit per kScansPerUnit arc
 // scans, the paths left are long and many, and push-relabel finishes them
 // for less. True when the phases ended with the flow maximum.
-bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic) {
+bool UnitMaxFlow::ShortPhases(internal::Dinic& dinic, internal::CancelPoll& cancel) {
   constexpr int kFirstPhases = 3;
   constexpr int64_t kScansPerUnit = 100;
   for (int phase = 1;; ++phase) {
     const int64_t scans = counters_.arc_scans, units = value_;
-    if (!dinic.Phase(&value_)) return true;
+    if (cancel() || !dinic.Phase(&value_)) return true;
     const bool paid = (value_ - units) * kScansPerUnit >= counters_.arc_scans - scans;
     if (phase >= kFirstPhases && !paid) return false;
   }
@@ -93,6 +95,7 @@ Status UnitMaxFlow::Prepare() {
         // it before its clock.
         MatchingOptions options;
         options.check_input = false;  // built from a checked network
+        options.cancel = cancel_;
         matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
         status = matching_->Prepare();
         if (status != Status::kOptimal) {
@@ -115,51 +118,59 @@ Status UnitMaxFlow::Prepare() {
 Status UnitMaxFlow::Solve() {
   Status status = Prepare();
   if (status != Status::kOptimal) return status;
+  bool completed = false;
   try {
     value_ = 0;
-    if (reduction_ != nullptr)
-      SolveMatching();
-    else
-      SolveFlow();
+    completed = reduction_ != nullptr ? SolveMatching() : SolveFlow();
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
+  if (!completed) return Status::kCancelled;
 #ifdef FAST_CHECK_RESULTS
   if (!CheckResult()) std::abort();
 #endif
   return Status::kOptimal;
 }
 
-void UnitMaxFlow::SolveFlow() {
+bool UnitMaxFlow::SolveFlow() {
   const bool trivial = network_.source == network_.sink;
   internal::ResidualNetwork& residual = *residual_;
-  internal::Dinic dinic(residual, counters_);
+  internal::CancelPoll cancel(cancel_);
+  if (cancel()) return false;
+  internal::Dinic dinic(residual, counters_, cancel);
   // Dinic's ends with the labelling that shows the flow maximum.
   bool maximum = trivial;
   if (algorithm_ == FlowAlgorithm::kDinic && !trivial) value_ = dinic.Run(), maximum = true;
   if (algorithm_ != FlowAlgorithm::kDinic && algorithm_ != FlowAlgorithm::kPushRelabel && !trivial)
-    maximum = ShortPhases(dinic);
-  if (!maximum) {
-    internal::PushRelabel push_relabel(residual, counters_);
+    maximum = ShortPhases(dinic, cancel);
+  if (!maximum && !cancel.seen()) {
+    internal::PushRelabel push_relabel(residual, counters_, cancel);
     value_ += push_relabel.Run();
+    if (cancel.seen()) return false;
     // The cut comes from one more labelling, which Dinic's run on a
-    // maximum flow amounts to; its work is not counted.
+    // maximum flow amounts to; its work is not counted, nor is it
+    // cancelled.
     FlowCounters uncounted;
-    internal::Dinic cut(residual, uncounted);
+    internal::CancelPoll never;
+    internal::Dinic cut(residual, uncounted, never);
     cut.Run();
     Results(residual, cut, network_.arcs, &arc_flow_, &source_side_);
-  } else {
+  } else if (!cancel.seen()) {
     Results(residual, dinic, network_.arcs, &arc_flow_, &source_side_);
   }
+  return !cancel.seen();
 }
 
 // Phases and arc scans are the matching solver's (its searches' phases and
 // adjacency entries read).
-void UnitMaxFlow::SolveMatching() {
-  if (matching_->Solve() == Status::kOutOfMemory) throw std::bad_alloc();
+bool UnitMaxFlow::SolveMatching() {
+  const Status status = matching_->Solve();
+  if (status == Status::kOutOfMemory) throw std::bad_alloc();
+  if (status == Status::kCancelled) return false;
   value_ = matching_->size();
   counters_.phases = matching_->counters().phases;
   counters_.arc_scans = matching_->counters().arc_scans;
+  return true;
 }
 
 void UnitMaxFlow::MatchingResults() const {

@@ -8,6 +8,7 @@
 // caller's arrays.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -19,6 +20,7 @@
 namespace fast {
 
 namespace internal {
+class CancelPoll;
 class Dinic;
 class MatchingReduction;
 class ResidualNetwork;
@@ -66,8 +68,15 @@ bool ParseFlowAlgorithm(std::string_view name, FlowAlgorithm* algorithm);
 
 class UnitMaxFlow {
  public:
-  // Keeps a view of `network`: its arrays must outlive Solve().
-  explicit UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm = FlowAlgorithm::kDinic);
+  // Keeps a view of `network`: its arrays must outlive Solve(). While
+  // `cancel` (when given) is set, Solve() stops at its next phase boundary
+  // (a Dinic phase, a global relabelling of push-relabel, a phase of the
+  // matching solver on a matching reduction: a few times a second on large
+  // networks, nothing in the inner loops) and returns Status::kCancelled;
+  // it may be set from any thread or a signal handler, and must outlive
+  // Solve().
+  explicit UnitMaxFlow(const UnitNetwork& network, FlowAlgorithm algorithm = FlowAlgorithm::kDinic,
+                       const std::atomic<bool>* cancel = nullptr);
   ~UnitMaxFlow();
   UnitMaxFlow(const UnitMaxFlow&) = delete;
   UnitMaxFlow& operator=(const UnitMaxFlow&) = delete;
@@ -103,9 +112,10 @@ class UnitMaxFlow {
  private:
   Status Validate() const;
   // Dinic's phases while they pay (kHybrid), adding to value_.
-  bool ShortPhases(internal::Dinic& dinic);
-  void SolveFlow();
-  void SolveMatching();
+  bool ShortPhases(internal::Dinic& dinic, internal::CancelPoll& cancel);
+  // Each false when cancelled.
+  bool SolveFlow();
+  bool SolveMatching();
   // Fills arc_flow_ and source_side_ from matching_ when they are empty.
   void MatchingResults() const;
 
@@ -115,6 +125,7 @@ class UnitMaxFlow {
   std::unique_ptr<internal::MatchingReduction> reduction_;
   std::unique_ptr<internal::ResidualNetwork> residual_;
   FlowAlgorithm algorithm_;
+  const std::atomic<bool>* cancel_;  // the caller's flag, or null
   int64_t value_ = 0;
   // The matching of a matching reduction, set by Prepare() and kept until
   // the flow and cut are asked for.

@@ -1,6 +1,6 @@
-// fastflow: reads a network with arc capacities from standard input,
-// computes a maximum flow and prints the report line; on request writes the
-// flow and a minimum cut.
+// fastflow: reads a network with arc capacities, computes a maximum flow
+// and prints the report line; on request writes the flow and a minimum
+// cut.
 #include <getopt.h>
 #include <sys/resource.h>
 
@@ -12,7 +12,7 @@
 #include "fail.h"
 #include "fastcore/max_flow.h"
 #include "fileio/safe_writer.h"
-#include "network_reader.h"
+#include "network_input.h"
 #include "result_files.h"
 
 const char* const messageEnd = "\n";
@@ -21,25 +21,39 @@ namespace {
 
 struct Options {
   fast::MaxFlowAlgorithm algorithm = fast::MaxFlowAlgorithm::kAuto;
-  bool unit = false;     // --unit: every arc is one unit
-  long offset = 1;       // -o: the number of the first node
+  NetworkInput input;
+  long offset = 1;  // -o: the number of the first node
+  bool offsetGiven = false;
   std::string flowFile;  // -w, empty when not asked for
   std::string cutFile;   // -c
 };
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-w FILE] [-c FILE] < NETWORK\n"
-      "Reads a network (\"p max\" with capacities 0 ... 2^62, or \"p unit-flow\")\n"
-      "and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
+      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS]\n"
+      "                [NETWORK]\n"
+      "Reads a network from NETWORK (standard input when it is missing or -) and\n"
+      "prints: nodes, arcs, flow value, phases, arc scans, solve seconds. NETWORK is\n"
+      "a \"p max\" network with capacities 0 ... 2^62, a \"p unit-flow\" network\n"
+      "(every capacity taken as 1) or an edge list (every pair an arc of capacity\n"
+      "1), plain or gzip, told apart by content.\n"
       "  -a ALGORITHM  auto (the default: chosen by a look at the network),\n"
-      "                highest-label, push-relabel, dinic, boykov-kolmogorov\n"
+      "                highest-label, push-relabel, dinic, boykov-kolmogorov,\n"
       "                pseudoflow or hybrid\n"
       "  --unit        every arc is one unit, whatever its capacity\n"
       "  -o X          node numbers start at X (default 1)\n"
       "  -w FILE       write the flow on each arc that carries some to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
       "  -h, --help    print this text\n"
+      "Input options:\n"
+      "  --format F    problem or edges: the format, when content does not tell\n"
+      "  --source S --sink T, or --super K\n"
+      "                an edge list's terminals: vertices S and T, or a super-source\n"
+      "                joined to the K vertices nearest one end of a long shortest\n"
+      "                path and a super-sink from the K nearest the other\n"
+      "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0);\n"
+      "                the result files keep the list's numbering\n"
+      "  --undirected  an edge list's pairs in both directions\n"
       "A result file is written whole, through a temporary file beside it that\n"
       "keeps its permissions (a device, FIFO or socket is written in place); one\n"
       "that is the network, the standard output or the other result file is\n"
@@ -59,16 +73,34 @@ double userSeconds() {
   std::exit(1);
 }
 
-// Options end at the first operand, as in the other solver programs; an
-// operand is refused, since the network is read from standard input.
+// Options end at the first operand, as in the other solver programs: the
+// network file.
 Options parseOptions(int argc, char** argv) {
-  static const option kLong[] = {
-      {"help", no_argument, nullptr, 'h'}, {"unit", no_argument, nullptr, 'u'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"unit", no_argument, nullptr, 'u'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"source", required_argument, nullptr, kInputOption},
+                                 {"sink", required_argument, nullptr, kInputOption},
+                                 {"super", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, &index)) != -1) {
     if (optarg != nullptr && optarg[0] == '=') ++optarg;  // -o=5 means -o 5
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) {
+          std::fprintf(stderr, "fastflow: %s\n", fault.c_str());
+          usageError();
+        }
+        break;
+      }
       case 'a':
         if (!fast::ParseMaxFlowAlgorithm(optarg, &options.algorithm)) {
           std::fprintf(stderr, "fastflow: unknown algorithm '%s'\n", optarg);
@@ -89,16 +121,18 @@ Options parseOptions(int argc, char** argv) {
         std::exit(0);
       case 'o':
         options.offset = std::atoi(optarg);
+        options.offsetGiven = true;
         break;
       case 'u':
-        options.unit = true;
+        options.input.unit = true;
         break;
       default:
         usageError();
     }
   }
+  if (optind < argc) options.input.path = argv[optind++];
   if (optind < argc) {
-    std::fprintf(stderr, "fastflow: the network is read from standard input, not '%s'\n",
+    std::fprintf(stderr, "fastflow: one network file, after the options, not also '%s'\n",
                  argv[optind]);
     usageError();
   }
@@ -108,7 +142,10 @@ Options parseOptions(int argc, char** argv) {
 // Refuses, before anything is read, result files that would replace the
 // network, the report line or each other.
 void checkOutputs(const Options& options) {
-  fileio::RunFiles files{true, true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  const std::string& input = options.input.path;
+  fileio::RunFiles files{
+      input == "-", true, {}, {{"-w", options.flowFile}, {"-c", options.cutFile}}};
+  if (input != "-") files.inputs.push_back(input);
   if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
     std::fprintf(stderr, "fastflow: %s\n", refusal->message.c_str());
     std::exit(1);
@@ -131,7 +168,14 @@ std::string writeResults(const Options& options, const ReadNetwork& network,
 int main(int argc, char** argv) {
   Options options = parseOptions(argc, argv);
   checkOutputs(options);
-  ReadNetwork network = readNetwork(stdin, options.offset, options.unit);
+  const long given = options.offset;
+  ReadNetwork network = ReadNetworkInput(options.input, &options.offset);
+  if (options.offsetGiven && options.offset != given) {
+    std::fprintf(
+        stderr,
+        "fastflow: -o numbers a network file's nodes; an edge list keeps its own (--base)\n");
+    return 1;
+  }
   fast::MaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.

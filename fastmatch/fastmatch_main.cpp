@@ -20,7 +20,7 @@
 #include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 #include "fileio/safe_writer.h"
-#include "matching_problem.h"
+#include "matching_input.h"
 #include "result_files.h"
 
 const char* const messageEnd = "";
@@ -29,16 +29,21 @@ namespace {
 
 struct Options {
   fast::MatchingOptions solver;
+  MatchingInput input;
   std::string matching_file;  // -w, empty when not asked for
   std::string cover_file;     // -c
   std::string dm_file;        // -d
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [-d FILE] < PROBLEM\n"
-    "Computes a maximum matching of the bipartite problem (or \"max\" network of\n"
-    "matching shape) on standard input and prints the report line: nodes, edges,\n"
-    "matching size, pairs matched by the initialisation, arc scans, solve seconds.\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [-d FILE] [-m MAP]\n"
+    "                 [INPUT OPTIONS] [PROBLEM]\n"
+    "Computes a maximum matching of the bipartite problem in PROBLEM (standard input\n"
+    "when it is missing or -) and prints the report line: nodes, edges, matching\n"
+    "size, pairs matched by the initialisation, arc scans, solve seconds. PROBLEM is\n"
+    "a bipartite problem (or \"max\" network of matching shape), a Matrix Market\n"
+    "file (rows the first side) or an edge list (tails the first side), plain or\n"
+    "gzip, told apart by content.\n"
     "  -a ALGORITHM  auto (the default: chosen by a look at the degrees), or\n"
     "                [START+]SEARCH[/SIDE]; START is ks (Karp-Sipser, the\n"
     "                default), greedy or none; SEARCH is pf (Pothen-Fan PF+),\n"
@@ -50,13 +55,21 @@ constexpr const char* kUsage =
     "                pushes (default 1)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
+    "                (-w and -c in the vertices' names, when the problem has them)\n"
     "  -d FILE       write the Dulmage-Mendelsohn decomposition: the row and column\n"
     "                orders and the block boundaries of the block triangular form\n"
+    "  -m MAP        the vertices' names: MAP's \"SIDE ID NAME\" lines (toproblem -m)\n"
     "  -h, --help    print this help\n"
+    "Input options:\n"
+    "  --format F    problem, mtx or edges: the format, when content does not tell\n"
+    "  --base 0|1    an edge list's first vertex id (default: 0 if some id is 0)\n"
+    "  --names       an edge list's vertices are names (words), each side numbered\n"
+    "                in order of first appearance; the result files use the names\n"
+    "  --undirected  an edge list's pairs in both directions, every vertex on both sides\n"
     "A result file is written whole, through a temporary file beside it that\n"
     "keeps its permissions (a device, FIFO or socket is written in place); one\n"
-    "that is the problem, the standard output or another result file is\n"
-    "refused before anything is read.\n";
+    "that is the problem, the name table, the standard output or another result\n"
+    "file is refused before anything is read.\n";
 
 [[noreturn]] void UsageError(const char* why) {
   std::fprintf(stderr, "fastmatch: %s\n%s", why, kUsage);
@@ -81,13 +94,29 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
 }
 
 Options ParseOptions(int argc, char** argv) {
-  static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
+  // The input options have no letter; they go to the shared parser by name.
+  constexpr int kInputOption = 256;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"format", required_argument, nullptr, kInputOption},
+                                 {"base", required_argument, nullptr, kInputOption},
+                                 {"names", no_argument, nullptr, kInputOption},
+                                 {"undirected", no_argument, nullptr, kInputOption},
+                                 {}};
   Options options;
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
-  int letter;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:d:h", kLong, nullptr)) != -1) {
+  int letter, index = 0;
+  while ((letter = getopt_long(argc, argv, "+a:u:w:c:d:m:h", kLong, &index)) != -1) {
     switch (letter) {
+      case kInputOption: {
+        const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
+                                                         optarg, options.input.options);
+        if (!fault.empty()) UsageError(fault.c_str());
+        break;
+      }
+      case 'm':
+        options.input.map = optarg;
+        break;
       case 'a':
         if (!ParseAlgorithm(optarg, &options.solver))
           UsageError(("unknown algorithm '" + std::string(optarg) + "'").c_str());
@@ -112,18 +141,22 @@ Options ParseOptions(int argc, char** argv) {
         UsageError("bad option");
     }
   }
-  if (optind < argc) UsageError("the problem is read from standard input");
+  if (optind < argc) options.input.path = argv[optind++];
+  if (optind < argc) UsageError("one problem file, after the options");
   return options;
 }
 
 // Refuses, before anything is read, result files that would replace the
 // problem, the report line or each other.
 void CheckOutputs(const Options& options) {
+  const MatchingInput& input = options.input;
   fileio::RunFiles files{
-      true,
+      input.path == "-",
       true,
       {},
       {{"-w", options.matching_file}, {"-c", options.cover_file}, {"-d", options.dm_file}}};
+  for (const std::string& path : {input.path, input.map})
+    if (!path.empty() && path != "-") files.inputs.push_back(path);
   if (std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files)) {
     std::fprintf(stderr, "fastmatch: %s\n", refusal->message.c_str());
     std::exit(1);
@@ -160,7 +193,7 @@ int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
   CheckOutputs(options);
   MatchingProblemFile problem;
-  ReadMatchingProblem(stdin, &problem);
+  ReadMatchingInput(options.input, &problem);
 
   const fast::BipartiteGraph graph = problem.graph();
   const bool decompose = !options.dm_file.empty();

@@ -357,3 +357,26 @@ void ReadMatchingProblem(FILE* in, MatchingProblemFile* problem) {
   }
   BuildAdjacency(problem);
 }
+
+void BuildMatchingProblem(fileio::Problem& read, MatchingProblemFile* problem) {
+  const auto edges = static_cast<int64_t>(read.edges.size());
+  problem->rows = static_cast<int32_t>(read.left);
+  problem->cols = static_cast<int32_t>(read.right);
+  problem->edges = edges;
+  problem->report_nodes = problem->rows + long{problem->cols};
+  problem->report_edges = static_cast<long>(edges);
+  problem->first_number = read.base;
+  problem->names = std::move(read.names);
+  const uint64_t vertices = read.left + read.right + 2;
+  if (!affordable(kBytesPerEdge * edges + kBytesPerVertex * vertices)) fail(kNoMemory);
+  if (!problem->targets.Allocate(edges)) fail(kNoMemory);
+  for (int64_t i = 0; i < edges; ++i) {
+    const fileio::Edge& e = read.edges[i];
+    problem->targets.set_pair(
+        i, EdgeBuffer::Pair(static_cast<int32_t>(e.tail), static_cast<int32_t>(e.head)));
+  }
+  std::vector<fileio::Edge>().swap(read.edges);
+  Resize(&problem->row_offsets, problem->rows + size_t{1});
+  Resize(&problem->col_offsets, problem->cols + size_t{1});
+  BuildAdjacency(problem);
+}

@@ -29,6 +29,13 @@ void Line(fileio::SafeWriter& file, long first, long second) {
   file.Char('\n');
 }
 
+void Line(fileio::SafeWriter& file, std::string_view first, std::string_view second) {
+  file.Text(first);
+  file.Char(' ');
+  file.Text(second);
+  file.Char('\n');
+}
+
 void Entry(fileio::SafeWriter& file, char letter, long value) {
   file.Char(letter);
   file.Char(' ');
@@ -56,8 +63,15 @@ std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile
   if (!file.Open()) return file.error();
   Header(file, "matching", problem, matching.size());
   const std::vector<int32_t>& mates = matching.row_mates();
-  for (int32_t r = 0; r < problem.rows; ++r)
-    if (mates[r] >= 0) Line(file, problem.RowNumber(r), problem.ColNumber(mates[r]));
+  const bool named = !problem.names.empty();
+  for (int32_t r = 0; r < problem.rows; ++r) {
+    if (mates[r] < 0) continue;
+    if (named) {
+      Line(file, problem.RowName(r), problem.ColName(mates[r]));
+    } else {
+      Line(file, problem.RowNumber(r), problem.ColNumber(mates[r]));
+    }
+  }
   file.Commit();
   return file.error();
 }
@@ -69,10 +83,23 @@ std::string WriteCoverFile(const std::string& path, const MatchingProblemFile& p
   fileio::SafeWriter file(path);
   if (!file.Open()) return file.error();
   Header(file, "vertex cover", problem, matching.size());
-  for (int32_t r = 0; r < problem.rows; ++r)
-    if (row_in_cover[r]) Line(file, 1, problem.RowNumber(r));
-  for (int32_t c = 0; c < problem.cols; ++c)
-    if (col_in_cover[c]) Line(file, 2, problem.ColNumber(c));
+  const bool named = !problem.names.empty();
+  for (int32_t r = 0; r < problem.rows; ++r) {
+    if (!row_in_cover[r]) continue;
+    if (named) {
+      Line(file, "1", problem.RowName(r));
+    } else {
+      Line(file, 1, problem.RowNumber(r));
+    }
+  }
+  for (int32_t c = 0; c < problem.cols; ++c) {
+    if (!col_in_cover[c]) continue;
+    if (named) {
+      Line(file, "2", problem.ColName(c));
+    } else {
+      Line(file, 2, problem.ColNumber(c));
+    }
+  }
   file.Commit();
   return file.error();
 }

@@ -9,7 +9,8 @@
 #include "matching_problem.h"
 
 // "c matching of N1 + N2 vertices, M edges", "c size K", then "U V" for
-// every matched pair by increasing U. An empty string on success, else why
+// every matched pair by increasing U, in the vertices' names when the
+// problem has them. An empty string on success, else why
 // the file could not be written.
 std::string WriteMatchingFile(const std::string& path, const MatchingProblemFile& problem,
                               const fast::MaximumMatching& matching);

@@ -16,7 +16,10 @@ struct Reader {
   Source& source;
   Problem problem;
   bool seenProblem = false, seenSource = false, seenSink = false;
-  std::uint64_t declaredArcs = 0, changed = 0;
+  std::uint64_t declaredArcs = 0;
+  std::uint64_t arcs = 0;     // arc lines read
+  std::uint64_t dropped = 0;  // arcs of capacity 0, left out
+  std::uint64_t changed = 0;  // capacities above 1, made 1
   std::string_view line;
 
   [[noreturn]] void fail(const std::string& message) const {
@@ -27,11 +30,22 @@ struct Reader {
     if (seenProblem) fail("a second problem line");
     seenProblem = true;
     if (fields.word() != "max") fail("not a maximum-flow problem: expected 'p max NODES ARCS'");
-    if (!fields.number(problem.nodes, kLargestNumber) ||
-        !fields.number(declaredArcs, kLargestNumber) || !fields.atEnd() || problem.nodes < 2) {
+    count(fields, problem.nodes, "nodes");
+    count(fields, declaredArcs, "arcs");
+    if (!fields.atEnd() || problem.nodes < 2)
       fail("expected 'p max NODES ARCS' with at least 2 nodes");
+    reserveEdges(problem.edges, declaredArcs);
+  }
+
+  // A count of the problem line; one too large is said to be.
+  void count(Fields& fields, std::uint64_t& value, const char* what) {
+    std::string_view field;
+    const NumberRead read = fields.number(value, kLargestNumber, field);
+    if (read == NumberRead::kTooLarge) {
+      fail("the number of " + std::string(what) + " " + std::string(field) +
+           " is too large (at most " + std::to_string(kLargestNumber) + ")");
     }
-    problem.edges.reserve(std::min<std::uint64_t>(declaredArcs, 1 << 28));
+    if (read != NumberRead::kOk) fail("expected 'p max NODES ARCS' with at least 2 nodes");
   }
 
   std::uint32_t node(Fields& fields) {
@@ -56,15 +70,21 @@ struct Reader {
     }
   }
 
+  // An arc of capacity 0 carries nothing and is left out; any other becomes
+  // a unit arc.
   void arcLine(Fields& fields) {
     if (!seenProblem) fail("an arc line before the problem line");
-    if (problem.edges.size() == declaredArcs) {
+    if (arcs == declaredArcs)
       fail("more arcs than the problem line's " + std::to_string(declaredArcs));
-    }
+    ++arcs;
     const std::uint32_t tail = node(fields), head = node(fields);
     std::uint64_t capacity;
     if (!fields.number(capacity, UINT64_MAX) || !fields.atEnd()) {
       fail("expected 'a TAIL HEAD CAPACITY' with a capacity of 0 or more");
+    }
+    if (capacity == 0) {
+      ++dropped;
+      return;
     }
     changed += capacity != 1;
     problem.edges.push_back({tail, head});
@@ -88,9 +108,9 @@ struct Reader {
     line = {};
     if (!seenProblem) fail("no problem line");
     if (!seenSource || !seenSink) fail(seenSource ? "no sink (n NODE t)" : "no source (n NODE s)");
-    if (problem.edges.size() < declaredArcs) {
+    if (arcs < declaredArcs) {
       fail("the problem line declares " + std::to_string(declaredArcs) + " arcs, the file has " +
-           std::to_string(problem.edges.size()));
+           std::to_string(arcs));
     }
   }
 };
@@ -102,10 +122,12 @@ Problem convertDimacs(Source& source) {
   reader.read();
   Problem problem = std::move(reader.problem);
   problem.isNetwork = true;
-  const std::string changed = std::to_string(reader.changed) + " of " +
-                              std::to_string(problem.edges.size()) + " capacities changed to 1";
-  problem.notes.push_back("DIMACS max-flow network, every arc made capacity 1: " + changed);
-  problem.messages.push_back(changed);
+  const std::string summary = std::to_string(reader.changed) + " of " +
+                              std::to_string(problem.edges.size()) + " capacities changed to 1; " +
+                              std::to_string(reader.dropped) +
+                              (reader.dropped == 1 ? " arc" : " arcs") + " of capacity 0 dropped";
+  problem.notes.push_back("DIMACS max-flow network made a unit network: " + summary);
+  problem.messages.push_back(summary);
   return problem;
 }
 

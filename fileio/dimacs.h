@@ -1,5 +1,6 @@
 // DIMACS maximum-flow files ("p max N M", "n ID s", "n ID t", "a U V CAP")
-// checked and made unit networks: every capacity becomes 1.
+// checked and made unit networks: an arc of capacity 0 is left out, every
+// other becomes an arc of capacity 1.
 #pragma once
 
 #include "fileio/problem.h"

@@ -7,6 +7,10 @@
 
 namespace fileio {
 
+// How reading a number went: a number too large for its place is told from
+// text that is no number, so that a message can say which it was.
+enum class NumberRead { kOk, kNotNumber, kTooLarge };
+
 class Fields {
  public:
   explicit Fields(std::string_view line) : at_(line.data()), end_(line.data() + line.size()) {}
@@ -19,13 +23,34 @@ class Fields {
     return {start, static_cast<std::size_t>(at_ - start)};
   }
 
-  // The next field as a decimal number without sign; false when there is no
-  // further field, it is not such a number, or it exceeds `largest`.
-  bool number(std::uint64_t& value, std::uint64_t largest) {
-    const std::string_view field = word();
+  // The next field as a decimal number without sign, at most `largest`.
+  // `field` is the text read.
+  NumberRead number(std::uint64_t& value, std::uint64_t largest, std::string_view& field) {
+    field = word();
     const auto [stop, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    return !field.empty() && error == std::errc() && stop == field.data() + field.size() &&
-           value <= largest;
+    if (field.empty() || stop != field.data() + field.size() ||
+        (error != std::errc() && error != std::errc::result_out_of_range)) {
+      return NumberRead::kNotNumber;
+    }
+    return error == std::errc() && value <= largest ? NumberRead::kOk : NumberRead::kTooLarge;
+  }
+  // The same, true only when it went well.
+  bool number(std::uint64_t& value, std::uint64_t largest) {
+    std::string_view field;
+    return number(value, largest, field) == NumberRead::kOk;
+  }
+
+  // The next field as a decimal floating-point number, with an optional
+  // sign ('+' too); kTooLarge when it lies beyond a double's range either
+  // way (too large, or too small to tell from zero).
+  NumberRead real(double& value, std::string_view& field) {
+    field = word();
+    std::string_view digits = field;
+    if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-') digits.remove_prefix(1);
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || stop != digits.data() + digits.size()) return NumberRead::kNotNumber;
+    if (error == std::errc::result_out_of_range) return NumberRead::kTooLarge;
+    return error == std::errc() ? NumberRead::kOk : NumberRead::kNotNumber;
   }
 
   bool atEnd() {

@@ -13,6 +13,10 @@ namespace fileio {
 
 namespace {
 
+constexpr std::string_view kBannerWord = "%%matrixmarket";
+// The most entries a size line may declare: each may become two edges.
+constexpr std::uint64_t kLargestEntries = UINT64_MAX >> 2;
+
 enum class Symmetry { General, Symmetric, SkewSymmetric, Hermitian };
 
 struct Banner {
@@ -28,12 +32,19 @@ std::string lower(std::string_view word) {
 }
 
 // "%%MatrixMarket matrix coordinate FIELD SYMMETRY", any case.
+// The banner is looked for in the first bytes, so that a file of another
+// kind is refused before a line of it is read.
 Banner readBanner(Source& source) {
+  const std::string_view start = source.peek(kBannerWord.size());
+  if (start.empty()) throw InputError(0, "the file is empty");
+  if (lower(start.substr(0, kBannerWord.size())) != kBannerWord) {
+    throw InputError(1, "not a Matrix Market file", start.substr(0, start.find('\n')));
+  }
   std::string_view line;
-  if (!source.nextLine(line)) throw InputError(0, "the file is empty");
+  source.nextLine(line);
   Fields fields(line);
   const auto bad = [&](const std::string& why) { return InputError(1, why, line); };
-  if (lower(fields.word()) != "%%matrixmarket") throw bad("not a Matrix Market file");
+  if (lower(fields.word()) != kBannerWord) throw bad("not a Matrix Market file");
   if (lower(fields.word()) != "matrix") throw bad("only matrix objects are supported");
   const std::string format = lower(fields.word());
   if (format == "array") {
@@ -81,30 +92,55 @@ struct Size {
   std::uint64_t rows = 0, columns = 0, entries = 0;
 };
 
+// One number of the size line; a number too large is said to be.
+std::uint64_t sizeField(Fields& fields, std::uint64_t largest, long lineNumber,
+                        std::string_view line) {
+  std::uint64_t value = 0;
+  std::string_view field;
+  const NumberRead read = fields.number(value, largest, field);
+  if (read == NumberRead::kTooLarge) {
+    throw InputError(lineNumber,
+                     "the number " + std::string(field) +
+                         " on the size line is too large (at most " + std::to_string(largest) + ")",
+                     line);
+  }
+  if (read != NumberRead::kOk) {
+    throw InputError(lineNumber, "the size line must be 'ROWS COLUMNS ENTRIES'", line);
+  }
+  return value;
+}
+
 Size readSize(Source& source, const Banner& banner) {
   std::string_view line;
   if (!nextDataLine(source, line)) throw InputError(source.lineNumber(), "no size line");
+  const long number = source.lineNumber();
   Fields fields(line);
   Size size;
-  if (!fields.number(size.rows, kLargestNumber) || !fields.number(size.columns, kLargestNumber) ||
-      !fields.number(size.entries, UINT64_MAX >> 2) || !fields.atEnd()) {
-    throw InputError(source.lineNumber(), "the size line must be 'ROWS COLUMNS ENTRIES'", line);
+  size.rows = sizeField(fields, kLargestNumber, number, line);
+  size.columns = sizeField(fields, kLargestNumber, number, line);
+  size.entries = sizeField(fields, kLargestEntries, number, line);
+  if (!fields.atEnd()) {
+    throw InputError(number, "the size line must be 'ROWS COLUMNS ENTRIES'", line);
   }
   if (banner.mirror != Symmetry::General && size.rows != size.columns) {
-    throw InputError(source.lineNumber(), "a " + banner.symmetry + " matrix must be square", line);
+    throw InputError(number, "a " + banner.symmetry + " matrix must be square", line);
   }
   return size;
 }
 
-// Reads the value fields of an entry; true when the value is zero.
+// Reads the value fields of an entry; true when the value is zero. A value
+// beyond a double's range is refused rather than taken for zero or not.
 bool readValue(Fields& fields, int values, long lineNumber, std::string_view line) {
   bool zero = true;
   for (int k = 0; k < values; ++k) {
-    const std::string_view field = fields.word();
     double value = 0;
-    const auto [stop, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (field.empty() || stop != field.data() + field.size() ||
-        (error != std::errc() && error != std::errc::result_out_of_range)) {
+    std::string_view field;
+    const NumberRead read = fields.real(value, field);
+    if (read == NumberRead::kTooLarge) {
+      throw InputError(lineNumber,
+                       "the value " + std::string(field) + " is out of a double's range", line);
+    }
+    if (read != NumberRead::kOk) {
       throw InputError(lineNumber,
                        "expected " + std::to_string(values) + " value field" +
                            (values == 1 ? "" : "s") + " after the row and column",
@@ -123,7 +159,7 @@ struct Counts {
 void readEntries(Source& source, const Banner& banner, const Size& size,
                  const MatrixMarketOptions& options, Problem& problem, Counts& counts) {
   const bool mirror = banner.mirror != Symmetry::General;
-  problem.edges.reserve(std::min<std::uint64_t>(size.entries * (mirror ? 2 : 1), 1 << 28));
+  reserveEdges(problem.edges, size.entries * (mirror ? 2 : 1));
   std::string_view line;
   while (nextDataLine(source, line)) {
     const long number = source.lineNumber();

@@ -156,11 +156,22 @@ def _solve_matching(A, shape, zeros_are_edges, settings, may_transpose=True):
         rows, cols = (_index64(x, name) for x, name in zip(A, ("rows", "cols")))
         if shape is None:
             shape = tuple(int(x.max()) + 1 if x.size else 0 for x in (rows, cols))
-        if len(shape) != 2:
-            raise ValueError(f"shape must be (rows, cols), got {shape!r}")
-        return False, _core.match_pairs(rows, cols, int(shape[0]), int(shape[1]), *settings)
+        return False, _core.match_pairs(rows, cols, *_dimensions(shape), *settings)
     raise TypeError("A must be a scipy sparse matrix or array, a 2-D numpy array or a pair "
                     f"(rows, cols) of integer arrays, got {type(A).__name__}")
+
+
+def _dimensions(shape):
+    """shape as two ints in [0, 2147483647]: a float, a bool or a number out of
+    range is refused, never truncated or wrapped."""
+    if not isinstance(shape, (tuple, list)) or len(shape) != 2:
+        raise ValueError(f"shape must be (rows, cols), got {shape!r}")
+    for side in shape:
+        if not isinstance(side, (int, np.integer)) or isinstance(side, (bool, np.bool_)):
+            raise ValueError(f"shape must hold two whole numbers, got {shape!r}")
+        if not 0 <= side <= _INT32_MAX:
+            raise ValueError(f"shape: {side} is out of range [0, {_INT32_MAX}]")
+    return int(shape[0]), int(shape[1])
 
 
 def _without_zeros(A):

@@ -1,23 +1,31 @@
 // matchflow._core: the fast solvers on numpy arrays. The Python layer
 // (matchflow/_solvers.py) picks the dtypes; this layer checks every index,
 // runs the solver with the GIL released and turns its results into arrays.
-// Bad input raises ValueError, a failed allocation MemoryError.
+// Bad input raises ValueError, a problem beyond the memory budget or a
+// failed allocation MemoryError, Ctrl-C during a solve KeyboardInterrupt.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "common/memory_budget.h"
 #include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
 // The flow solver joins the library after the matching one; until then the
@@ -42,6 +50,76 @@ void CheckStatus(fast::Status status, const char* solver) {
   if (status == fast::Status::kOptimal) return;
   if (status == fast::Status::kOutOfMemory) throw std::bad_alloc();
   Refuse(std::string(solver) + " refused the input: " + std::string(fast::StatusMessage(status)));
+}
+
+// The most a call may need per vertex and per edge, counted before anything
+// is allocated, as the programs' readers count theirs: a matching's
+// compressed rows built from pairs (offsets and a cursor, 16 bytes a row),
+// the solver's mates and working memory with its copy of the column side
+// (about 40 bytes a vertex), and the results copied out (10 bytes a vertex);
+// 8 bytes per edge for the targets of both sides. A flow's residual network
+// and results, as fastflow counts them (more with capacities: 64-bit flow
+// and residual capacities).
+constexpr uint64_t kMatchingBytesPerVertex = 72;
+constexpr uint64_t kMatchingBytesPerEdge = 8;
+constexpr uint64_t kFlowBytesPerNode = 64;
+constexpr uint64_t kFlowBytesPerArc = 32;
+constexpr uint64_t kFlowBytesPerCapacitatedArc = 48;
+
+// Raises MemoryError, before anything is allocated, when `bytes` exceed
+// the memory the machine or the process limits give. Holds the GIL.
+void CheckAffordable(uint64_t bytes) {
+  if (affordable(bytes)) return;
+  const std::string why = "the problem needs about " + std::to_string(bytes >> 20) +
+                          " MiB, more than the memory budget of " +
+                          std::to_string(memoryBudget() >> 20) + " MiB";
+  PyErr_SetString(PyExc_MemoryError, why.c_str());
+  throw py::error_already_set();
+}
+
+// How often a waiting call looks for signals: Ctrl-C is answered within
+// this and the solver's next phase boundary.
+constexpr std::chrono::milliseconds kSignalLook(50);
+
+// Runs `solve` (which touches no Python object) on a thread of its own,
+// while this one waits with the GIL released, taking it back every
+// kSignalLook to run the signal handlers. When one raises (Ctrl-C:
+// KeyboardInterrupt), `cancel` is set, the solver stops at its next phase
+// boundary, and the exception is raised here; else whatever `solve` threw.
+template <typename Solve>
+void SolveInterruptibly(std::atomic<bool>* cancel, Solve solve) {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      solve();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    finished.notify_one();
+  });
+  bool interrupted = false;
+  {
+    py::gil_scoped_release release;
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, kSignalLook, [&] { return done; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      {
+        py::gil_scoped_acquire acquire;
+        interrupted = PyErr_CheckSignals() != 0;
+      }
+      if (interrupted) cancel->store(true);
+      lock.lock();
+    }
+  }
+  worker.join();
+  if (interrupted) throw py::error_already_set();
+  if (failure) std::rethrow_exception(failure);
 }
 
 int32_t CheckedCount(int64_t count, const char* what) {
@@ -152,8 +230,9 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   return options;
 }
 
-Solution SolveMatching(const fast::BipartiteGraph& graph, const fast::MatchingOptions& options,
-                       Task task) {
+Solution SolveMatching(const fast::BipartiteGraph& graph, fast::MatchingOptions options, Task task,
+                       const std::atomic<bool>* cancel) {
+  options.cancel = cancel;
   Solution solution;
   if (task == Task::kDecomposition) {
     fast::DulmageMendelsohn dm(graph, options);
@@ -211,15 +290,17 @@ py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indi
     Refuse("indptr must have " + std::to_string(rows + 1) + " entries, got " +
            std::to_string(indptr.size()));
   if (indices.ndim() != 1) Refuse("indices must be one-dimensional");
+  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
+                  uint64_t(indices.size()) * kMatchingBytesPerEdge);
   Solution result;
-  {
-    py::gil_scoped_release release;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     Offsets offsets(indptr.data(), graph.rows, indices.size());
     graph.offsets = offsets.data();
     graph.targets = indices.data();
     CheckIds(graph.targets, graph.offsets[graph.rows], graph.cols, "indices");
-    result = SolveMatching(graph, options, task);
-  }
+    result = SolveMatching(graph, options, task, &cancel);
+  });
   return SolutionTuple(std::move(result), task);
 }
 
@@ -256,17 +337,19 @@ py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int
   graph.cols = CheckedCount(col_count, "the number of columns");
   if (rows.ndim() != 1 || cols.ndim() != 1 || rows.size() != cols.size())
     Refuse("rows and cols must be one-dimensional and of the same length");
+  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
+                  uint64_t(rows.size()) * kMatchingBytesPerEdge);
   Solution result;
-  {
-    py::gil_scoped_release release;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     std::vector<int64_t> offsets;
     std::vector<int32_t> targets;
     CompressPairs(rows.data(), cols.data(), rows.size(), graph.rows, graph.cols, &offsets,
                   &targets);
     graph.offsets = offsets.data();
     graph.targets = targets.data();
-    result = SolveMatching(graph, options, task);
-  }
+    result = SolveMatching(graph, options, task, &cancel);
+  });
   return SolutionTuple(std::move(result), task);
 }
 
@@ -299,25 +382,29 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
   network.tails = tails.data();
   network.heads = heads.data();
   network.capacities = capacities ? capacities->data() : nullptr;
+  CheckAffordable(uint64_t(network.nodes) * kFlowBytesPerNode +
+                  uint64_t(network.arcs) *
+                      (capacities ? kFlowBytesPerCapacitatedArc : kFlowBytesPerArc));
   int64_t value = 0;
   std::vector<int64_t> flow;
   std::vector<uint8_t> source_side;
-  {
-    py::gil_scoped_release release;
+  std::atomic<bool> cancel(false);
+  SolveInterruptibly(&cancel, [&] {
     CheckIds(network.tails, network.arcs, network.nodes, "tails");
     CheckIds(network.heads, network.arcs, network.nodes, "heads");
     for (int64_t i = 0; capacities && i < network.arcs; ++i)
       if (network.capacities[i] < 0 || network.capacities[i] > fast::kMaxCapacity)
         Refuse("capacities[" + std::to_string(i) + "] = " + std::to_string(network.capacities[i]) +
                " is out of range [0, 2**62]");
-    fast::MaxFlow solver(network, flow_algorithm);
+    fast::MaxFlow solver(network, flow_algorithm, &cancel);
     CheckStatus(solver.Solve(), "the flow solver");
     value = solver.value();
     flow = solver.arc_flow();
     source_side = solver.source_side();
-  }
-  py::object flows = capacities ? py::object(ToArray<int64_t>(flow))
-                                : py::object(ToArray<bool>(std::vector<uint8_t>(flow.begin(), flow.end())));
+  });
+  py::object flows =
+      capacities ? py::object(ToArray<int64_t>(flow))
+                 : py::object(ToArray<bool>(std::vector<uint8_t>(flow.begin(), flow.end())));
   return py::make_tuple(value, flows, ToArray<bool>(source_side));
 }
 

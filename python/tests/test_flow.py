@@ -1,7 +1,9 @@
 """maximum_flow against scipy and the independent verifier, with its flow and
 cut checked arc by arc, with and without capacities, in scipy's matrix form,
-on bad input and on two threads at once."""
+on bad input, on two threads at once, and stopped by Ctrl-C."""
 
+import subprocess
+import sys
 import threading
 
 import numpy as np
@@ -187,3 +189,35 @@ def test_two_threads_solve_at_once():
         for found in results[i]:
             assert found.value == alone[i].value
             assert np.array_equal(found.source_side, alone[i].source_side)
+
+
+def test_ctrl_c_stops_a_long_solve():
+    """SIGINT during a solve that would take a quarter of an hour (Dinic's on
+    source-sink paths of every length from 1 to 4000, a phase per length)
+    raises KeyboardInterrupt: the solver stops at its next phase, where a
+    signal honoured only at the end would run into the timeout. In a child
+    interpreter, so that the signal cannot reach the test runner."""
+    script = """if True:
+        import os, signal, threading
+        import numpy as np, matchflow
+        k = 4000
+        lengths = np.arange(1, k + 1)
+        path = np.repeat(lengths, lengths)              # the path of each arc
+        step = np.arange(path.size) - np.repeat(np.cumsum(lengths) - lengths, lengths)
+        first = 2 + np.repeat(np.cumsum(lengths - 1) - (lengths - 1), lengths)
+        tails = np.where(step == 0, 0, first + step - 1).astype(np.int32)
+        heads = np.where(step == path - 1, 1, first + step).astype(np.int32)
+        n = int(2 + (lengths - 1).sum())
+        threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT)).start()
+        found = None
+        try:
+            found = matchflow.maximum_flow(tails, heads, n, 0, 1, algorithm="dinic")
+        except KeyboardInterrupt:
+            print("interrupted", found)
+        else:
+            print("solved", found)
+    """
+    proc = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          timeout=120)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout == "interrupted None\n"

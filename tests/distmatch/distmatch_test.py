@@ -12,9 +12,11 @@ file's header and row order are checked here. Faulty inputs whose
 fault lies in a later rank's part of the file must end with the message
 augrelabel prints for them, once, and exit status 1. A -w file that is
 the problem is refused; one behind a symlink, with hard links, or a FIFO is
-written where it is.
+written where it is. Problems larger than memory and rank counts larger
+than the problem or the machine can use are refused before they start.
 """
 
+import gzip
 import os
 import random
 import re
@@ -191,6 +193,13 @@ def rejected_alike(check, rng):
     refused = check.run("distmatch", ["-np", "2", paths[0]])
     if refused.returncode != 1 or "square" not in refused.stderr:
         check.faults.append("-np 2: status %d, %r" % (refused.returncode, refused.stderr))
+    packed = check.save("")
+    with open(packed, "wb") as f:
+        f.write(gzip.compress(open(paths[0], "rb").read()))
+    refused = check.run("distmatch", ["-np", "1", packed])
+    expected = "gzip-compressed input is not read by distmatch; decompress it first (gunzip)"
+    if (refused.returncode, refused.stdout) != (1, expected):
+        check.faults.append("gzip: status %d, %r" % (refused.returncode, refused.stdout))
 
 
 def result_file_guarded(check, rng):
@@ -238,12 +247,30 @@ def result_file_guarded(check, rng):
             check.faults.append("-w FIFO with 4 ranks: not the matching file")
 
 
+def limits_kept(check):
+    """A problem declaring more than the ranks' memory holds ends with the
+    memory message, once, before anything is allocated; a rank count beyond
+    what the problem or the machine can use is refused before mpirun
+    starts."""
+    huge = check.save("%%MatrixMarket matrix coordinate pattern general\n"
+                      "3000000000 3000000000 1\n1 1\n", ".mtx")
+    done = check.run("distmatch", ["-np", "4", huge])
+    if (done.returncode, done.stdout) != (1, "can't obtain enough memory to solve this problem"):
+        check.faults.append("%s: status %d, %r" % (huge, done.returncode, done.stdout[-200:]))
+    small = check.save(bipartite_text(3, 2, [(1, 1), (2, 1), (3, 2)]))
+    for ranks, words in (("16", "could use"), ("1048576", "1048576 ranks")):
+        done = check.run("distmatch", ["-np", ranks, small])
+        if done.returncode != 1 or words not in done.stderr or done.stdout:
+            check.faults.append("-np %s: status %d, %r" % (ranks, done.returncode, done.stderr))
+
+
 def main():
     check = Check(sys.argv[1])
     rng = random.Random(15)
     solved_everywhere(check, rng)
     rejected_alike(check, rng)
     result_file_guarded(check, rng)
+    limits_kept(check)
     check.verify()
     if check.faults:
         for fault in check.faults[:20]:

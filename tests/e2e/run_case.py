@@ -42,10 +42,14 @@ More section forms:
     --- stdout @unitflow             (for the programs of that group only;
                                       the section without a group serves the rest)
     --- file -h absent               (no file of that name is left in the directory)
-    --- input flow.txt               (a file written into the directory before the run)
+    --- input flow.txt               (a file written into the directory before the
+                                      run, and expected unchanged after it)
     stdin-path: {out}                (the stdin section is written to {out}
                                       first, and {out} is opened as stdin; a
                                       relative path is taken in the directory)
+    stdin-gzip: yes                  (the stdin section is gzip-compressed
+                                      first, with trailing zero bytes when
+                                      the value is `padded`)
     setup: ln -s target link         (a shell command run in the directory
                                       before the program, after {out} is made)
     check: test -z "$(ls -A)"        (a shell command run in the directory
@@ -61,6 +65,7 @@ More section forms:
 """
 
 import argparse
+import gzip
 import os
 import re
 import resource
@@ -76,6 +81,8 @@ GROUPS = {
 }
 # The programs that read the matching programs' input with their messages.
 GROUPS["@matching-input"] = GROUPS["@matching"] + ["fastmatch"]
+# The programs beyond the eight that read problem files of every format.
+GROUPS["@fast"] = ["fastmatch", "fastflow"]
 
 REPORT = re.compile(rb"^( *-?\d+(?: +-?\d+){4}) +-?\d+\.\d\d\d?$", re.MULTILINE)
 
@@ -164,6 +171,14 @@ def limited(headers):
     return apply
 
 
+def stdin_bytes(headers, sections):
+    data = sections.get("stdin", b"")
+    packing = headers.get("stdin-gzip")
+    if packing in ("yes", "padded"):
+        data = gzip.compress(data, mtime=0) + (bytes(512) if packing == "padded" else b"")
+    return data
+
+
 def run_program(program, binary, args, headers, sections, tmp):
     for key, content in sections.items():
         if key.startswith("input "):
@@ -172,10 +187,10 @@ def run_program(program, binary, args, headers, sections, tmp):
     if headers.get("stdin-path") == "{out}":
         headers = dict(headers, **{"stdin-path": "out"})
         with open(os.path.join(tmp, "out"), "wb") as f:
-            f.write(sections.get("stdin", b""))
+            f.write(stdin_bytes(headers, sections))
     if "setup" in headers and not shell(headers["setup"], tmp, "setup"):
         raise SystemExit("the case's setup command failed")
-    streams = {"input": sections.get("stdin", b""), "stdout": subprocess.PIPE}
+    streams = {"input": stdin_bytes(headers, sections), "stdout": subprocess.PIPE}
     opened = []
     for stream, flags in (("stdin", os.O_RDONLY), ("stdout", os.O_WRONLY | os.O_CREAT)):
         if f"{stream}-path" in headers:
@@ -194,9 +209,9 @@ def run_program(program, binary, args, headers, sections, tmp):
 
 def check_files(tmp, sections, failures):
     for key, want in sections.items():
-        if not key.startswith("file "):
+        if not key.startswith(("file ", "input ")):
             continue
-        name = key[len("file "):]
+        name = key.split(" ", 1)[1]
         path = os.path.join(tmp, name)
         got = open(path, "rb").read() if os.path.exists(path) else None
         if got != want:

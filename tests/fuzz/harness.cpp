@@ -54,16 +54,34 @@ int reportFd() {
   return fd;
 }
 
-FILE* openInput(const uint8_t* data, size_t size) {
-  if (size == 0) return fdopen(open("/dev/null", O_RDONLY), "r");
-  return fmemopen(const_cast<uint8_t*>(data), size, "r");
-}
+// The run's standard input: the data in a memory file on descriptor 0, so
+// that a program may read it through stdin or through the descriptor (and
+// seek in it, as in a regular file).
+class Input {
+ public:
+  Input() {
+    file = memfd_create("fuzz-input", 0);
+    saved = dup(0);
+    if (file < 0 || saved < 0) std::abort();
+  }
+  FILE* start(const uint8_t* data, size_t size) {
+    if (ftruncate(file, 0) != 0 || pwrite(file, data, size, 0) != static_cast<ssize_t>(size) ||
+        lseek(file, 0, SEEK_SET) != 0 || dup2(file, 0) != 0)
+      std::abort();
+    return fdopen(dup(0), "r");
+  }
+  void finish() { dup2(saved, 0); }
+
+ private:
+  int file, saved;
+};
 
 }  // namespace
 
 Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& args,
                    const uint8_t* data, size_t size, bool captureErr) {
   static Capture out(1), err(2);
+  static Input in;
   reportFd();
   std::vector<std::string> words = args;
   std::vector<char*> argv;
@@ -71,7 +89,7 @@ Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& ar
   argv.push_back(nullptr);
 
   FILE* realStdin = stdin;
-  stdin = openInput(data, size);
+  stdin = in.start(data, size);
   std::fflush(stdout);
   std::fflush(stderr);
   out.start();
@@ -89,8 +107,13 @@ Outcome runProgram(int (*entry)(int, char**), const std::vector<std::string>& ar
   outcome.out = out.finish();
   if (captureErr) outcome.err = err.finish();
   std::fclose(stdin);
+  in.finish();
   stdin = realStdin;
   return outcome;
+}
+
+bool isFileRefusal(const Outcome& outcome, const std::string& program) {
+  return outcome.status == 1 && outcome.out.empty() && outcome.err.rfind(program + ": ", 0) == 0;
 }
 
 void finding(const std::string& what, const Outcome& outcome) {

@@ -54,6 +54,11 @@ extern const std::vector<std::string> kFlowMessages;
 bool isOneOf(const std::string& text, const std::vector<std::string>& messages,
              const std::string& end);
 
+// Whether the run refused its input file as a whole (a compression it does
+// not read, a file it cannot read): status 1, nothing on standard output,
+// and standard error (captured) beginning with "PROGRAM: ".
+bool isFileRefusal(const Outcome& outcome, const std::string& program);
+
 // `out` without the leading "Warning Upper Bound changed to 1\n" lines.
 std::string withoutWarnings(const std::string& out);
 

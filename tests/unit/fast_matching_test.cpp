@@ -1,9 +1,13 @@
 // The matching core on graphs built by hand and on random ones, against a
-// plain augmenting-path count, for every initialisation and search.
+// plain augmenting-path count, for every initialisation and search; and
+// both solvers' cancellation.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "fastcore/dulmage_mendelsohn.h"
@@ -508,6 +512,77 @@ TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
     EXPECT_EQ(dm.blocks(), corner ? 1 : n);
     EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
   }
+}
+
+// A flag already set: every search, and every flow algorithm (the matching
+// reduction's too), stops before it starts.
+TEST(FastMatching, CancelledSolvesStop) {
+  std::atomic<bool> cancel(true);
+  Rows g(2, {{0, 1}, {0}});
+  for (auto search : kSearches) {
+    fast::MatchingOptions options;
+    options.search = search;
+    options.cancel = &cancel;
+    EXPECT_EQ(fast::MaximumMatching(g.graph(), options).Solve(), fast::Status::kCancelled);
+  }
+  // Source 0, X = 1, 2, Y = 3, 4, sink 5: a matching reduction for kAuto.
+  std::vector<int32_t> tails{0, 0, 1, 1, 2, 3, 4}, heads{1, 2, 3, 4, 3, 5, 5};
+  fast::UnitNetwork network{6, int64_t(tails.size()), tails.data(), heads.data(), 0, 5};
+  for (auto algorithm : {fast::FlowAlgorithm::kDinic, fast::FlowAlgorithm::kPushRelabel,
+                         fast::FlowAlgorithm::kHybrid, fast::FlowAlgorithm::kAuto})
+    EXPECT_EQ(fast::UnitMaxFlow(network, algorithm, &cancel).Solve(), fast::Status::kCancelled)
+        << "algorithm " << int(algorithm);
+}
+
+// Sets `flag` after a while on a thread of its own, as a signal handler or a
+// user interface would.
+class LateCancel {
+ public:
+  explicit LateCancel(std::atomic<bool>* flag)
+      : thread_([flag] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          flag->store(true);
+        }) {}
+  ~LateCancel() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+// Solves that would take minutes stop at the phase after the flag is set:
+// Dinic's on source-sink paths of every length from 1 to 1500 (a phase per
+// length), and push-relabel matching with a global relabelling after every
+// push on a random graph.
+TEST(FastMatching, CancelStopsLongSolvesAtTheirNextPhase) {
+  const int32_t k = 1500;
+  std::vector<int32_t> tails, heads;
+  int32_t nodes = 2;  // the source 0 and the sink 1 first
+  for (int32_t length = 1; length <= k; ++length)
+    for (int32_t step = 0; step < length; ++step) {
+      tails.push_back(step == 0 ? 0 : nodes - 1);
+      heads.push_back(step + 1 == length ? 1 : nodes++);
+    }
+  fast::UnitNetwork network{nodes, int64_t(tails.size()), tails.data(), heads.data(), 0, 1};
+  std::atomic<bool> cancel(false);
+  {
+    LateCancel late(&cancel);
+    EXPECT_EQ(fast::UnitMaxFlow(network, fast::FlowAlgorithm::kDinic, &cancel).Solve(),
+              fast::Status::kCancelled);
+  }
+
+  std::mt19937 random(3);
+  std::vector<std::vector<int32_t>> lists(200000);
+  for (auto& list : lists)
+    for (int e = 0; e < 3; ++e) list.push_back(int32_t(random() % lists.size()));
+  Rows g(int32_t(lists.size()), lists);
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kNone;
+  options.search = fast::Search::kPushRelabel;
+  options.global_relabel_factor = 1e-9;
+  options.cancel = &cancel;
+  cancel = false;
+  LateCancel late(&cancel);
+  EXPECT_EQ(fast::MaximumMatching(g.graph(), options).Solve(), fast::Status::kCancelled);
 }
 
 }  // namespace

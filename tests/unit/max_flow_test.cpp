@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <queue>
 #include <random>
@@ -18,8 +19,10 @@ using fast::MaxFlowAlgorithm;
 using fast::Status;
 
 const MaxFlowAlgorithm kAlgorithms[] = {
-    MaxFlowAlgorithm::kHighestLabel,     MaxFlowAlgorithm::kPushRelabel, MaxFlowAlgorithm::kDinic,
-    MaxFlowAlgorithm::kBoykovKolmogorov, MaxFlowAlgorithm::kHybrid,      MaxFlowAlgorithm::kAuto};
+    MaxFlowAlgorithm::kHighestLabel, MaxFlowAlgorithm::kPushRelabel,
+    MaxFlowAlgorithm::kDinic,        MaxFlowAlgorithm::kBoykovKolmogorov,
+    MaxFlowAlgorithm::kPseudoflow,   MaxFlowAlgorithm::kHybrid,
+    MaxFlowAlgorithm::kAuto};
 
 struct Arcs {
   int32_t nodes = 0, source = 0, sink = 0;
@@ -186,6 +189,21 @@ TEST(MaxFlow, CapacitiesOutOfRangeAreInvalid) {
   for (int64_t bad : {int64_t{-1}, fast::kMaxCapacity + 1, INT64_MAX}) {
     g.capacities = {bad};
     EXPECT_EQ(MaxFlow(g.view()).Solve(), Status::kInvalidInput) << bad;
+  }
+}
+
+// A flag already set stops every algorithm before its first phase, on a
+// network with capacities and on a unit one.
+TEST(MaxFlow, CancelledSolvesStop) {
+  std::atomic<bool> cancel(true);
+  std::mt19937_64 random(5);
+  Arcs g = RandomNetwork(random, false);
+  while (ReferenceValue(g) == 0) g = RandomNetwork(random, false);
+  for (bool unit : {false, true}) {
+    if (unit) std::fill(g.capacities.begin(), g.capacities.end(), 1);
+    for (MaxFlowAlgorithm algorithm : kAlgorithms)
+      EXPECT_EQ(MaxFlow(g.view(), algorithm, &cancel).Solve(), Status::kCancelled)
+          << "algorithm " << int(algorithm) << (unit ? ", unit" : "");
   }
 }
 

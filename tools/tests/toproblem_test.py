@@ -87,6 +87,35 @@ class Gzip(unittest.TestCase):
                 self.assertIn(message, proc.stderr)
 
 
+    def test_zero_padding_read_other_trailing_bytes_refused(self):
+        plain = toproblem("mtx", "-", data=self.text)
+        padded = gzip.compress(self.text) + bytes(3 << 20)
+        self.assertEqual(body(toproblem("mtx", "-", data=padded).stdout), body(plain.stdout))
+        proc = toproblem("mtx", "-", data=padded + b"x")
+        self.assertEqual(proc.returncode, 2)
+        self.assertIn(b"bytes other than zeros after the gzip data", proc.stderr)
+
+
+class BoundedReading(unittest.TestCase):
+    """A file without line breaks is refused after a bounded prefix, in
+    bounded memory, whatever its size."""
+
+    def test_long_line_refused_early(self):
+        nuls = gzip.compress(bytes(64 << 20), compresslevel=9)
+        for kind, message in [("mtx", b":1: not a Matrix Market file: '" + b"?" * 80 + b"'\n"),
+                              ("edges", b": line 1 longer than 1048576 bytes\n"),
+                              ("dimacs", b": line 1 longer than 1048576 bytes\n")]:
+            with self.subTest(kind=kind):
+                proc = toproblem(kind, "-", data=nuls)
+                self.assertEqual(proc.returncode, 2)
+                self.assertTrue(proc.stderr.endswith(message), proc.stderr)
+
+    def test_line_after_the_banner(self):
+        text = b"%%MatrixMarket matrix coordinate pattern general\n" + b"1" * (2 << 20)
+        proc = toproblem("mtx", "-", data=text)
+        self.assertEqual(proc.stderr, b"toproblem: standard input: line 2 longer than 1048576 bytes\n")
+
+
 class LargeInput(unittest.TestCase):
     def test_every_edge_survives_buffer_boundaries(self):
         rng = random.Random(2)

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iomanip>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "fileio/dimacs.h"
 #include "fileio/edge_list.h"
 #include "fileio/input_error.h"
+#include "fileio/input_options.h"
 #include "fileio/matrix_market.h"
 #include "fileio/output_paths.h"
 #include "output.h"
@@ -27,11 +29,13 @@ using fileio::SystemError;
 
 constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
+constexpr const char* kNoMemory = "cannot obtain enough memory for this conversion";
 
 const char* const kUsage =
     "usage: toproblem mtx [--drop-zeros] [--merge-duplicates] [-o OUT] FILE\n"
-    "       toproblem edges [--base 0|1] [--bipartite | --flow (--source S --sink T | --super K)]\n"
-    "                       [--undirected] [-o OUT] FILE\n"
+    "       toproblem edges [--base 0|1 | --names [-m MAP]] [--undirected]\n"
+    "                       [--bipartite | --flow (--source S --sink T | --super K)] [-o OUT] "
+    "FILE\n"
     "       toproblem dimacs [-o OUT] FILE\n"
     "\n"
     "Writes a bipartite matching problem (mtx, edges) or a unit network (edges --flow,\n"
@@ -46,12 +50,16 @@ const char* const kUsage =
     "        --merge-duplicates  one edge per row and column (output sorted)\n"
     "edges   pairs 'TAIL HEAD' a line; '#' and '%' start comments; more fields ignored.\n"
     "        --base 0|1          the first vertex id (default: 0 if some id is 0, else 1)\n"
+    "        --names             vertices are names (words), numbered from 1 in order of\n"
+    "                            first appearance; the name table goes into the output as\n"
+    "                            'c name SIDE ID NAME' lines, or with -m MAP into MAP\n"
     "        --bipartite         tails as the first side, heads as the second (default)\n"
     "        --undirected        every pair in both directions\n"
     "        --flow              a unit network with terminals --source S --sink T, or with\n"
     "        --super K           a super-source joined to the K vertices nearest one end of a\n"
     "                            long shortest path and a super-sink from the K nearest the other\n"
-    "dimacs  DIMACS max-flow file, checked; every capacity becomes 1.\n";
+    "dimacs  DIMACS max-flow file, checked; arcs of capacity 0 are left out, every other\n"
+    "        capacity becomes 1.\n";
 
 struct UsageError {
   std::string message;
@@ -59,21 +67,12 @@ struct UsageError {
 
 struct Command {
   std::string format, input, output = "-";
+  std::string map;                   // -m: the name table's file; empty: comments in the output
   std::vector<std::string> options;  // as given, for the header
   MatrixMarketOptions matrix;
-  EdgeListOptions edges;
+  fileio::InputOptions read;  // its edge-list options
   bool bipartite = false;
 };
-
-std::uint64_t numberOption(const std::string& name, const char* text) {
-  std::uint64_t value = 0;
-  const std::string_view view(text);
-  const auto [stop, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-  if (view.empty() || error != std::errc() || stop != view.data() + view.size()) {
-    throw UsageError{name + " needs a whole number, not '" + std::string(text) + "'"};
-  }
-  return value;
-}
 
 // Options that take a value; true when `name` was one of them.
 bool valueOption(Command& command, const std::string& name, const char* value) {
@@ -81,21 +80,16 @@ bool valueOption(Command& command, const std::string& name, const char* value) {
     command.output = value;
     return true;
   }
-  if (command.format != "edges") return false;
-  if (name == "--base") {
-    const std::uint64_t base = numberOption(name, value);
-    if (base > 1) throw UsageError{"--base must be 0 or 1"};
-    command.edges.base = static_cast<int>(base);
-  } else if (name == "--source") {
-    command.edges.source = numberOption(name, value);
-  } else if (name == "--sink") {
-    command.edges.sink = numberOption(name, value);
-  } else if (name == "--super") {
-    command.edges.superTerminals = numberOption(name, value);
-    if (command.edges.superTerminals == 0) throw UsageError{"--super must be at least 1"};
-  } else {
-    return false;
+  if (command.format == "edges" && (name == "-m" || name == "--map")) {
+    command.map = value;
+    command.options.push_back(name + " " + value);
+    return true;
   }
+  const bool edgeListOption =
+      name == "--base" || name == "--source" || name == "--sink" || name == "--super";
+  if (command.format != "edges" || !edgeListOption) return false;
+  const std::string fault = fileio::setInputOption(name, value, command.read);
+  if (!fault.empty()) throw UsageError{fault};
   command.options.push_back(name + " " + value);
   return true;
 }
@@ -109,9 +103,11 @@ bool flagOption(Command& command, const std::string& name) {
   } else if (edges && name == "--bipartite") {
     command.bipartite = true;
   } else if (edges && name == "--undirected") {
-    command.edges.undirected = true;
+    command.read.edges.undirected = true;
+  } else if (edges && name == "--names") {
+    command.read.edges.names = true;
   } else if (edges && name == "--flow") {
-    command.edges.flow = true;
+    command.read.edges.flow = true;
   } else {
     return false;
   }
@@ -120,7 +116,7 @@ bool flagOption(Command& command, const std::string& name) {
 }
 
 void checkEdgeOptions(const Command& command) {
-  const EdgeListOptions& edges = command.edges;
+  const EdgeListOptions& edges = command.read.edges;
   const bool terminals = edges.source || edges.sink, super = edges.superTerminals > 0;
   if (command.bipartite && edges.flow)
     throw UsageError{"--bipartite and --flow exclude each other"};
@@ -130,6 +126,7 @@ void checkEdgeOptions(const Command& command) {
   if (edges.flow && terminals == super) {
     throw UsageError{"--flow needs --source S --sink T, or --super K"};
   }
+  if (!command.map.empty() && !edges.names) throw UsageError{"-m needs --names"};
   if (terminals && !(edges.source && edges.sink))
     throw UsageError{"--flow needs both --source and --sink"};
 }
@@ -160,32 +157,42 @@ Command parseCommand(int argc, char** argv) {
   return command;
 }
 
-std::vector<std::string> header(const Command& command, const Source& source) {
+std::vector<std::string> header(const Command& command, const Source& source,
+                                const Problem& problem) {
   std::string options;
   for (const std::string& option : command.options) options += " " + option;
   std::ostringstream checksum;
   checksum << std::hex << std::setw(8) << std::setfill('0') << source.crc();
-  return {"converted by toproblem " + command.format,
-          "options:" + (options.empty() ? std::string(" none") : options),
-          "source: " + (command.input == "-" ? std::string("standard input") : command.input),
-          "source CRC-32: " + checksum.str() + ", " + std::to_string(source.rawBytes()) + " bytes" +
-              (source.compressed() ? ", gzip-compressed" : "")};
+  std::vector<std::string> lines = {
+      "converted by toproblem " + command.format,
+      "options:" + (options.empty() ? std::string(" none") : options),
+      "source: " + (command.input == "-" ? std::string("standard input") : command.input),
+      "source CRC-32: " + checksum.str() + ", " + std::to_string(source.rawBytes()) + " bytes" +
+          (source.compressed() ? ", gzip-compressed" : "")};
+  if (!problem.names.empty()) {
+    lines.push_back("vertex names: " + (command.map.empty()
+                                            ? std::string("the 'c name SIDE ID NAME' lines below")
+                                            : "'SIDE ID NAME' lines in " + command.map));
+  }
+  return lines;
 }
 
 Problem convert(const Command& command, Source& source) {
   if (command.format == "mtx") return fileio::convertMatrixMarket(source, command.matrix);
-  if (command.format == "edges") return fileio::convertEdgeList(source, command.edges);
+  if (command.format == "edges") return fileio::convertEdgeList(source, command.read.edges);
   return fileio::convertDimacs(source);
 }
 
-// Refuses, before anything is read, an output that is the input: nullopt,
-// or the exit status.
+// Refuses, before anything is read, an output that is the input or the
+// other output: nullopt, or the exit status.
 std::optional<int> refuseOutput(const Command& command) {
-  if (command.output == "-") return std::nullopt;
+  if (command.output == "-" && command.map.empty()) return std::nullopt;
   fileio::RunFiles files;
   files.standard_input = command.input == "-";
   if (!files.standard_input) files.inputs = {command.input};
-  files.outputs = {{"-o", command.output}};
+  if (command.output != "-") files.outputs = {{"-o", command.output}};
+  files.standard_output = command.output == "-";
+  if (!command.map.empty()) files.outputs.push_back({"-m", command.map});
   std::optional<fileio::Refusal> refusal = fileio::CheckOutputs(files);
   if (!refusal) return std::nullopt;
   std::fprintf(stderr, "toproblem: %s\n", refusal->message.c_str());
@@ -194,10 +201,16 @@ std::optional<int> refuseOutput(const Command& command) {
 
 int run(const Command& command) {
   if (std::optional<int> status = refuseOutput(command)) return *status;
-  Source source(command.input);
+  Source source(command.input, Source::Use::kChecksum);
   const Problem problem = convert(command, source);
+  fileio::checkSolverLimits(problem);
   Output output(command.output);
-  writeProblem(output, header(command, source), problem);
+  writeProblem(output, header(command, source, problem), problem, command.map.empty());
+  if (!command.map.empty()) {
+    Output map(command.map);
+    fileio::forEachNameLine(problem.names, [&](const std::string& line) { map.text(line + "\n"); });
+    map.commit();
+  }
   output.commit();
   for (const std::string& message : problem.messages) {
     std::fprintf(stderr, "toproblem: %s\n", message.c_str());
@@ -221,13 +234,11 @@ int main(int argc, char** argv) {
                  error.message.c_str());
     return kBadInput;
   } catch (const fileio::InputError& error) {
-    std::fprintf(stderr, "toproblem: %s",
-                 command.input == "-" ? "standard input" : command.input.c_str());
-    if (error.line() > 0) std::fprintf(stderr, ":%ld", error.line());
-    std::fprintf(stderr, ": %s", error.what());
-    if (!error.text().empty()) std::fprintf(stderr, ": '%s'", error.text().c_str());
-    std::fputc('\n', stderr);
+    std::fprintf(stderr, "toproblem: %s\n", fileio::describe(error, command.input).c_str());
     return kBadInput;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "toproblem: %s\n", kNoMemory);
+    return kFailed;
   } catch (const fileio::SystemError& error) {
     std::fprintf(stderr, "toproblem: %s\n", error.what());
     return kFailed;

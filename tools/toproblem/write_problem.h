@@ -9,6 +9,7 @@
 #include "fileio/problem.h"
 #include "output.h"
 
-// `header` comes first, one comment line each, then the problem's notes.
+// `header` comes first, one comment line each, then the problem's notes,
+// then, when asked, its name table as "c name SIDE ID NAME" lines.
 void writeProblem(Output& out, const std::vector<std::string>& header,
-                  const fileio::Problem& problem);
+                  const fileio::Problem& problem, bool nameComments);
