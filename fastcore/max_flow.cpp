@@ -131,9 +131,10 @@ Status MaxFlow::Solve() {
       value_ = unit_->value();
       counters_ = unit_->counters();
     } else if (network_.source == network_.sink) {
+      // Every node on the source side: no arc leaves it, as the unit
+      // solver has it.
       value_ = 0;
-      source_side_.assign(size_t(network_.nodes), 0);
-      source_side_[network_.source] = 1;
+      source_side_.assign(size_t(network_.nodes), 1);
     } else {
       internal::CancelPoll cancel(cancel_);
       value_ = solver_->Solve(counters_, cancel);
@@ -188,7 +189,7 @@ bool MaxFlow::CheckResult() const {
   }
   for (int32_t u = 0; u < g.nodes; ++u)
     if (u != g.source && u != g.sink && balance[u] != 0) return false;
-  if (g.source == g.sink) return value_ == 0 && side[g.source];
+  if (g.source == g.sink) return value_ == 0 && cut == 0 && side[g.source];
   return balance[g.sink] == value_ && cut == value_ && side[g.source] && !side[g.sink];
 }
 
