@@ -11,7 +11,7 @@
 
 #include "checked_text.h"
 #include "decomposition.h"
-#include "problem_text.h"
+#include "problem_file.h"
 #include "result_text.h"
 #include "verifier.h"
 
@@ -32,6 +32,9 @@ constexpr const char* kUsage =
     "  cut PROBLEM FLOWFILE CUTFILE [OFFSET]  fastflow -w and -c\n"
     "  dm PROBLEM DMFILE                      fastmatch -d\n"
     "  -                                      one check a line from standard input\n"
+    "PROBLEM is a problem file, plain or gzip: the suite's format, or for the\n"
+    "matching checks a Matrix Market file or an edge list, numbered as fastmatch\n"
+    "numbers its results (an edge list's ids as the list has them).\n"
     "OFFSET is the network's first node number, as fastflow -o gives it (default 1).\n"
     "A claim that holds prints one line \"ok: ...\" saying what was proven, status 0;\n"
     "a false one prints why, status 1. A file that cannot be judged (unreadable,\n"
@@ -66,7 +69,7 @@ std::string matchingProof(size_t size) {
 
 Verdict checkMatchings(const std::vector<std::string>& words) {
   verifier::VertexNumbers numbers;
-  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  verifier::Bipartite g = verifier::readBipartiteFile(words[1], &numbers);
   if (words[0] == "matching") {
     std::vector<verifier::Pair> pairs = verifier::readMatchListing(read(words[2]), g);
     return {verifier::checkMatching(g, pairs), matchingProof(pairs.size())};
@@ -93,9 +96,8 @@ std::string flowOf(bool unit) { return unit ? " with every arc one unit" : ""; }
 // version.
 Verdict checkFlowValue(const std::vector<std::string>& words) {
   const bool unit = words[0] == "unitflow";
-  const verifier::Network g =
-      verifier::readNetwork(read(words[1]), offsetOf(words, 3),
-                            unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
+  const verifier::Network g = verifier::readNetworkFile(
+      words[1], offsetOf(words, 3), unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
   int64_t value = verifier::ParseArgument(words[2], "value", 0, INT64_MAX);
   return {verifier::checkFlowValue(g, value), "the maximum flow" + flowOf(unit) + " has value " +
                                                   words[2] + ", proven by a flow and a cut of " +
@@ -108,8 +110,8 @@ Verdict checkFlowFiles(const std::vector<std::string>& words, size_t files) {
   const verifier::TextFile flowText = read(words[2]);
   const bool unit = verifier::isUnitFlowFile(flowText);
   const int64_t offset = offsetOf(words, files + 1);
-  const verifier::Network g = verifier::readNetwork(
-      read(words[1]), offset, unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
+  const verifier::Network g = verifier::readNetworkFile(
+      words[1], offset, unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
   verifier::FlowClaim flow = verifier::readFlowFile(flowText, g, offset);
   std::string value = std::to_string(flow.value);
   if (words[0] == "flowfile")
@@ -122,7 +124,7 @@ Verdict checkFlowFiles(const std::vector<std::string>& words, size_t files) {
 
 Verdict checkDecompositionFile(const std::vector<std::string>& words) {
   verifier::VertexNumbers numbers;
-  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  verifier::Bipartite g = verifier::readBipartiteFile(words[1], &numbers);
   verifier::Decomposition d = verifier::readDecompositionFile(read(words[2]), numbers);
   return {verifier::checkDecomposition(g, d),
           "Dulmage-Mendelsohn decomposition of structural rank " + std::to_string(d.rank) + ", " +
