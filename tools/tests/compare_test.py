@@ -403,15 +403,23 @@ class Selection(CompareTest):
         self.assertEqual((status, out), (2, ""))
         self.assertIn("match is left out of", err)
 
-    def test_capacities_are_noted_and_matching_programs_left_out_despite_warnings(self):
+    def test_capacities_mark_the_unit_versions_rows_and_matching_programs_left_out(self):
         self.stub("augrelabel", "cat >/dev/null\nprintf 'Warning Upper Bound changed to 1\\n"
                   "Warning Upper Bound changed to 1\\nnot a bipartite matching network'\n"
                   "exit 1\n", reads_input=True)
         self.stub("unitflow-fifo", report(4, 3, 1, 0, 0, 0.01))
+        self.stub("fastflow", report(4, 3, 5, 0, 0, 0.01))
+        # The unit version's value (1) and the network's (5) are two
+        # results, each agreed on, not a disagreement.
         status, rows, err = self.table(self.problem("cap.txt", CAPACITATED))
-        self.assertEqual((status, list(rows)), (0, ["unitflow-fifo"]), err)
+        self.assertEqual((status, list(rows)), (0, ["unitflow-fifo (unit version)", "fastflow"]),
+                         err)
+        self.assertEqual([rows[p][4] for p in rows], ["1", "5"])
         self.assertIn("has arcs with a capacity other than 1", err)
-        status, _, err = self.table(self.problem("net.txt", NETWORK))
+        self.assertIn("(unitflow-fifo) take each capacity as 1", err)
+        self.assertNotIn("disagree", err)
+        status, rows, err = self.table(self.problem("net.txt", NETWORK))
+        self.assertEqual(list(rows), ["unitflow-fifo", "fastflow"])
         self.assertNotIn("capacity", err)
 
 
