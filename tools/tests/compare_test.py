@@ -416,7 +416,7 @@ class Selection(CompareTest):
                          err)
         self.assertEqual([rows[p][4] for p in rows], ["1", "5"])
         self.assertIn("has arcs with a capacity other than 1", err)
-        self.assertIn("(unitflow-fifo) take each capacity as 1", err)
+        self.assertIn("unitflow-fifo) take each capacity as 1", err)
         self.assertNotIn("disagree", err)
         status, rows, err = self.table(self.problem("net.txt", NETWORK))
         self.assertEqual(list(rows), ["unitflow-fifo", "fastflow"])
