@@ -80,6 +80,8 @@ class FieldScanner {
 
   // Fields converted, or -1 (EOF) when the line ended before the first one.
   int result() const { return converted == 0 && reachedEnd ? -1 : converted; }
+  // Where the next directive would start reading.
+  const char* position() const { return s; }
 
   static bool isSpace(char c) { return c == ' ' || unsigned(c - '\t') <= unsigned('\r' - '\t'); }
   static bool isDigit(char c) { return unsigned(c - '0') <= 9; }
@@ -136,12 +138,16 @@ inline int scanNodeLine(const char* line, long& number, char& kind) {
   return scan.result();
 }
 
-// "%*c %ld %ld %ld": an arc line's tail, head and capacity.
-inline int scanArcLine(const char* line, long& tail, long& head, long& capacity) {
+// "%*c %ld %ld %ld": an arc line's tail, head and capacity; *after (when
+// given) is where the scan stopped, after the capacity's digits when all
+// three were read.
+inline int scanArcLine(const char* line, long& tail, long& head, long& capacity,
+                       const char** after = nullptr) {
   FieldScanner scan(line);
   scan.skipChar();
   scan.integer(tail);
   scan.integer(head);
   scan.integer(capacity);
+  if (after != nullptr) *after = scan.position();
   return scan.result();
 }

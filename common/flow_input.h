@@ -5,17 +5,31 @@
 // through a `Target` with two calls:
 //   target.problem(FlowProblem) — once, for the declared counts;
 //   target.arc(tail, head)      — per arc line, node indices counted from 0.
+// A target whose arc call takes two more arguments,
+// arc(tail, head, capacity, whole), gets the capacity as read (any long,
+// saturated as strtol does) and whether its digits ended the number (false
+// for "1.5" or "10x"); the target judges them.
 // Every fault prints its message and a newline and exits with status 1.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
+#include <utility>
 
 #include "fail.h"
 #include "field_scanner.h"
 #include "plain_arc_line.h"
 #include "problem_input.h"
 #include "problem_lines.h"
+
+// True when T has arc(tail, head, capacity, whole).
+template <class T, class = void>
+struct KeepsCapacities : std::false_type {};
+template <class T>
+struct KeepsCapacities<
+    T, std::void_t<decltype(std::declval<T&>().arc(int32_t{}, int32_t{}, long{}, bool{}))>>
+    : std::true_type {};
 
 template <class Target>
 class FlowInput {
@@ -48,7 +62,8 @@ class FlowInput {
       const long tail = long{fields[0]} - offset, head = long{fields[1]} - offset;
       if (tail < 0 || tail >= problem.nodes || head < 0 || head >= problem.nodes) break;
       --arcLinesLeft;
-      target.arc(static_cast<int32_t>(tail), static_cast<int32_t>(head));
+      sendArc(target, static_cast<int32_t>(tail), static_cast<int32_t>(head), long{fields[2]},
+              true);
     }
     *count = left - arcLinesLeft;
     return text;
@@ -76,13 +91,14 @@ class FlowInput {
     if (!nodeLineSeen) fail("too few nodes lines");
     if (arcLinesLeft == 0) fail("too many arcs input");
     long tail, head, capacity;
-    if (scanArcLine(line, tail, head, capacity) != 3)
+    const char* after;
+    if (scanArcLine(line, tail, head, capacity, &after) != 3)
       fail("wrong number of parameters in an arc desrciption line");
     const char* badReference = "invalid node reference in an arc description line";
     const int32_t t = index(tail, badReference);
     const int32_t h = index(head, badReference);
     --arcLinesLeft;
-    target.arc(t, h);
+    sendArc(target, t, h, capacity, *after == '\0' || FieldScanner::isSpace(*after));
   }
 
   static constexpr int32_t kNone = -1;  // a terminal not named yet
@@ -94,6 +110,14 @@ class FlowInput {
     if (!problemSeen) fail("no problem line in the input");
     if (arcLinesLeft > 0) fail("too few arcs input");
     if (source == kNone || sink == kNone) fail("no source or sink in the input");
+  }
+
+  template <class T>
+  static void sendArc(T& to, int32_t tail, int32_t head, long capacity, bool whole) {
+    if constexpr (KeepsCapacities<T>::value)
+      to.arc(tail, head, capacity, whole);
+    else
+      to.arc(tail, head);
   }
 
   int32_t index(long number, const char* message) const {

@@ -88,7 +88,8 @@ FlowProblem readFlowProblemLine(const char* line) {
   if (std::strcmp(word.data(), "max") != 0 && std::strcmp(word.data(), "unit-flow") != 0)
     fail("it is not a Unit Flow problem line");
   if (nodes < 1 || nodes > kLargest || arcs < 1 || arcs > kLargest / 2) badValue();
-  return FlowProblem{static_cast<int32_t>(nodes), static_cast<int32_t>(arcs)};
+  return FlowProblem{static_cast<int32_t>(nodes), static_cast<int32_t>(arcs),
+                     std::strcmp(word.data(), "unit-flow") == 0};
 }
 
 int32_t flowNodeIndex(long number, long offset, int32_t nodes, const char* message) {

@@ -50,6 +50,7 @@ ArcEnds readMatchingArcLine(const char* line, const MatchingProblem& problem);
 struct FlowProblem {
   int32_t nodes = 0;  // in 1 … INT32_MAX
   int32_t arcs = 0;   // arc lines the problem declares, in 1 … INT32_MAX / 2
+  bool unit = false;  // the problem word is "unit-flow": every arc is one unit
 };
 
 // Parses "p max N M" or "p unit-flow N M". A fault prints its message and

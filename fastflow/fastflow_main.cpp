@@ -1,6 +1,6 @@
-// fastflow: reads a unit-capacity network from standard input, computes a
-// maximum flow and prints the report line; on request writes the flow and
-// a minimum cut.
+// fastflow: reads a network with arc capacities, computes a maximum flow
+// and prints the report line; on request writes the flow and a minimum
+// cut.
 #include <getopt.h>
 #include <sys/resource.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fail.h"
-#include "fastcore/unit_flow.h"
+#include "fastcore/max_flow.h"
 #include "fileio/safe_writer.h"
 #include "network_input.h"
 #include "result_files.h"
@@ -20,7 +20,7 @@ const char* const messageEnd = "\n";
 namespace {
 
 struct Options {
-  fast::FlowAlgorithm algorithm = fast::FlowAlgorithm::kAuto;
+  fast::MaxFlowAlgorithm algorithm = fast::MaxFlowAlgorithm::kAuto;
   NetworkInput input;
   long offset = 1;  // -o: the number of the first node
   bool offsetGiven = false;
@@ -30,17 +30,19 @@ struct Options {
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS] [NETWORK]\n"
-      "Reads a unit-capacity network from NETWORK (standard input when it is missing\n"
-      "or -) and prints: nodes, arcs, flow value, phases, arc scans, solve seconds.\n"
-      "NETWORK is a \"p max\" or \"p unit-flow\" network (every capacity taken as 1)\n"
-      "or an edge list (every pair an arc of capacity 1), plain or gzip, told apart\n"
-      "by content.\n"
-      "  -a ALGORITHM  auto (the default: a matching reduction is solved as a\n"
-      "                bipartite matching, any other network by hybrid), hybrid\n"
-      "                (Dinic, then push-relabel), dinic or push-relabel\n"
+      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS]\n"
+      "                [NETWORK]\n"
+      "Reads a network from NETWORK (standard input when it is missing or -) and\n"
+      "prints: nodes, arcs, flow value, phases, arc scans, solve seconds. NETWORK is\n"
+      "a \"p max\" network with capacities 0 ... 2^62, a \"p unit-flow\" network\n"
+      "(every capacity taken as 1) or an edge list (every pair an arc of capacity\n"
+      "1), plain or gzip, told apart by content.\n"
+      "  -a ALGORITHM  auto (the default: chosen by a look at the network),\n"
+      "                highest-label, push-relabel, dinic, boykov-kolmogorov,\n"
+      "                pseudoflow or hybrid\n"
+      "  --unit        every arc is one unit, whatever its capacity\n"
       "  -o X          node numbers start at X (default 1)\n"
-      "  -w FILE       write the arcs that carry flow to FILE\n"
+      "  -w FILE       write the flow on each arc that carries some to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
       "  -h, --help    print this text\n"
       "Input options:\n"
@@ -77,6 +79,7 @@ Options parseOptions(int argc, char** argv) {
   // The input options have no letter; they go to the shared parser by name.
   constexpr int kInputOption = 256;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"unit", no_argument, nullptr, 'u'},
                                  {"format", required_argument, nullptr, kInputOption},
                                  {"source", required_argument, nullptr, kInputOption},
                                  {"sink", required_argument, nullptr, kInputOption},
@@ -99,7 +102,7 @@ Options parseOptions(int argc, char** argv) {
         break;
       }
       case 'a':
-        if (!fast::ParseFlowAlgorithm(optarg, &options.algorithm)) {
+        if (!fast::ParseMaxFlowAlgorithm(optarg, &options.algorithm)) {
           std::fprintf(stderr, "fastflow: unknown algorithm '%s'\n", optarg);
           usageError();
         }
@@ -119,6 +122,9 @@ Options parseOptions(int argc, char** argv) {
       case 'o':
         options.offset = std::atoi(optarg);
         options.offsetGiven = true;
+        break;
+      case 'u':
+        options.input.unit = true;
         break;
       default:
         usageError();
@@ -148,7 +154,7 @@ void checkOutputs(const Options& options) {
 
 // Empty, or why a result file could not be written.
 std::string writeResults(const Options& options, const ReadNetwork& network,
-                         const fast::UnitMaxFlow& flow) {
+                         const fast::MaxFlow& flow) {
   std::string error;
   if (!options.flowFile.empty())
     error = WriteFlowFile(options.flowFile, network, flow, options.offset);
@@ -170,7 +176,7 @@ int main(int argc, char** argv) {
         "fastflow: -o numbers a network file's nodes; an edge list keeps its own (--base)\n");
     return 1;
   }
-  fast::UnitMaxFlow flow(network.view(), options.algorithm);
+  fast::MaxFlow flow(network.view(), options.algorithm);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.
   fast::Status status = flow.Prepare();

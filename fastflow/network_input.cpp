@@ -50,7 +50,7 @@ ReadNetwork ReadAny(const NetworkInput& input, long* offset) {
   FILE* in = file.stream(
       [](const std::string& fault) { std::fprintf(stderr, "fastflow: %s\n", fault.c_str()); });
   if (in == nullptr) Refuse("cannot read " + fileio::shownPath(input.path));
-  return readNetwork(in, *offset);
+  return readNetwork(in, *offset, input.unit);
 }
 
 // Reads the network into `network`, or says what stopped it; false then.

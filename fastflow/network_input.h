@@ -1,6 +1,8 @@
 // fastflow's input in every format it reads: the suite's networks through
-// the unit-flow reader, edge lists through the fileio reader; plain or
-// gzip, a file or standard input, the format told by content unless named.
+// its network reader (the unit-flow programs' line protocol, capacities
+// kept), edge lists through the fileio reader (every arc one unit); plain
+// or gzip, a file or standard input, the format told by content unless
+// named.
 #pragma once
 
 #include <string>
@@ -11,6 +13,7 @@
 struct NetworkInput {
   std::string path = "-";  // "-": standard input
   fileio::InputOptions options;
+  bool unit = false;  // --unit: every arc one unit, whatever its capacity
 };
 
 // Reads the network. A network file's node numbers start at `*offset`; an

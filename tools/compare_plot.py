@@ -13,9 +13,7 @@ the left edge.
 import math
 import os
 import shutil
-import stat
 import subprocess
-import tempfile
 from xml.sax.saxutils import escape
 
 OURS, PEERS, INK, GRID = "#0072B2", "#D55E00", "#222222", "#dddddd"
@@ -184,43 +182,13 @@ def png_converter():
     return shutil.which("rsvg-convert")
 
 
-def draw(rows, target):
-    """Writes the plot of `rows` to `target`, as PNG when its name ends in .png."""
+def draw(rows, png=False):
+    """The plot of `rows`: SVG bytes, or PNG bytes when `png` is true."""
     picture = svg(rows).encode()
-    if target.lower().endswith(".png"):
-        proc = subprocess.run([png_converter(), "--format", "png"], input=picture,
-                              capture_output=True)
-        if proc.returncode != 0:
-            raise RuntimeError(f"rsvg-convert failed: {proc.stderr.decode().strip()}")
-        picture = proc.stdout
-    write_result(target, picture)
-
-
-def write_result(path, data):
-    """Writes `data` as the suite writes its result files: a regular file
-    (or a new one) through a temporary file beside it and a rename, keeping
-    its mode, so that a failure leaves the old file whole; a symlink's
-    target by the same rule; a device, a FIFO or a file with other hard
-    links in place."""
-    real = os.path.realpath(path)
-    try:
-        info = os.stat(real)
-    except FileNotFoundError:
-        info = None
-    if info and (not stat.S_ISREG(info.st_mode) or info.st_nlink > 1):
-        with open(real, "wb") as f:
-            f.write(data)
-        return
-    handle, temporary = tempfile.mkstemp(dir=os.path.dirname(real), prefix=".plot-")
-    try:
-        with os.fdopen(handle, "wb") as f:
-            f.write(data)
-            f.flush()
-            os.fsync(f.fileno())
-        umask = os.umask(0)
-        os.umask(umask)
-        os.chmod(temporary, stat.S_IMODE(info.st_mode) if info else 0o666 & ~umask)
-        os.replace(temporary, real)
-    except BaseException:
-        os.unlink(temporary)
-        raise
+    if not png:
+        return picture
+    proc = subprocess.run([png_converter(), "--format", "png"], input=picture,
+                          capture_output=True)
+    if proc.returncode != 0:
+        raise RuntimeError(f"rsvg-convert failed: {proc.stderr.decode().strip()}")
+    return proc.stdout

@@ -1,5 +1,6 @@
-// peer-boost-flow: Boost Graph's push-relabel maximum flow on a unit network
-// or on the matching reduction of a bipartite problem. No counters.
+// peer-boost-flow: Boost Graph's push-relabel maximum flow on a network with
+// capacities or on the matching reduction of a bipartite problem. No
+// counters.
 #include <boost/graph/adjacency_list.hpp>
 #include <boost/graph/push_relabel_max_flow.hpp>
 #include <cstdio>
@@ -20,10 +21,11 @@ using FlowGraph = boost::adjacency_list<
 void build(const Network& network, FlowGraph& g) {
   auto capacity = boost::get(boost::edge_capacity, g);
   auto reverse = boost::get(boost::edge_reverse, g);
-  for (const Pair& arc : network.arcs) {
+  for (size_t i = 0; i < network.arcs.size(); ++i) {
+    const Pair& arc = network.arcs[i];
     const auto forward = boost::add_edge(arc.first, arc.second, g).first;
     const auto backward = boost::add_edge(arc.second, arc.first, g).first;
-    capacity[forward] = 1;
+    capacity[forward] = network.capacities[i];
     capacity[backward] = 0;
     reverse[forward] = backward;
     reverse[backward] = forward;

@@ -41,6 +41,7 @@ void checkNode(long k, long limit) {
 struct Reader {
   PeerProblem problem;
   bool seenProblem = false;
+  bool unit = false;  // a "unit-flow" network: every arc is one unit
 
   void problemLine(const char* line, const char* end) {
     const char* start = line + 1;
@@ -58,6 +59,8 @@ struct Reader {
     } else if ((word == "max" || word == "unit-flow") && count == 2 && n[0] >= 1) {
       problem.network.nodes = static_cast<int>(n[0]);
       problem.network.arcs.reserve(n[1] > 0 ? n[1] : 0);
+      problem.network.capacities.reserve(n[1] > 0 ? n[1] : 0);
+      unit = word == "unit-flow";
     } else {
       reject("bad problem line");
     }
@@ -90,7 +93,9 @@ struct Reader {
       if (count != 3) reject("bad arc line");
       checkNode(n[0], problem.network.nodes);
       checkNode(n[1], problem.network.nodes);
+      if (n[2] < 0) reject("negative capacity: " + std::to_string(n[2]));
       problem.network.arcs.emplace_back(n[0] - 1, n[1] - 1);
+      problem.network.capacities.push_back(unit ? 1 : n[2]);
     }
   }
 
@@ -113,6 +118,8 @@ struct Reader {
 Bipartite matchingShape(const Network& network) {
   std::vector<int> side(network.nodes, 0), index(network.nodes, -1);
   Bipartite graph;
+  for (long capacity : network.capacities)
+    if (capacity != 1) notMatchingShape();
   for (const Pair& arc : network.arcs) {
     const bool out = arc.first == network.source, in = arc.second == network.sink;
     if (out && in) notMatchingShape();
@@ -168,5 +175,6 @@ Network networkOf(const PeerProblem& problem) {
   for (int x = 0; x < graph.left; ++x) network.arcs.emplace_back(network.source, x);
   for (const Pair& e : graph.edges) network.arcs.emplace_back(e.first, graph.left + e.second);
   for (int y = 0; y < graph.right; ++y) network.arcs.emplace_back(graph.left + y, network.sink);
+  network.capacities.assign(network.arcs.size(), 1);
   return network;
 }

@@ -1,6 +1,7 @@
 // The peer adapters' view of a problem file in the suite's formats: a
-// bipartite matching problem or a unit-capacity max network, each convertible
-// into the other where that makes sense. All numbers here are 0-based.
+// bipartite matching problem or a max network with capacities, each
+// convertible into the other where that makes sense. All numbers here are
+// 0-based.
 #pragma once
 
 #include <cstdio>
@@ -17,12 +18,15 @@ struct Bipartite {
   std::vector<Pair> edges;
 };
 
-// Every arc has capacity 1.
+// Arc i runs from arcs[i].first to arcs[i].second with capacity
+// capacities[i] (0 or more; 1 for every arc of a "unit-flow" network and of
+// a matching reduction).
 struct Network {
   int nodes = 0;
   int source = -1;
   int sink = -1;
   std::vector<Pair> arcs;
+  std::vector<long> capacities;
 };
 
 struct PeerProblem {
@@ -38,9 +42,9 @@ PeerProblem readProblem(std::FILE* in);
 // The matching problem of the input: a bipartite problem as it is, or a max
 // network of the matching shape (source joined to each first-side node by
 // one arc, each second-side node to the sink by one arc, all other arcs
-// between the two sides). Anything else prints "not a bipartite matching
-// network" on standard output and exits with status 1, as the suite's
-// matching programs do.
+// between the two sides, every capacity 1). Anything else prints "not a
+// bipartite matching network" on standard output and exits with status 1,
+// as the suite's matching programs do.
 Bipartite matchingOf(const PeerProblem& problem);
 
 // The flow problem of the input: a max network as it is, or the matching

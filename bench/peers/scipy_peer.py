@@ -17,14 +17,15 @@ from scipy.sparse.csgraph import maximum_bipartite_matching, maximum_flow
 
 class Problem:
     """Either a bipartite problem (left, right) or a network (nodes, source,
-    sink); tails and heads are 0-based arrays, of the two sides or of the
-    nodes."""
+    sink, arc capacities); tails and heads are 0-based arrays, of the two
+    sides or of the nodes."""
 
     def __init__(self):
         self.bipartite = False
+        self.unit = False  # a "unit-flow" network: every arc is one unit
         self.left = self.right = self.nodes = 0
         self.source = self.sink = -1
-        self.tails = self.heads = np.zeros(0, dtype=np.int64)
+        self.tails = self.heads = self.capacities = np.zeros(0, dtype=np.int64)
 
 
 def reject(message):
@@ -45,6 +46,7 @@ def problem_line(problem, words):
         problem.left, problem.right = numbers[:2]
     elif word in ("max", "unit-flow") and len(numbers) == 2 and numbers[0] >= 1:
         problem.nodes = numbers[0]
+        problem.unit = word == "unit-flow"
     else:
         reject("bad problem line")
 
@@ -87,8 +89,12 @@ def arc_lines(problem, buffer, arcs):
     columns = 2 if problem.bipartite else 3
     if numbers.size != arcs * columns:
         reject("bad arc line")
-    numbers = numbers.reshape(arcs, columns) - 1
-    problem.tails, problem.heads = numbers[:, 0], numbers[:, 1]
+    numbers = numbers.reshape(arcs, columns)
+    problem.tails, problem.heads = numbers[:, 0] - 1, numbers[:, 1] - 1
+    if not problem.bipartite:
+        problem.capacities = np.ones(arcs, dtype=np.int64) if problem.unit else numbers[:, 2]
+        if problem.capacities.size and problem.capacities.min() < 0:
+            reject("negative capacity")
     limits = (problem.left, problem.right) if problem.bipartite else (problem.nodes,) * 2
     for ends, limit in zip((problem.tails, problem.heads), limits):
         if ends.size and (ends.min() < 0 or ends.max() >= limit):
@@ -121,6 +127,8 @@ def matching_of(problem):
     other arc between the two sides)."""
     if problem.bipartite:
         return problem.left, problem.right, problem.tails, problem.heads
+    if np.any(problem.capacities != 1):
+        not_matching_shape()
     tails, heads = problem.tails, problem.heads
     out, into = tails == problem.source, heads == problem.sink
     if np.any(out & into):
@@ -143,15 +151,16 @@ def matching_of(problem):
 
 
 def network_of(problem):
-    """(nodes, source, sink, tails, heads): a network as it is, or the
-    matching reduction of a bipartite problem."""
+    """(nodes, source, sink, tails, heads, capacities): a network as it is,
+    or the matching reduction of a bipartite problem."""
     if not problem.bipartite:
-        return problem.nodes, problem.source, problem.sink, problem.tails, problem.heads
+        return (problem.nodes, problem.source, problem.sink, problem.tails, problem.heads,
+                problem.capacities)
     left, right = problem.left, problem.right
     source, sink = left + right, left + right + 1
     tails = np.concatenate((np.full(left, source), problem.tails, left + np.arange(right)))
     heads = np.concatenate((np.arange(left), left + problem.heads, np.full(right, sink)))
-    return left + right + 2, source, sink, tails, heads
+    return left + right + 2, source, sink, tails, heads, np.ones(tails.size, dtype=np.int64)
 
 
 def cpu_seconds():
@@ -173,10 +182,14 @@ def solve_matching(problem):
 
 
 def solve_flow(problem):
-    nodes, source, sink, tails, heads = network_of(problem)
+    nodes, source, sink, tails, heads, capacities = network_of(problem)
     loop = tails == heads
-    capacities = np.ones(np.count_nonzero(~loop), dtype=np.int32)
-    graph = csr_matrix((capacities, (tails[~loop], heads[~loop])), shape=(nodes, nodes))
+    # Parallel arcs are summed into one entry; scipy takes 32-bit capacities.
+    graph = csr_matrix((capacities[~loop], (tails[~loop], heads[~loop])), shape=(nodes, nodes))
+    out_of_source = capacities[(tails == source) & ~loop].sum()
+    if out_of_source > np.iinfo(np.int32).max:
+        reject("capacities beyond scipy's 32-bit range")
+    graph = csr_matrix((graph.data.astype(np.int32), graph.indices, graph.indptr), shape=graph.shape)
     start = cpu_seconds()
     value = maximum_flow(graph, source, sink, method="dinic").flow_value
     seconds = cpu_seconds() - start

@@ -60,9 +60,19 @@ class Verdict(unittest.TestCase):
 
 
 class SmallRun(unittest.TestCase):
+    def test_a_report_that_cannot_be_written_is_refused_before_anything_runs(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            work = os.path.join(tmp, "work")
+            proc = subprocess.run([sys.executable, SCRIPT, "--bindir", BINDIR, "--workdir", work,
+                                   "--output", tmp, "--sizes", "small"],
+                                  capture_output=True, text=True, timeout=60)
+            self.assertEqual((proc.returncode, proc.stdout), (2, ""))
+            self.assertEqual(proc.stderr, f"run-benchmarks: cannot write {tmp}: Is a directory\n")
+            self.assertFalse(os.path.exists(work))
+
     def test_report_has_every_form_with_its_spread(self):
         programs = ["genbip", "gennet", "fastmatch", "fastflow", "peer-csparse-matching",
-                    "peer-bk-flow", "peer-matchmaker-pf-plus-matching"]
+                    "peer-bk-flow", "peer-matchmaker-pf-plus-matching", "safe-write"]
         with tempfile.TemporaryDirectory() as tmp:
             bindir = os.path.join(tmp, "bin")
             os.mkdir(bindir)

@@ -1,11 +1,12 @@
-"""matchflow: maximum bipartite matching and unit-capacity maximum flow.
+"""matchflow: maximum bipartite matching and maximum flow.
 
 The fast solvers run in-process on the arrays you have:
 
     maximum_matching(A)   A: scipy sparse matrix, 2-D numpy array or (rows, cols)
     dulmage_mendelsohn(A) the decomposition, as CSparse's cs_dmperm gives it
     structural_rank(A)    as scipy.sparse.csgraph.structural_rank
-    maximum_flow(tails, heads, n, source, sink)
+    maximum_flow(csgraph, source, sink)   as scipy.sparse.csgraph.maximum_flow
+    maximum_flow(tails, heads, n, source, sink, capacities=None)
 
 and the suite's command-line programs run from Python:
 

@@ -5,6 +5,7 @@ import numpy as np
 from . import _core
 
 _INT32_MAX = np.iinfo(np.int32).max
+_MAX_CAPACITY = 2**62
 
 
 class Matching:
@@ -39,14 +40,18 @@ class Matching:
 
 
 class Flow:
-    """A maximum flow in a unit-capacity network.
+    """A maximum flow and a minimum cut.
 
     Attributes:
-        value: the flow value.
-        flow: bool array, one entry per arc: True when the arc carries flow.
+        value (also flow_value, scipy's name): the flow value.
+        flow: given a matrix, the flow as a CSR matrix of its shape, as
+            scipy's maximum_flow gives it: flow[i, j] is the flow from i to
+            j less the flow from j to i. Given arcs, one entry per arc: its
+            flow (int64) with capacities, or with none (every arc one unit)
+            a bool, True when the arc carries flow.
         source_side: bool array, one entry per node: True for the nodes on
-            the source side of a minimum cut (arcs leaving it, all saturated,
-            number exactly value).
+            the source side of a minimum cut (the capacities of the arcs
+            leaving it, all saturated, add up to value).
     """
 
     __slots__ = ("value", "flow", "source_side")
@@ -56,8 +61,12 @@ class Flow:
         self.flow = flow
         self.source_side = source_side
 
+    @property
+    def flow_value(self):
+        return self.value
+
     def __repr__(self):
-        return f"Flow(value={self.value}, arcs={len(self.flow)}, nodes={len(self.source_side)})"
+        return f"Flow(value={self.value}, nodes={len(self.source_side)})"
 
 
 def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
@@ -293,33 +302,56 @@ def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
     return result[0]
 
 
-def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
-    """Finds a maximum flow from source to sink in a unit-capacity network.
+def maximum_flow(*args, capacities=None, algorithm=None):
+    """Finds a maximum flow from source to sink, and a minimum cut.
+
+    Two forms:
+
+        maximum_flow(csgraph, source, sink)
+        maximum_flow(tails, heads, n, source, sink, capacities=None)
+
+    The first takes what scipy.sparse.csgraph.maximum_flow takes: a square
+    scipy sparse matrix of integer capacities, entry (i, j) an arc from i to
+    j (entries for the same (i, j) add up). The second takes the arcs as
+    arrays: arc i runs from node tails[i] to node heads[i] with capacity
+    capacities[i], or 1 when capacities is None; nodes are 0 ... n - 1.
+    Capacities are whole numbers in 0 ... 2**62; self-loops (which carry
+    nothing), parallel arcs and arcs both ways are allowed.
 
     Args:
-        tails, heads: integer arrays of equal length: arc i runs from node
-            tails[i] to node heads[i] with capacity 1. Self-loops and
-            parallel arcs are allowed.
-        n: the number of nodes, numbered 0 ... n - 1.
-        source, sink: node ids; source == sink gives the value 0.
-        algorithm: 'dinic' (blocking flows along shortest paths) or
-            'push-relabel' (first-in first-out, global and gap relabelling);
-            None for the library's default (dinic).
+        algorithm: 'auto' (the default: chosen by a look at the network),
+            'highest-label' or 'push-relabel' (push-relabel, highest label
+            or first in first out), 'dinic', 'boykov-kolmogorov',
+            'pseudoflow' or 'hybrid'.
 
     Returns:
-        A Flow: the value, a bool per arc (True when it carries flow) and a
-        bool per node (True on the source side of a minimum cut).
+        A Flow: the value (also as flow_value), the flow (a matrix like
+        scipy's flow for the first form, an array per arc for the second)
+        and a bool per node, True on the source side of a minimum cut.
 
     Raises:
         NotImplementedError: the module was built without the flow solver.
-        ValueError: n negative or above 2147483647, source or sink or an
-            arc's end not in 0 ... n - 1, tails and heads of different
-            lengths or not integers, an unknown algorithm.
+        ValueError: a matrix that is not square or not of integers, n
+            negative or above 2147483647, source or sink or an arc's end not
+            a node, a capacity outside 0 ... 2**62, capacities out of the
+            source (or into the sink) adding up to more than 2**62, arrays
+            of different lengths or not integers, an unknown algorithm.
         MemoryError: the solver ran out of memory.
     """
     if not hasattr(_core, "max_flow"):
         raise NotImplementedError("this build of matchflow has no flow solver: rebuild it "
-                                  "from a tree whose fastcore/ library has unit_flow.h")
+                                  "from a tree whose fastcore/ library has max_flow.h")
+    if len(args) == 3 and hasattr(args[0], "tocsr"):
+        if capacities is not None:
+            raise ValueError("a matrix holds its capacities: capacities= is for arrays of arcs")
+        return _matrix_flow(*args, algorithm)
+    if len(args) != 5:
+        raise TypeError("maximum_flow takes (csgraph, source, sink) or "
+                        "(tails, heads, n, source, sink)")
+    return _arc_flow(*args, capacities, algorithm)
+
+
+def _arc_flow(tails, heads, n, source, sink, capacities, algorithm):
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
         raise ValueError(f"n must be an integer, got {n!r}")
     if n < 0 or n > _INT32_MAX:
@@ -333,4 +365,33 @@ def maximum_flow(tails, heads, n, source, sink, *, algorithm=None):
     heads = _index32(heads, n, "heads")
     if tails.size != heads.size:
         raise ValueError(f"tails and heads differ in length: {tails.size} and {heads.size}")
-    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or ""))
+    if capacities is not None:
+        capacities = _capacities(capacities, tails.size)
+    return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or "",
+                                capacities))
+
+
+def _capacities(values, arcs):
+    array = _integers(values, "capacities")
+    if array.size != arcs:
+        raise ValueError(f"capacities has {array.size} entries for {arcs} arcs")
+    if array.size and (array.min() < 0 or array.max() > _MAX_CAPACITY):
+        i = np.flatnonzero((array < 0) | (array > _MAX_CAPACITY))[0]
+        raise ValueError(f"capacities[{i}] = {array[i]} is out of range [0, 2**62]")
+    return np.ascontiguousarray(array, dtype=np.int64)
+
+
+def _matrix_flow(csgraph, source, sink, algorithm):
+    from scipy.sparse import csr_matrix
+
+    A = csgraph.tocsr()
+    if A.ndim != 2 or A.shape[0] != A.shape[1]:
+        raise ValueError(f"the graph must be a square matrix, got shape {A.shape}")
+    if A.dtype.kind not in "iu":
+        raise ValueError(f"the capacities must be integers, got dtype {A.dtype}")
+    n = A.shape[0]
+    tails = np.repeat(np.arange(n, dtype=np.int32), np.diff(A.indptr))
+    result = _arc_flow(tails, A.indices, n, source, sink, A.data, algorithm)
+    flow = csr_matrix((result.flow, (tails, A.indices)), shape=A.shape)
+    result.flow = (flow - flow.T).tocsr()
+    return result

@@ -5,6 +5,7 @@
 // failed allocation MemoryError, Ctrl-C during a solve KeyboardInterrupt.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <array>
 #include <atomic>
@@ -16,6 +17,7 @@
 #include <limits>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -28,9 +30,9 @@
 #include "fastcore/matching.h"
 // The flow solver joins the library after the matching one; until then the
 // module offers matching alone.
-#if __has_include("fastcore/unit_flow.h")
+#if __has_include("fastcore/max_flow.h")
 #define MATCHFLOW_HAS_FLOW 1
-#include "fastcore/unit_flow.h"
+#include "fastcore/max_flow.h"
 #endif
 
 namespace py = pybind11;
@@ -56,11 +58,13 @@ void CheckStatus(fast::Status status, const char* solver) {
 // the solver's mates and working memory with its copy of the column side
 // (about 40 bytes a vertex), and the results copied out (10 bytes a vertex);
 // 8 bytes per edge for the targets of both sides. A flow's residual network
-// and results, as fastflow counts them.
+// and results, as fastflow counts them (more with capacities: 64-bit flow
+// and residual capacities).
 constexpr uint64_t kMatchingBytesPerVertex = 72;
 constexpr uint64_t kMatchingBytesPerEdge = 8;
 constexpr uint64_t kFlowBytesPerNode = 64;
 constexpr uint64_t kFlowBytesPerArc = 32;
+constexpr uint64_t kFlowBytesPerCapacitatedArc = 48;
 
 // Raises MemoryError, before anything is allocated, when `bytes` exceed
 // the memory the machine or the process limits give. Holds the GIL.
@@ -361,36 +365,51 @@ int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
   return static_cast<int32_t>(node);
 }
 
-// (value, flow per arc, source side per node).
+// (value, flow per arc, source side per node). Without capacities every arc
+// is one unit and the flow per arc is a bool array; with them (int64, one
+// per arc) it is int64.
 py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int64_t nodes,
-                  int64_t source, int64_t sink, const std::string& algorithm) {
-  fast::FlowAlgorithm flow_algorithm = fast::FlowAlgorithm::kDinic;
-  if (!algorithm.empty() && !fast::ParseFlowAlgorithm(algorithm, &flow_algorithm))
+                  int64_t source, int64_t sink, const std::string& algorithm,
+                  const std::optional<Array<int64_t>>& capacities) {
+  fast::MaxFlowAlgorithm flow_algorithm = fast::MaxFlowAlgorithm::kAuto;
+  if (!algorithm.empty() && !fast::ParseMaxFlowAlgorithm(algorithm, &flow_algorithm))
     Refuse("unknown flow algorithm '" + algorithm + "'");
-  fast::UnitNetwork network;
+  fast::FlowNetwork network;
   network.nodes = CheckedCount(nodes, "n");
   if (tails.ndim() != 1 || heads.ndim() != 1 || tails.size() != heads.size())
     Refuse("tails and heads must be one-dimensional and of the same length");
+  if (capacities && (capacities->ndim() != 1 || capacities->size() != tails.size()))
+    Refuse("capacities must be one-dimensional, one per arc");
   network.source = CheckedNode(source, network.nodes, "source");
   network.sink = CheckedNode(sink, network.nodes, "sink");
   network.arcs = tails.size();
   network.tails = tails.data();
   network.heads = heads.data();
+  network.capacities = capacities ? capacities->data() : nullptr;
   CheckAffordable(uint64_t(network.nodes) * kFlowBytesPerNode +
-                  uint64_t(network.arcs) * kFlowBytesPerArc);
+                  uint64_t(network.arcs) *
+                      (capacities ? kFlowBytesPerCapacitatedArc : kFlowBytesPerArc));
   int64_t value = 0;
-  std::vector<uint8_t> flow, source_side;
+  std::vector<int64_t> flow;
+  std::vector<uint8_t> source_side;
   std::atomic<bool> cancel(false);
   SolveInterruptibly(&cancel, [&] {
     CheckIds(network.tails, network.arcs, network.nodes, "tails");
     CheckIds(network.heads, network.arcs, network.nodes, "heads");
-    fast::UnitMaxFlow solver(network, flow_algorithm, &cancel);
+    for (int64_t i = 0; capacities && i < network.arcs; ++i)
+      if (network.capacities[i] < 0 || network.capacities[i] > fast::kMaxCapacity)
+        Refuse("capacities[" + std::to_string(i) + "] = " + std::to_string(network.capacities[i]) +
+               " is out of range [0, 2**62]");
+    fast::MaxFlow solver(network, flow_algorithm, &cancel);
     CheckStatus(solver.Solve(), "the flow solver");
     value = solver.value();
     flow = solver.arc_flow();
     source_side = solver.source_side();
   });
-  return py::make_tuple(value, ToArray<bool>(flow), ToArray<bool>(source_side));
+  py::object flows =
+      capacities ? py::object(ToArray<int64_t>(flow))
+                 : py::object(ToArray<bool>(std::vector<uint8_t>(flow.begin(), flow.end())));
+  return py::make_tuple(value, flows, ToArray<bool>(source_side));
 }
 
 #endif  // MATCHFLOW_HAS_FLOW
@@ -398,7 +417,7 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
-  m.doc() = "The fast matching and unit-flow solvers; use the functions of matchflow.";
+  m.doc() = "The fast matching and max-flow solvers; use the functions of matchflow.";
   py::register_exception_translator([](std::exception_ptr thrown) {
     try {
       if (thrown) std::rethrow_exception(thrown);

@@ -1,6 +1,6 @@
 """maximum_flow against scipy and the independent verifier, with its flow and
-cut checked arc by arc, on bad input, on two threads at once, and stopped by
-Ctrl-C."""
+cut checked arc by arc, with and without capacities, in scipy's matrix form,
+on bad input, on two threads at once, and stopped by Ctrl-C."""
 
 import subprocess
 import sys
@@ -101,6 +101,73 @@ def test_source_equal_to_sink_and_no_arcs():
 def test_bad_input_raises_value_error(args, message):
     with pytest.raises(ValueError, match=message):
         maximum_flow(*args[:5], **({"algorithm": args[5]} if len(args) > 5 else {}))
+
+
+def random_capacities(rng, n, arcs, scale):
+    """A square CSR matrix of capacities with duplicate entries, zeros and
+    self-loops among them."""
+    tails, heads = rng.integers(0, n, arcs), rng.integers(0, n, arcs)
+    data = rng.integers(0, scale + 1, arcs)
+    data[rng.random(arcs) < 0.1] = 0
+    return sp.csr_matrix((data.astype(np.int32), (tails, heads)), shape=(n, n))
+
+
+def test_matrix_form_is_scipys_with_its_flow_and_a_cut():
+    rng = np.random.default_rng(24)
+    for trial in range(300):
+        n = int(rng.integers(2, 30))
+        graph = random_capacities(rng, n, int(rng.integers(0, 4 * n)), int(rng.choice([1, 9, 10**6])))
+        source, sink = rng.choice(n, 2, replace=False)
+        expected = scipy_maximum_flow(graph, source, sink)
+        for algorithm in (None, "highest-label", "push-relabel", "dinic", "boykov-kolmogorov"):
+            found = maximum_flow(graph, source, sink, algorithm=algorithm)
+            assert found.flow_value == expected.flow_value, (trial, algorithm)
+            flow = found.flow.toarray()
+            capacity = graph.toarray()
+            np.fill_diagonal(capacity, 0)
+            assert flow.shape == graph.shape and (flow == -flow.T).all()
+            assert (flow <= capacity).all(), "a net flow above the capacity"
+            net_out = flow.sum(axis=1)
+            inner = np.ones(n, dtype=bool)
+            inner[[source, sink]] = False
+            assert not net_out[inner].any() and net_out[source] == found.value
+            side = found.source_side
+            assert side[source] and not side[sink]
+            assert capacity[side][:, ~side].sum() == found.value
+
+
+def test_arc_form_takes_capacities_and_gives_each_arcs_flow():
+    # Two parallel arcs 0->1 of 3 and 4, an arc 1->2 of 5, a self-loop of 9
+    # and an arc of capacity 0: value 5.
+    tails, heads, capacities = [0, 0, 1, 1, 0], [1, 1, 2, 1, 2], [3, 4, 5, 9, 0]
+    found = maximum_flow(tails, heads, 3, 0, 2, capacities=capacities)
+    assert found.value == 5 and found.flow.dtype == np.int64
+    assert found.flow[0] + found.flow[1] == 5 and found.flow[2] == 5
+    assert found.flow[3] == 0 and found.flow[4] == 0
+    assert (found.flow <= capacities).all() and (found.flow >= 0).all()
+    big = maximum_flow([0, 1], [1, 2], 3, 0, 2, capacities=np.array([2**62, 2**62], dtype=np.uint64))
+    assert big.value == 2**62 and big.flow.tolist() == [2**62, 2**62]
+
+
+@pytest.mark.parametrize("kwargs, message", [
+    ({"capacities": [1, -1]}, r"capacities\[1\] = -1"),
+    ({"capacities": [1, 2**62 + 1]}, r"capacities\[1\] = 4611686018427387905"),
+    ({"capacities": [1]}, "1 entries for 2 arcs"),
+    ({"capacities": [1.5, 2]}, "integers"),
+    ({"capacities": [2**62, 2**62]}, "more than 2\\^62"),
+])
+def test_bad_capacities_raise_value_error(kwargs, message):
+    with pytest.raises(ValueError, match=message):
+        maximum_flow([0, 0], [1, 1], 2, 0, 1, **kwargs)
+
+
+def test_bad_matrices_raise_value_error():
+    with pytest.raises(ValueError, match="square"):
+        maximum_flow(sp.csr_matrix(np.ones((2, 3), dtype=np.int32)), 0, 1)
+    with pytest.raises(ValueError, match="integers"):
+        maximum_flow(sp.csr_matrix(np.ones((2, 2))), 0, 1)
+    with pytest.raises(ValueError, match="capacities"):
+        maximum_flow(sp.csr_matrix(np.ones((2, 2), dtype=np.int32)), 0, 1, capacities=[1])
 
 
 def test_two_threads_solve_at_once():

@@ -1,9 +1,11 @@
 // Fuzz target of fastflow: the whole run on the input, with options drawn
-// from it. A run must end in one of the unit-flow reader's messages and a
-// newline with status 1 (or a refusal of the whole file, such as a
-// compression it does not read), or in the report line with status 0, whose value
-// must be the maximum the verifier finds in the input text. The core proves
-// every result it returns (CheckResult) in this build, and aborts if not.
+// from it. A run must end in one of the unit-flow reader's messages, or
+// fastflow's own about capacities, and a newline with status 1 (or a
+// refusal of the whole file, such as a compression it does not read), or in
+// the report line with status 0, whose value must be the maximum the
+// verifier finds in the input text (with every arc one unit under --unit).
+// The core proves every result it returns (CheckResult) in this build, and
+// aborts if not.
 #include <getopt.h>
 
 #include <cstdio>
@@ -16,8 +18,40 @@
 
 namespace {
 
-const std::vector<std::vector<std::string>> kOptions = {
-    {}, {"-a", "push-relabel"}, {"-o0"}, {"-o", "3", "-a=dinic"}, {"-a", "push-relabel", "-o=0"}};
+const std::vector<std::vector<std::string>> kOptions = {{},
+                                                        {"-a", "push-relabel"},
+                                                        {"-o0"},
+                                                        {"-o", "3", "-a=dinic"},
+                                                        {"-a", "push-relabel", "-o=0"},
+                                                        {"--unit"},
+                                                        {"-a", "highest-label"},
+                                                        {"-a", "boykov-kolmogorov", "-o0"},
+                                                        {"-a", "pseudoflow"},
+                                                        {"-a", "hybrid"},
+                                                        {"--unit", "-a", "dinic"}};
+
+// The messages of fastflow's capacities, which end with an arc line's number.
+const std::vector<std::string> kCapacityMessages = {
+    "capacity out of range (0 to 4611686018427387904) in arc line ",
+    "capacity not a whole number in arc line "};
+const std::string kOverflow =
+    "the capacities out of the source or into the sink add up to more than 2^62\n";
+
+bool isCapacityMessage(const std::string& out) {
+  if (out == kOverflow) return true;
+  for (const std::string& m : kCapacityMessages) {
+    if (out.compare(0, m.size(), m) != 0) continue;
+    const size_t digits = out.find_first_not_of("0123456789", m.size());
+    return digits > m.size() && digits + 1 == out.size() && out[digits] == '\n';
+  }
+  return false;
+}
+
+bool has(const std::vector<std::string>& args, const char* option) {
+  for (const std::string& arg : args)
+    if (arg == option) return true;
+  return false;
+}
 
 long offsetOf(const std::vector<std::string>& args) {
   for (size_t i = 1; i < args.size(); ++i) {
@@ -31,7 +65,10 @@ void checkRun(const Outcome& outcome, const std::vector<std::string>& args, cons
               size_t size) {
   const ReportFigures report =
       readReportLine(outcome, outcome.out, "%8lld %8lld %8lld %21lld %21lld %11.3f\n");
-  std::optional<verifier::Network> network = verifierNetwork(outcome, data, size, offsetOf(args));
+  const verifier::Capacities capacities =
+      has(args, "--unit") ? verifier::Capacities::kUnit : verifier::Capacities::kRead;
+  std::optional<verifier::Network> network =
+      verifierNetwork(outcome, data, size, offsetOf(args), capacities);
   if (!network) return;
   if (report.nodes != network->nodes || report.edges != long(network->arcs.size()))
     finding("wrong sizes", outcome);
@@ -48,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& option : pick(kOptions, data, size)) args.push_back(option);
   Outcome outcome = runProgram(programMain, args, data, size, true);
   if (outcome.status == 1) {
-    if (!isFileRefusal(outcome, FUZZ_PROGRAM) && !isOneOf(outcome.out, kFlowMessages, "\n"))
+    if (!isFileRefusal(outcome, FUZZ_PROGRAM) && !isOneOf(outcome.out, kFlowMessages, "\n") &&
+        !isCapacityMessage(outcome.out))
       finding("not a reader message", outcome);
   } else if (outcome.status == 0) {
     checkRun(outcome, args, data, size);

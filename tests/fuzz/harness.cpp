@@ -232,8 +232,9 @@ std::optional<verifier::Bipartite> verifierBipartite(const Outcome& outcome, con
 }
 
 std::optional<verifier::Network> verifierNetwork(const Outcome& outcome, const uint8_t* data,
-                                                 size_t size, int64_t offset) {
+                                                 size_t size, int64_t offset,
+                                                 verifier::Capacities capacities) {
   return verifierReads(outcome, data, size, [&](const verifier::TextFile& input) {
-    return verifier::readNetwork(input, offset);
+    return verifier::readNetwork(input, offset, capacities);
   });
 }

@@ -75,4 +75,5 @@ std::optional<verifier::Bipartite> verifierBipartite(const Outcome& outcome, con
                                                      size_t size,
                                                      verifier::VertexNumbers* numbers = nullptr);
 std::optional<verifier::Network> verifierNetwork(const Outcome& outcome, const uint8_t* data,
-                                                 size_t size, int64_t offset);
+                                                 size_t size, int64_t offset,
+                                                 verifier::Capacities capacities);

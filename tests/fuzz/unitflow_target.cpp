@@ -56,7 +56,7 @@ void checkRun(const Outcome& outcome, const uint8_t* data, size_t size) {
   if (report.nodes != G.n || report.edges != G.m / 2) finding("wrong sizes", outcome);
   checkFlow(outcome, report.result);
   std::optional<verifier::Network> network =
-      verifierNetwork(outcome, data, size, param.labelOffset);
+      verifierNetwork(outcome, data, size, param.labelOffset, verifier::Capacities::kUnit);
   if (!network) return;
   std::string fault = verifier::checkFlowValue(*network, report.result);
   if (!fault.empty()) finding("against the input: " + fault, outcome);

@@ -176,8 +176,10 @@ TEST(FastReader, NetworkOfTheMatchingShape) {
   EXPECT_EQ(problem.ColNumber(0), rows + 2L);
 }
 
-// fastflow's reader keeps the arcs in input order, node numbers less the
-// offset, whether a line went the bulk way or through the line protocol.
+// fastflow's reader keeps the arcs and their capacities in input order,
+// node numbers less the offset, whether a line went the bulk way or (with a
+// capacity of ten digits or more, or an odd line) through the line protocol;
+// with `unit` it keeps no capacities.
 TEST(FastFlowReader, ArcsInOrderOverManyBlocks) {
   for (long offset : {1L, 0L, 7L}) {
     const int32_t nodes = 250000;
@@ -186,20 +188,32 @@ TEST(FastFlowReader, ArcsInOrderOverManyBlocks) {
     std::string text = "p max " + std::to_string(nodes) + " " + std::to_string(arcs.size()) +
                        "\nn " + std::to_string(offset) + " s\nn " +
                        std::to_string(nodes - 1 + offset) + " t\n";
-    for (const Edge& a : arcs) text += ArcLine(a.row + offset, a.col + offset, random, 10, " 1");
-    FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
-    std::rewind(file);
-    const ReadNetwork network = readNetwork(file, offset);
-    std::fclose(file);
-    ASSERT_EQ(network.tails.size(), arcs.size());
-    for (size_t i = 0; i < arcs.size(); ++i) {
-      ASSERT_EQ(network.tails[i], arcs[i].row) << "arc " << i << ", offset " << offset;
-      ASSERT_EQ(network.heads[i], arcs[i].col) << "arc " << i << ", offset " << offset;
+    const int64_t kinds[] = {0, 1, 999999999, 1000000000, int64_t{1} << 62};
+    std::vector<int64_t> capacities;
+    for (const Edge& a : arcs) {
+      capacities.push_back(random() % 2 ? int64_t(random() % 1000) : kinds[random() % 5]);
+      const std::string capacity = " " + std::to_string(capacities.back());
+      text += ArcLine(a.row + offset, a.col + offset, random, 10, capacity.c_str());
     }
-    EXPECT_EQ(network.source, 0);
-    EXPECT_EQ(network.sink, nodes - 1);
+    for (bool unit : {false, true}) {
+      FILE* file = std::tmpfile();
+      ASSERT_NE(file, nullptr);
+      ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+      std::rewind(file);
+      const ReadNetwork network = readNetwork(file, offset, unit);
+      std::fclose(file);
+      ASSERT_EQ(network.tails.size(), arcs.size());
+      ASSERT_EQ(network.capacities.size(), unit ? 0 : arcs.size());
+      for (size_t i = 0; i < arcs.size(); ++i) {
+        ASSERT_EQ(network.tails[i], arcs[i].row) << "arc " << i << ", offset " << offset;
+        ASSERT_EQ(network.heads[i], arcs[i].col) << "arc " << i << ", offset " << offset;
+        if (!unit) {
+          ASSERT_EQ(network.capacities[i], capacities[i]) << "arc " << i;
+        }
+      }
+      EXPECT_EQ(network.source, 0);
+      EXPECT_EQ(network.sink, nodes - 1);
+    }
   }
 }
 

@@ -34,16 +34,36 @@ const std::vector<Pair> kMaximum = {{0, 1}, {1, 3}, {0, 2}, {2, 3}};
 verifier::FlowClaim Flow(const Network& g, std::vector<Pair> arcs) {
   int64_t value = 0;
   for (const Pair& a : arcs) value += (a.second == g.sink) - (a.first == g.sink);
-  return {value, std::move(arcs)};
+  return {value, std::move(arcs), {}};
 }
 
 // A cut file whose "c minimum cut capacity" line is true.
 verifier::CutClaim Cut(const Network& g, std::vector<int64_t> side) {
   int64_t leaving = 0;
-  for (const Pair& a : g.arcs)
-    leaving += std::count(side.begin(), side.end(), a.first) > 0 &&
-               std::count(side.begin(), side.end(), a.second) == 0;
+  for (size_t i = 0; i < g.arcs.size(); ++i)
+    if (std::count(side.begin(), side.end(), g.arcs[i].first) > 0 &&
+        std::count(side.begin(), side.end(), g.arcs[i].second) == 0)
+      leaving += g.capacity(i);
   return {leaving, std::move(side)};
+}
+
+// Two parallel arcs 0-1 of 5 and 2, on to the sink 3 through 1-3 (4),
+// 1-2 (4) and 2-3 (10), and 0-2 (3): the maximum flow is 10, the cut {0};
+// every arc one unit, it is 2.
+Network capacitated() {
+  Network g{4, 0, 3, {{0, 1}, {0, 1}, {1, 3}, {1, 2}, {0, 2}, {2, 3}}, {5, 2, 4, 4, 3, 10}};
+  return g;
+}
+
+// A flow file of lines "U V X".
+verifier::FlowClaim Units(const Network& g, std::vector<std::pair<Pair, int64_t>> lines) {
+  verifier::FlowClaim flow{0, {}, {}};
+  for (const auto& [arc, units] : lines) {
+    flow.arcs.push_back(arc);
+    flow.units.push_back(units);
+    flow.value += units * ((arc.second == g.sink) - (arc.first == g.sink));
+  }
+  return flow;
 }
 
 TEST(VerifierFlowFile, AcceptsAMaximumFlowInAnyOrder) {
@@ -96,8 +116,8 @@ TEST(VerifierCut, RefusesBadSides) {
 
 TEST(VerifierFlowFile, RefusesAFalseValueLine) {
   const Network g = twoRoutes();
-  EXPECT_NE(verifier::checkFlowClaim(g, {999, kMaximum}), "");
-  EXPECT_NE(verifier::checkCut(g, {3, kMaximum}, Cut(g, {0, 1})), "");
+  EXPECT_NE(verifier::checkFlowClaim(g, {999, kMaximum, {}}), "");
+  EXPECT_NE(verifier::checkCut(g, {3, kMaximum, {}}, Cut(g, {0, 1})), "");
 }
 
 TEST(VerifierCut, RefusesAFalseCapacityLine) {
@@ -111,6 +131,65 @@ TEST(VerifierCut, RefusesACutMatchingAFlowThatIsNotFeasible) {
   // A "flow" of 3 units into the sink, not conserved at 1, with a cut of 3.
   EXPECT_NE(verifier::checkCut(g, Flow(g, {{0, 1}, {1, 3}, {1, 3}, {0, 2}, {2, 3}}), Cut(g, {0})),
             "");
+}
+
+TEST(VerifierFlowFile, AcceptsUnitsSplitOrJoinedOverParallelArcs) {
+  const Network g = capacitated();
+  const auto flow =
+      Units(g, {{{0, 1}, 5}, {{0, 1}, 2}, {{1, 3}, 4}, {{1, 2}, 3}, {{0, 2}, 3}, {{2, 3}, 6}});
+  EXPECT_EQ(verifier::checkFlowClaim(g, flow), "");
+  EXPECT_EQ(verifier::checkCut(g, flow, Cut(g, {0})), "");
+  // The seven units on 0-1 as one line, or as three and four.
+  EXPECT_EQ(verifier::checkFlowClaim(
+                g, Units(g, {{{0, 1}, 7}, {{1, 3}, 4}, {{1, 2}, 3}, {{0, 2}, 3}, {{2, 3}, 6}})),
+            "");
+  EXPECT_EQ(
+      verifier::checkFlowClaim(
+          g,
+          Units(g, {{{0, 1}, 3}, {{1, 3}, 4}, {{1, 2}, 3}, {{0, 2}, 3}, {{2, 3}, 6}, {{0, 1}, 4}})),
+      "");
+}
+
+TEST(VerifierFlowFile, RefusesUnitsAboveTheCapacity) {
+  const Network g = capacitated();
+  // Conserved, of value 10, but 5 units on 1-3 of capacity 4.
+  EXPECT_EQ(verifier::checkFlowClaim(
+                g, Units(g, {{{0, 1}, 7}, {{1, 3}, 5}, {{1, 2}, 2}, {{0, 2}, 3}, {{2, 3}, 5}})),
+            "flow of 5 units from node index 1 to 3, above their arcs' capacity 4");
+  // 8 units over the parallel arcs 0-1 of 5 and 2.
+  EXPECT_NE(verifier::checkFlowClaim(
+                g, Units(g, {{{0, 1}, 8}, {{1, 3}, 4}, {{1, 2}, 4}, {{0, 2}, 2}, {{2, 3}, 6}})),
+            "");
+}
+
+TEST(VerifierCut, WeighsTheArcsLeavingByTheirCapacities) {
+  const Network g = capacitated();
+  const auto flow = Units(g, {{{0, 1}, 7}, {{1, 3}, 4}, {{1, 2}, 3}, {{0, 2}, 3}, {{2, 3}, 6}});
+  EXPECT_EQ(verifier::checkCut(g, flow, Cut(g, {0, 1})), "cut of capacity 11 for a flow of 10");
+  EXPECT_NE(verifier::checkCut(g, flow, {2, {0}}), "");  // two arcs leave it, holding 10
+  EXPECT_NE(verifier::checkFlowClaim(g, Units(g, {{{0, 2}, 3}, {{2, 3}, 3}})), "");
+}
+
+TEST(VerifierFlowValue, TheUnitVersionCountsEveryArcAsOne) {
+  const Network g = capacitated();
+  EXPECT_EQ(verifier::checkFlowValue(g, 10), "");
+  EXPECT_NE(verifier::checkFlowValue(g, 2), "");
+  Network unit = g;
+  unit.capacities.clear();
+  EXPECT_EQ(verifier::checkFlowValue(unit, 2), "");
+  EXPECT_NE(verifier::checkFlowValue(unit, 10), "");
+}
+
+TEST(VerifierFlowValue, SumsBeyondSixtyFourBitsAreExact) {
+  // Three parallel routes of 2^62 each: the maximum, 3 * 2^62, passes 2^63.
+  const int64_t big = verifier::kLargestCapacity;
+  Network g{2, 0, 1, {{0, 1}, {0, 1}, {0, 1}}, {big, big, big}};
+  EXPECT_EQ(verifier::checkFlowValue(g, INT64_MAX),
+            "flow 9223372036854775807 claimed, maximum is 13835058055282163712");
+  verifier::FlowClaim flow = Units(g, {{{0, 1}, big}, {{0, 1}, big}, {{0, 1}, big}});
+  flow.value = INT64_MAX;
+  EXPECT_EQ(verifier::checkFlowClaim(g, flow),
+            "c flow value 9223372036854775807 claimed, the flow's arcs carry 13835058055282163712");
 }
 
 TEST(VerifierFlowValue, FindsTheMaximumOnLayeredRoutes) {
@@ -139,7 +218,9 @@ int64_t smallestCutByEnumeration(const Network& g) {
   for (uint32_t side = 0; side < (1u << g.nodes); ++side) {
     if (!(side >> g.source & 1) || (side >> g.sink & 1)) continue;
     int64_t leaving = 0;
-    for (const Pair& a : g.arcs) leaving += (side >> a.first & 1) && !(side >> a.second & 1);
+    for (size_t i = 0; i < g.arcs.size(); ++i)
+      if ((side >> g.arcs[i].first & 1) && !(side >> g.arcs[i].second & 1))
+        leaving += g.capacity(i);
     best = std::min(best, leaving);
   }
   return best;
@@ -147,7 +228,8 @@ int64_t smallestCutByEnumeration(const Network& g) {
 
 TEST(VerifierFlowValue, AgreesWithEveryCutOnSmallRandomNetworks) {
   // The searches from the two ends meet at every depth and on either side
-  // here; a phase that labelled the wrong path length would never end.
+  // here; a phase that labelled the wrong path length would never end. Half
+  // the networks have capacities, 0 among them.
   std::mt19937 random(7);
   for (int round = 0; round < 400; ++round) {
     Network g;
@@ -155,8 +237,10 @@ TEST(VerifierFlowValue, AgreesWithEveryCutOnSmallRandomNetworks) {
     g.source = random() % g.nodes;
     do g.sink = random() % g.nodes;
     while (g.sink == g.source);
-    for (int arcs = random() % (3 * g.nodes); arcs > 0; --arcs)
+    for (int arcs = random() % (3 * g.nodes); arcs > 0; --arcs) {
       g.arcs.emplace_back(random() % g.nodes, random() % g.nodes);
+      if (round % 2) g.capacities.push_back(random() % 9 == 0 ? 0 : random() % 1000);
+    }
     int64_t value = smallestCutByEnumeration(g);
     EXPECT_EQ(verifier::checkFlowValue(g, value), "") << "round " << round;
     EXPECT_NE(verifier::checkFlowValue(g, value + 1), "") << "round " << round;

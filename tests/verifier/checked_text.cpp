@@ -124,6 +124,25 @@ void Line::SkipBlanks() {
 }
 
 int64_t Line::Number(const char* what, int64_t low, int64_t high) {
+  return Read(what, low, high, reading_ == Reading::kStrict);
+}
+
+int64_t Line::WholeNumber(const char* what, int64_t low, int64_t high) {
+  return Read(what, low, high, true);
+}
+
+bool Line::AtEnd() {
+  SkipBlanks();
+  return at_ == text_.size();
+}
+
+// A NUL ends a problem file's line for the solvers, which read C strings.
+bool Line::FieldEndsAt(size_t at) const {
+  return at == text_.size() || IsBlank(text_[at]) ||
+         (reading_ == Reading::kLenient && text_[at] == '\0');
+}
+
+int64_t Line::Read(const char* what, int64_t low, int64_t high, bool whole) {
   SkipBlanks();
   const size_t start = at_;
   int64_t value = 0;
@@ -131,7 +150,7 @@ int64_t Line::Number(const char* what, int64_t low, int64_t high) {
   if (parsed == Parsed::kNotANumber)
     Fault(std::string("expected a ") + what + ", found " +
           (start < text_.size() ? Shown(text_, start) : "the end of the line"));
-  if (reading_ == Reading::kStrict && at_ < text_.size() && !IsBlank(text_[at_]))
+  if (whole && !FieldEndsAt(at_))
     Fault(std::string("expected a ") + what + ", found " + Shown(text_, start));
   if (parsed == Parsed::kTooLarge)
     Fault(std::string(what) + " " + Shown(text_, start) + " too large");

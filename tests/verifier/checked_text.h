@@ -75,6 +75,11 @@ class Line {
   // The next field as a whole number in [low, high]; `what` names the field
   // in the fault ("node", "row").
   int64_t Number(const char* what, int64_t low, int64_t high);
+  // The same, the number a whole field however the line is read: for a
+  // value the solvers refuse with other text after its digits.
+  int64_t WholeNumber(const char* what, int64_t low, int64_t high);
+  // True when only blanks remain.
+  bool AtEnd();
   // The next non-blank character, '\0' at the end of the line.
   char Letter();
   // A fault unless only blanks remain (strict reading only).
@@ -84,6 +89,9 @@ class Line {
 
  private:
   void SkipBlanks();
+  // A number that, when `whole`, must end where its field does.
+  int64_t Read(const char* what, int64_t low, int64_t high, bool whole);
+  bool FieldEndsAt(size_t at) const;
 
   const TextFile& file_;
   int64_t number_;

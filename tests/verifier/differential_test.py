@@ -4,7 +4,7 @@ fastflow, judged by `verify`.
 
 Usage: differential_test.py BINDIR FAMILIES COUNT SEED
 
-FAMILIES is "bipartite" or "network". Bipartite problems come from genbip
+FAMILIES is "bipartite", "network" or "capacitated". Bipartite problems come from genbip
 (every family, small random parameters, some with an empty side, half of
 them renumbered at random by --shuffle); each is solved by the five matching
 programs (with -i, -g and several -u values drawn per run), by match with an
@@ -14,7 +14,13 @@ programs on that reduction read as a "max" network; fastmatch, with a drawn
 algorithm, solves the one or the other and writes its matching and vertex
 cover files. Networks come from gennet; both unit-flow programs solve each
 with a drawn -o. fastflow solves every reduction and network too, with a
-drawn algorithm, and writes its flow and cut files. Every claimed size,
+drawn algorithm, and writes its flow and cut files. Capacitated networks
+come from gennet's families with capacities (small, with capacity ranges
+from 0 ... 0 to 10^12) and from odd shapes (capacities 0 and near 2^62,
+parallel and antiparallel arcs, self-loops); the unit-flow programs solve
+their unit version, and fastflow the network itself (or, with --unit drawn,
+its unit version), refusing exactly those whose capacities out of the
+source or into the sink pass 2^62. Every claimed size,
 listing, flow value, result file and cut goes to one `verify -` run, which
 checks them against its own maximum matching with a vertex cover, and its
 own flow with a cut, of the same size.
@@ -37,7 +43,10 @@ UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
 # carry three decimals.
 REPORT = re.compile(r"^ *(-?\d+) +(-?\d+) +(-?\d+) +\d+ +\d+ +-?\d+\.\d\d\d?$")
 # fastflow runs with each algorithm; its flow and cut files are verified too.
-FASTFLOW_ALGORITHMS = ["auto", "auto", "hybrid", "dinic", "push-relabel"]
+FASTFLOW_ALGORITHMS = ["auto", "auto", "hybrid", "dinic", "push-relabel", "highest-label",
+                       "boykov-kolmogorov", "pseudoflow"]
+CAPACITY_LIMIT = 2 ** 62
+OVERFLOW = "the capacities out of the source or into the sink add up to more than 2^62\n"
 # Arcs that take a matching reduction out of the matching shape: the
 # letters stand for the source, a first-side node, another first-side
 # node, a second-side node, another one, and the sink.
@@ -99,6 +108,51 @@ def network_family(rng):
                    "--neighbours", rng.choice([4, 8]), "--region", rng.randint(1, 4), "--unit"],
     }[family]
     return [family] + [str(o) for o in options]
+
+
+def capacitated_family(rng):
+    """A network of one of gennet's families with capacities."""
+    family = rng.choice(["rmf", "random-level", "ak", "vision"])
+    low = rng.choice([0, 1, 1, 100])
+    high = low + rng.choice([0, 1, 9, 1000, 10 ** 12])
+    options = {
+        "rmf": ["--side", rng.randint(1, 4), "--frames", rng.randint(2, 5)],
+        "random-level": ["--layers", rng.randint(1, 6), "--width", rng.randint(1, 10),
+                         "--degree", rng.randint(1, 4)],
+        "ak": ["--length", rng.randint(1, 8), "--copies", rng.randint(1, 3)],
+        "vision": ["--rows", rng.randint(1, 7), "--width", rng.randint(1, 7),
+                   "--neighbours", rng.choice([4, 8]), "--region", rng.randint(1, 4)],
+    }[family]
+    return [family] + [str(o) for o in options + ["--min-capacity", low, "--max-capacity", high]]
+
+
+def odd_capacitated(rng):
+    """Capacities 0, small and near 2^62 on self-loops, parallel and
+    antiparallel arcs, an unreachable sink or the source as the sink."""
+    nodes = rng.randint(1, 7)
+    capacity = lambda: rng.choice([0, 1, rng.randint(0, 9), rng.randint(0, 10 ** 6),
+                                   CAPACITY_LIMIT - rng.randint(0, 2),
+                                   CAPACITY_LIMIT // rng.randint(2, 5)])
+    arcs = [(rng.randint(1, nodes), rng.randint(1, nodes)) for _ in range(rng.randint(1, 14))]
+    arcs += [rng.choice([a, a[::-1]]) for a in arcs[:rng.randint(0, len(arcs))]]
+    source, sink = rng.randint(1, nodes), rng.randint(1, nodes)
+    lines = ["p max %d %d" % (nodes, len(arcs)), "n %d s" % source, "n %d t" % sink]
+    return "\n".join(lines + ["a %d %d %d" % (u, v, capacity()) for u, v in arcs]) + "\n"
+
+
+def overflows(text):
+    """True when the capacities out of the source, or into the sink, of a
+    "max" network add up past 2^62 (self-loops aside), as fastflow refuses."""
+    ends, arcs = {}, []
+    for line in text.splitlines():
+        words = line.split()
+        if words[:1] == ["n"]:
+            ends[words[2]] = int(words[1])
+        elif words[:1] == ["a"]:
+            arcs.append(tuple(int(w) for w in words[1:4]))
+    out = sum(c for u, v, c in arcs if u == ends["s"] and u != v)
+    into = sum(c for u, v, c in arcs if v == ends["t"] and u != v)
+    return max(out, into) > CAPACITY_LIMIT
 
 
 def odd_bipartite(rng):
@@ -164,11 +218,18 @@ class Run:
         return subprocess.run([os.path.join(self.bindir, program)] + args, check=True,
                               capture_output=True, text=True).stdout
 
-    def solve(self, program, path, args):
-        """Column 3 of the program's report line, or None after noting a fault."""
+    def solve(self, program, path, args, refusal=None):
+        """Column 3 of the program's report line, or None after noting a
+        fault; None, and a fault unless it is so, when the program must
+        refuse the problem with the message `refusal`."""
         with open(path) as stdin:
             done = subprocess.run([os.path.join(self.bindir, program)] + args, stdin=stdin,
                                   capture_output=True, text=True)
+        if refusal is not None:
+            if (done.returncode, done.stdout, done.stderr) != (1, refusal, ""):
+                self.faults.append("%s %s < %s: status %d, stdout %r, stderr %r, not refused" % (
+                    program, " ".join(args), path, done.returncode, done.stdout, done.stderr))
+            return None
         lines = done.stdout.splitlines()
         found = REPORT.match(lines[-1]) if len(lines) == 1 else None
         if done.returncode != 0 or found is None or done.stderr:
@@ -177,12 +238,12 @@ class Run:
             return None
         return found.group(3)
 
-    def fastflow(self, network, offset, rng):
-        """fastflow on the network with its flow and cut files; claims of the
-        value (as a matching size on `problem` when given) and of both files."""
+    def fastflow(self, network, offset, rng, extra=(), refusal=None):
+        """fastflow (with `extra` options) on the network with its flow and
+        cut files, and claims of both files; returns its value."""
         flow, cut = network + ".flow", network + ".cut"
         args = ["-a", rng.choice(FASTFLOW_ALGORITHMS), "-o", str(offset), "-w", flow, "-c", cut]
-        value = self.solve("fastflow", network, args)
+        value = self.solve("fastflow", network, args + list(extra), refusal)
         if value is not None:
             self.claims.append("flowfile %s %s %d" % (network, flow, offset))
             self.claims.append("cut %s %s %s %d" % (network, flow, cut, offset))
@@ -288,10 +349,29 @@ def network_round(run, rng, seed):
     run.claim("flow", network, run.fastflow(network, offset, rng), str(offset))
 
 
+def capacitated_round(run, rng, seed):
+    """The unit-flow programs on the unit version, fastflow on the network or,
+    with --unit, on the unit version too."""
+    if rng.random() < 0.3:
+        text = odd_capacitated(rng)
+    else:
+        text = run.generate("gennet", capacitated_family(rng) + ["--seed", str(seed)])
+    offset = rng.choice([0, 1, 1, 3])
+    network = run.save(shifted(text, offset))
+    for program in UNITFLOW:
+        run.claim("unitflow", network, run.solve(program, network, ["-o", str(offset)]),
+                  str(offset))
+    unit = rng.random() < 0.25
+    refusal = OVERFLOW if not unit and overflows(text) else None
+    value = run.fastflow(network, offset, rng, ["--unit"] if unit else [], refusal)
+    run.claim("unitflow" if unit else "flow", network, value, str(offset))
+
+
 def main():
     bindir, families, count, seed = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
     rng = random.Random(seed)
-    one_round = bipartite_round if families == "bipartite" else network_round
+    one_round = {"bipartite": bipartite_round, "network": network_round,
+                 "capacitated": capacitated_round}[families]
     workdir = tempfile.mkdtemp(prefix="differential-")
     run = Run(bindir, workdir)
     for i in range(count):

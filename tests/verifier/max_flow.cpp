@@ -8,13 +8,14 @@ namespace verifier {
 namespace {
 
 // Residual arcs in compressed rows: input arc i becomes arc out[i] in its
-// tail's row (capacity 1) and that arc's twin in the head's row (capacity
-// 0); cap[a] + cap[twin[a]] == 1 always.
+// tail's row (residual capacity: its capacity) and that arc's twin in the
+// head's row (residual capacity 0); cap[a] + cap[twin[a]] is the input
+// arc's capacity always.
 struct Residual {
   std::vector<int64_t> row;   // row[v] … row[v + 1] − 1 are v's arcs
   std::vector<int32_t> to;    // head of each arc
   std::vector<int64_t> twin;  // the arc of the opposite direction
-  std::vector<uint8_t> cap;   // residual capacity, 0 or 1
+  std::vector<int64_t> cap;   // residual capacity
   std::vector<int64_t> out;   // input arc i's forward arc
 
   explicit Residual(const Network& g) : row(g.nodes + 1, 0), out(g.arcs.size()) {
@@ -28,7 +29,7 @@ struct Residual {
       int64_t f = fill[g.arcs[i].first]++, b = fill[g.arcs[i].second]++;
       to[f] = int32_t(g.arcs[i].second), to[b] = int32_t(g.arcs[i].first);
       twin[f] = b, twin[b] = f;
-      cap[f] = 1, cap[b] = 0;
+      cap[f] = g.capacity(i), cap[b] = 0;
       out[i] = f;
     }
   }
@@ -43,8 +44,8 @@ class Dinic {
   Dinic(const Network& g, Residual& r)
       : level(g.nodes), g(g), r(r), toSink(g.nodes), next(g.nodes) {}
 
-  int64_t run() {
-    int64_t value = 0;
+  Total run() {
+    Total value = 0;
     while (layers()) {
       for (int64_t v = 0; v < g.nodes; ++v) next[v] = r.row[v];
       while (int64_t sent = path()) value += sent;
@@ -118,7 +119,8 @@ class Dinic {
   }
 
   // One augmenting path along rising levels, searched depth first with a
-  // stack of arcs; 1 when found and augmented, 0 when the phase is over.
+  // stack of arcs; what it carries when found and augmented, 0 when the
+  // phase is over.
   int64_t path() {
     std::vector<int64_t>& stack = arcs;
     stack.clear();
@@ -137,8 +139,10 @@ class Dinic {
       stack.pop_back();
       ++next[v];
     }
-    for (int64_t a : stack) r.cap[a] = 0, r.cap[r.twin[a]] = 1;
-    return 1;
+    int64_t sent = kLargestCapacity;
+    for (int64_t a : stack) sent = std::min(sent, r.cap[a]);
+    for (int64_t a : stack) r.cap[a] -= sent, r.cap[r.twin[a]] += sent;
+    return sent;
   }
 
   // Open, one level up, and not beyond the sink's level: a node there other
@@ -168,15 +172,13 @@ MaximumFlow maximumFlow(const Network& g) {
   dinic.reach();
   result.reached.resize(g.nodes);
   for (int64_t v = 0; v < g.nodes; ++v) result.reached[v] = dinic.level[v] >= 0;
-  result.flow.resize(g.arcs.size());
-  for (size_t i = 0; i < g.arcs.size(); ++i) result.flow[i] = 1 - r.cap[r.out[i]];
   return result;
 }
 
-std::vector<uint8_t> residualReach(const Network& g, const std::vector<uint8_t>& flow) {
+std::vector<uint8_t> residualReach(const Network& g, const std::vector<int64_t>& flow) {
   Residual r(g);
   for (size_t i = 0; i < g.arcs.size(); ++i)
-    r.cap[r.out[i]] = 1 - flow[i], r.cap[r.twin[r.out[i]]] = flow[i];
+    r.cap[r.out[i]] -= flow[i], r.cap[r.twin[r.out[i]]] = flow[i];
   Dinic search(g, r);
   search.reach();
   std::vector<uint8_t> reached(g.nodes);

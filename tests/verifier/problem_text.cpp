@@ -19,10 +19,12 @@ constexpr size_t kProblemWordLength = 20;
 // indices from 0; a bipartite problem keeps its vertex numbers.
 struct Problem {
   bool network = false;
+  bool keepsCapacities = false;   // a "max" network read for its flow
   int64_t first = 0, second = 0;  // N1 and N2, or N and 0
   int64_t declaredArcs = 0;
   int64_t source = -1, sink = -1;
   std::vector<Pair> arcs;
+  std::vector<int64_t> capacities;  // of each arc, when kept
 };
 
 // "p WORD COUNTS...", checked and with the memory it needs afforded.
@@ -34,6 +36,7 @@ void readProblemLine(const TextFile& file, Line& line, Problem& p) {
     p.second = line.Number("second-side size", 0, kLargestCount);
   } else if (word == "max" || word == "unit-flow") {
     p.network = true;
+    p.keepsCapacities = p.keepsCapacities && word == "max";
     p.first = line.Number("number of nodes", 1, kLargestCount);
   } else {
     line.Fault("problem '" + word + "' is neither bipartite-matching, max nor unit-flow");
@@ -44,6 +47,7 @@ void readProblemLine(const TextFile& file, Line& line, Problem& p) {
   int64_t arcs = std::min<int64_t>(p.declaredArcs, int64_t(file.size() / 4));
   file.CheckAffordable(p.first + p.second, arcs);
   p.arcs.reserve(size_t(arcs));
+  if (p.keepsCapacities) p.capacities.reserve(size_t(arcs));
 }
 
 void readNodeLine(Line& line, Problem& p, int64_t offset) {
@@ -65,14 +69,17 @@ void readArcLine(Line& line, Problem& p, int64_t offset) {
     int64_t last = offset + p.first - 1;
     int64_t tail = line.Number("arc tail", offset, last) - offset;
     p.arcs.emplace_back(tail, line.Number("arc head", offset, last) - offset);
+    if (p.keepsCapacities)
+      p.capacities.push_back(line.AtEnd() ? 1 : line.WholeNumber("capacity", 0, kLargestCapacity));
   } else {
     int64_t u = line.Number("first-side vertex", 1, p.first);
     p.arcs.emplace_back(u, line.Number("second-side vertex", 1, p.second));
   }
 }
 
-Problem readProblem(const TextFile& file, int64_t offset) {
+Problem readProblem(const TextFile& file, int64_t offset, bool keepsCapacities) {
   Problem p;
+  p.keepsCapacities = keepsCapacities;
   bool seen = false;  // the problem line
   file.ForEachLine([&](int64_t number, std::string_view text) {
     Line line(file, number, text, Line::Reading::kLenient);
@@ -136,7 +143,7 @@ Bipartite fromMatchingNetwork(const TextFile& file, const Problem& p, VertexNumb
 }  // namespace
 
 Bipartite readBipartite(const TextFile& file, VertexNumbers* numbers) {
-  Problem p = readProblem(file, 1);
+  Problem p = readProblem(file, 1, false);
   VertexNumbers own;
   VertexNumbers& names = numbers != nullptr ? *numbers : own;
   names = {};
@@ -146,10 +153,10 @@ Bipartite readBipartite(const TextFile& file, VertexNumbers* numbers) {
   return Bipartite{p.first, p.second, std::move(p.arcs)};
 }
 
-Network readNetwork(const TextFile& file, int64_t offset) {
-  Problem p = readProblem(file, offset);
+Network readNetwork(const TextFile& file, int64_t offset, Capacities capacities) {
+  Problem p = readProblem(file, offset, capacities == Capacities::kRead);
   if (!p.network) file.Fault("a bipartite problem, not a network");
-  return Network{p.first, p.source, p.sink, std::move(p.arcs)};
+  return Network{p.first, p.source, p.sink, std::move(p.arcs), std::move(p.capacities)};
 }
 
 std::vector<Pair> readMatchListing(const TextFile& file, const Bipartite& g) {

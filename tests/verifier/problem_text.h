@@ -1,7 +1,7 @@
 // Reading the problems the verifier judges results against, as the solvers
 // read them: "p bipartite-matching N1 N2 M" (any word beginning with
 // "bipartite") with "a U V" lines, or "p max N M" ("p unit-flow N M") with
-// "n K s", "n K t" and "a U V [C]" lines, capacities taken as 1; comment
+// "n K s", "n K t" and "a U V [C]" lines; comment
 // lines, "t" lines and empty lines are skipped. Every number is checked
 // against the problem line before use, the arc lines must be as many as
 // declared, and the problem must fit in the memory budget; the first fault
@@ -28,8 +28,14 @@ struct VertexNumbers {
 // the right), as the matching programs accept it.
 Bipartite readBipartite(const TextFile& file, VertexNumbers* numbers = nullptr);
 
+// How a network's capacities are read: those of a "max" network's arc
+// lines, whole numbers in 0 … 2^62 (1 where a line gives none), or none,
+// every arc then having capacity 1 whatever its line says, as the unit-flow
+// programs read it. A "unit-flow" network's arcs always have capacity 1.
+enum class Capacities { kRead, kUnit };
+
 // A "max" or "unit-flow" network whose node numbers start at `offset`.
-Network readNetwork(const TextFile& file, int64_t offset);
+Network readNetwork(const TextFile& file, int64_t offset, Capacities capacities);
 
 // The pairs of match's output file: a heading with |U|, |V| and |E| that
 // agrees with g, an empty line, then "u matched to v" lines.

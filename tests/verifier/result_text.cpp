@@ -80,11 +80,20 @@ CoverClaim readCoverFile(const TextFile& file, const VertexNumbers& numbers) {
   return claim;
 }
 
+bool isUnitFlowFile(const TextFile& file) {
+  bool unit = false;
+  file.ForEachLine([&](int64_t, std::string_view text) {
+    unit = unit || text == "c every arc counted as one unit";
+  });
+  return unit;
+}
+
 FlowClaim readFlowFile(const TextFile& file, const Network& g, int64_t offset) {
   FlowClaim claim;
   claim.value = readResult(file, "flow value", [&](Line& line) {
     int64_t tail = line.Number("arc tail", offset, offset + g.nodes - 1) - offset;
     claim.arcs.emplace_back(tail, line.Number("arc head", offset, offset + g.nodes - 1) - offset);
+    claim.units.push_back(line.AtEnd() ? 1 : line.Number("units", 0, kLargestCapacity));
   });
   return claim;
 }

@@ -20,9 +20,13 @@ MatchingClaim readMatchingFile(const TextFile& file, const VertexNumbers& number
 // fastmatch -c: "c size K", then "1 U" (first side) or "2 V" (second side).
 CoverClaim readCoverFile(const TextFile& file, const VertexNumbers& numbers);
 
-// fastflow -w: "c flow value F", then "U V" per unit of flow on an arc from
-// U to V, node numbers starting at `offset`.
+// fastflow -w: "c flow value F", then "U V X" for X units of flow on an arc
+// from U to V ("U V" for one unit), node numbers starting at `offset`.
 FlowClaim readFlowFile(const TextFile& file, const Network& g, int64_t offset);
+// True when the flow file says "c every arc counted as one unit" (fastflow
+// --unit, or a "unit-flow" network): its flow is of the network's unit
+// version.
+bool isUnitFlowFile(const TextFile& file);
 
 // fastflow -c: "c minimum cut capacity F", then one node number (from
 // `offset`) a line, the source side.

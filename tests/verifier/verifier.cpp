@@ -18,8 +18,8 @@ Adjacency leftLists(const Bipartite& g) {
   return adj;
 }
 
-std::string describe(const char* what, int64_t a, int64_t b) {
-  return std::string(what) + " (" + std::to_string(a) + ", " + std::to_string(b) + ")";
+std::string describe(const std::string& what, int64_t a, int64_t b) {
+  return what + " (" + std::to_string(a) + ", " + std::to_string(b) + ")";
 }
 
 // Mates on both sides (0 = free), or a fault when a pair is no edge or a
@@ -126,44 +126,89 @@ std::string checkMatchingSize(const Bipartite& g, int64_t claimed) {
   return "";
 }
 
+std::string toString(Total value) {
+  if (value < 0) return "-" + toString(-value);
+  std::string digits;
+  do digits.insert(digits.begin(), char('0' + int(value % 10)));
+  while ((value /= 10) != 0);
+  return digits;
+}
+
+namespace {
+
+// The capacity of the arcs of g from the nodes marked in `inside` to the
+// others.
+Total leavingCapacity(const Network& g, const std::vector<uint8_t>& inside) {
+  Total capacity = 0;
+  for (size_t i = 0; i < g.arcs.size(); ++i)
+    if (inside[g.arcs[i].first] && !inside[g.arcs[i].second]) capacity += g.capacity(i);
+  return capacity;
+}
+
+}  // namespace
+
 std::string checkFlowValue(const Network& g, int64_t claimed) {
   if (g.source == g.sink)
     return claimed == 0 ? "" : "flow " + std::to_string(claimed) + " claimed with source = sink";
   MaximumFlow best = maximumFlow(g);
   // The nodes the source still reaches hold the source but not the sink:
   // the arcs leaving them form a cut, which must match the flow.
-  int64_t cut = 0;
-  for (const Pair& a : g.arcs) cut += best.reached[a.first] && !best.reached[a.second];
-  if (cut != best.value) return "verifier's own flow and cut disagree";
+  if (leavingCapacity(g, best.reached) != best.value) return "verifier's own flow and cut disagree";
   if (claimed != best.value)
-    return "flow " + std::to_string(claimed) + " claimed, maximum is " + std::to_string(best.value);
+    return "flow " + std::to_string(claimed) + " claimed, maximum is " + toString(best.value);
   return "";
 }
 
 namespace {
 
-// The value of `flow` as a multiset of arcs of g, with the flow on every
-// arc of g in `carries`, or a fault: an arc g lacks (or holds fewer times),
-// or a node other than the terminals out of balance.
-std::string flowValue(const Network& g, const std::vector<Pair>& flow,
-                      std::vector<uint8_t>& carries, int64_t& value) {
-  std::vector<int64_t> order(g.arcs.size());
+// Indices 0 … n − 1 in the order of their pairs.
+std::vector<int64_t> orderOf(const std::vector<Pair>& pairs) {
+  std::vector<int64_t> order(pairs.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = int64_t(i);
-  std::sort(order.begin(), order.end(),
-            [&](int64_t a, int64_t b) { return g.arcs[a] < g.arcs[b]; });
-  std::vector<Pair> used(flow);
-  std::sort(used.begin(), used.end());
-  carries.assign(g.arcs.size(), 0);
-  size_t i = 0;
-  for (size_t k = 0; k < used.size(); ++k, ++i) {
-    while (i < order.size() && g.arcs[order[i]] < used[k]) ++i;
-    if (i == order.size() || g.arcs[order[i]] != used[k])
-      return describe("flow on an arc the network lacks (or has fewer times)", used[k].first,
-                      used[k].second);
-    carries[order[i]] = 1;
+  std::sort(order.begin(), order.end(), [&](int64_t a, int64_t b) { return pairs[a] < pairs[b]; });
+  return order;
+}
+
+// Spreads the units a flow puts on the ordered pair `p` over the arcs of g
+// from p.first to p.second, filling them in turn: any split leaves the same
+// residual network. `i` walks g's arcs in `order` and ends past p's; a
+// fault when g has no such arc or their capacities hold fewer units.
+std::string spread(const Network& g, const std::vector<int64_t>& order, size_t& i, const Pair& p,
+                   Total units, std::vector<int64_t>& carries) {
+  while (i < order.size() && g.arcs[order[i]] < p) ++i;
+  if (i == order.size() || g.arcs[order[i]] != p)
+    return describe("flow on an arc the network lacks", p.first, p.second);
+  Total capacity = 0, left = units;
+  for (; i < order.size() && g.arcs[order[i]] == p; ++i) {
+    const int64_t arc = order[i];
+    carries[arc] = int64_t(std::min<Total>(left, g.capacity(arc)));
+    left -= carries[arc];
+    capacity += g.capacity(arc);
   }
-  std::vector<int64_t> balance(g.nodes, 0);  // units in minus units out
-  for (const Pair& a : flow) --balance[a.first], ++balance[a.second];
+  if (left == 0) return "";
+  return "flow of " + toString(units) + " units from node index " + std::to_string(p.first) +
+         " to " + std::to_string(p.second) + ", above their arcs' capacity " + toString(capacity);
+}
+
+// The flow a claim puts on every arc of g, in `carries`, and its value, or
+// a fault: a line naming an arc g lacks, more units between two nodes than
+// g's arcs between them hold, or a node other than the terminals out of
+// balance.
+std::string arcFlows(const Network& g, const FlowClaim& flow, std::vector<int64_t>& carries,
+                     Total& value) {
+  const std::vector<int64_t> order = orderOf(g.arcs), lines = orderOf(flow.arcs);
+  carries.assign(g.arcs.size(), 0);
+  std::vector<Total> balance(g.nodes, 0);  // units in minus units out
+  size_t i = 0;
+  for (size_t k = 0; k < lines.size();) {
+    const Pair& p = flow.arcs[lines[k]];
+    Total units = 0;
+    for (; k < lines.size() && flow.arcs[lines[k]] == p; ++k) units += flow.unitsOn(lines[k]);
+    std::string fault = spread(g, order, i, p, units, carries);
+    if (!fault.empty()) return fault;
+    balance[p.first] -= units;
+    balance[p.second] += units;
+  }
   for (int64_t v = 0; v < g.nodes; ++v)
     if (v != g.source && v != g.sink && balance[v] != 0)
       return "flow not conserved at node index " + std::to_string(v);
@@ -172,10 +217,18 @@ std::string flowValue(const Network& g, const std::vector<Pair>& flow,
 }
 
 // The flow's value, from its arcs, against the one its file gives.
-std::string claimedValue(const FlowClaim& flow, int64_t value) {
+std::string claimedValue(const FlowClaim& flow, Total value) {
   if (flow.value == value) return "";
   return "c flow value " + std::to_string(flow.value) + " claimed, the flow's arcs carry " +
-         std::to_string(value);
+         toString(value);
+}
+
+// The flow on every arc of g and its value, when it is feasible and its
+// value the one its file gives; a fault otherwise.
+std::string feasibleFlow(const Network& g, const FlowClaim& flow, std::vector<int64_t>& carries,
+                         Total& value) {
+  std::string fault = arcFlows(g, flow, carries, value);
+  return fault.empty() ? claimedValue(flow, value) : fault;
 }
 
 }  // namespace
@@ -184,22 +237,20 @@ std::string claimedValue(const FlowClaim& flow, int64_t value) {
 // path from the source to the sink; the nodes the source then reaches form
 // a cut as large as the flow.
 std::string checkFlowClaim(const Network& g, const FlowClaim& flow) {
-  std::vector<uint8_t> carries;
-  int64_t value = 0;
-  std::string fault = flowValue(g, flow.arcs, carries, value);
-  if (fault.empty()) fault = claimedValue(flow, value);
+  std::vector<int64_t> carries;
+  Total value = 0;
+  std::string fault = feasibleFlow(g, flow, carries, value);
   if (!fault.empty()) return fault;
   std::vector<uint8_t> reached = residualReach(g, carries);
   if (g.source != g.sink && reached[g.sink])
-    return "flow of " + std::to_string(value) + " is not maximum: an augmenting path remains";
+    return "flow of " + toString(value) + " is not maximum: an augmenting path remains";
   return "";
 }
 
 std::string checkCut(const Network& g, const FlowClaim& flow, const CutClaim& cut) {
-  std::vector<uint8_t> carries;
-  int64_t value = 0;
-  std::string fault = flowValue(g, flow.arcs, carries, value);
-  if (fault.empty()) fault = claimedValue(flow, value);
+  std::vector<int64_t> carries;
+  Total value = 0;
+  std::string fault = feasibleFlow(g, flow, carries, value);
   if (!fault.empty()) return fault;
   std::vector<uint8_t> inside(g.nodes, 0);
   for (int64_t v : cut.side) {
@@ -209,13 +260,12 @@ std::string checkCut(const Network& g, const FlowClaim& flow, const CutClaim& cu
   }
   if (!inside[g.source]) return "source not on the source side";
   if (g.source != g.sink && inside[g.sink]) return "sink on the source side";
-  int64_t leaving = 0;
-  for (const Pair& a : g.arcs) leaving += inside[a.first] && !inside[a.second];
+  const Total leaving = leavingCapacity(g, inside);
   if (leaving != cut.capacity)
-    return "c minimum cut capacity " + std::to_string(cut.capacity) + " claimed, " +
-           std::to_string(leaving) + " arcs leave the source side";
+    return "c minimum cut capacity " + std::to_string(cut.capacity) +
+           " claimed, the arcs leaving the source side have capacity " + toString(leaving);
   if (leaving != value)
-    return "cut of " + std::to_string(leaving) + " arcs for a flow of " + std::to_string(value);
+    return "cut of capacity " + toString(leaving) + " for a flow of " + toString(value);
   return "";
 }
 

@@ -22,19 +22,33 @@ struct Bipartite {
   std::vector<Pair> edges;
 };
 
-// Nodes 0 … nodes − 1; every arc (tail, head) has capacity 1.
+// The largest capacity a network may give an arc, and the most units a
+// flow file may put on one line.
+constexpr int64_t kLargestCapacity = int64_t(1) << 62;
+
+// Sums of capacities and of flow: 2^31 arcs of 2^62 each add up to less than
+// 2^93, which this type holds exactly.
+using Total = __int128;
+std::string toString(Total value);
+
+// Nodes 0 … nodes − 1; arc i runs from arcs[i].first to arcs[i].second with
+// capacity capacities[i], in 0 … kLargestCapacity. `capacities` is either
+// empty, when every arc has capacity 1, or holds one capacity per arc.
 struct Network {
   int64_t nodes = 0;
   int64_t source = 0;
   int64_t sink = 0;
   std::vector<Pair> arcs;
+  std::vector<int64_t> capacities;
+
+  int64_t capacity(size_t arc) const { return capacities.empty() ? 1 : capacities[arc]; }
 };
 
 // What the result files claim, in g's numbers: a matching file's pairs
 // (left, right) with its "c size K" line, a cover file's vertices of each
-// side with its "c size K", a flow file's arcs (node indices from 0), one
-// per unit of flow, with its "c flow value F", and a cut file's source side
-// with its "c minimum cut capacity F".
+// side with its "c size K", a flow file's lines (node indices from 0, the
+// units each puts on an arc) with its "c flow value F", and a cut file's
+// source side with its "c minimum cut capacity F".
 struct MatchingClaim {
   int64_t size = 0;
   std::vector<Pair> pairs;
@@ -46,6 +60,9 @@ struct CoverClaim {
 struct FlowClaim {
   int64_t value = 0;
   std::vector<Pair> arcs;
+  std::vector<int64_t> units;  // on each of `arcs`; empty when each carries 1
+
+  int64_t unitsOn(size_t line) const { return units.empty() ? 1 : units[line]; }
 };
 struct CutClaim {
   int64_t capacity = 0;
@@ -62,15 +79,16 @@ std::string checkCover(const Bipartite& g, const MatchingClaim& matching, const 
 std::string checkMatchingSize(const Bipartite& g, int64_t claimed);
 std::string checkFlowValue(const Network& g, int64_t claimed);
 
-// A flow file claimed to be a maximum flow: each arc must be an arc of g (a
-// parallel arc as often as g has it), the flow must be conserved at every
-// node but the terminals, its value must be the one its file gives, and the
-// maximum.
+// A flow file claimed to be a maximum flow: every line must name an arc of g, the units on each
+// ordered pair of nodes must fit in the capacities of g's arcs between
+// them, the flow must be conserved at every node but the terminals, its
+// value must be the one its file gives, and the maximum.
 std::string checkFlowClaim(const Network& g, const FlowClaim& flow);
 // A cut file's source side against a flow: the flow must be feasible with
 // the value its file gives, the side must hold the source and not the sink,
-// and exactly as many arcs of g as the flow's value must leave it, as many
-// as the cut file says (a cut no larger than a flow proves both optimal).
+// and the capacities of the arcs of g that leave it must add up to the
+// flow's value and to what the cut file says (a cut no larger than a flow
+// proves both optimal).
 std::string checkCut(const Network& g, const FlowClaim& flow, const CutClaim& cut);
 
 // A maximum matching of g, found by augmenting paths.

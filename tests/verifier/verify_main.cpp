@@ -11,7 +11,7 @@
 
 #include "checked_text.h"
 #include "decomposition.h"
-#include "problem_text.h"
+#include "problem_file.h"
 #include "result_text.h"
 #include "verifier.h"
 
@@ -25,11 +25,16 @@ constexpr const char* kUsage =
     "  size PROBLEM SIZE                      a matching program: its report's size\n"
     "  matchfile PROBLEM FILE                 fastmatch -w and distmatch -w\n"
     "  cover PROBLEM MATCHFILE COVERFILE      fastmatch -w and -c\n"
-    "  flow PROBLEM VALUE [OFFSET]            a flow program: its report's value\n"
+    "  flow PROBLEM VALUE [OFFSET]            fastflow: its report's value\n"
+    "  unitflow PROBLEM VALUE [OFFSET]        the same with every arc one unit:\n"
+    "                                         unitflow-lifo and -fifo, fastflow --unit\n"
     "  flowfile PROBLEM FILE [OFFSET]         fastflow -w\n"
     "  cut PROBLEM FLOWFILE CUTFILE [OFFSET]  fastflow -w and -c\n"
     "  dm PROBLEM DMFILE                      fastmatch -d\n"
     "  -                                      one check a line from standard input\n"
+    "PROBLEM is a problem file, plain or gzip: the suite's format, or for the\n"
+    "matching checks a Matrix Market file or an edge list, numbered as fastmatch\n"
+    "numbers its results (an edge list's ids as the list has them).\n"
     "OFFSET is the network's first node number, as fastflow -o gives it (default 1).\n"
     "A claim that holds prints one line \"ok: ...\" saying what was proven, status 0;\n"
     "a false one prints why, status 1. A file that cannot be judged (unreadable,\n"
@@ -64,7 +69,7 @@ std::string matchingProof(size_t size) {
 
 Verdict checkMatchings(const std::vector<std::string>& words) {
   verifier::VertexNumbers numbers;
-  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  verifier::Bipartite g = verifier::readBipartiteFile(words[1], &numbers);
   if (words[0] == "matching") {
     std::vector<verifier::Pair> pairs = verifier::readMatchListing(read(words[2]), g);
     return {verifier::checkMatching(g, pairs), matchingProof(pairs.size())};
@@ -84,27 +89,42 @@ Verdict checkMatchings(const std::vector<std::string>& words) {
           "minimum vertex cover of size " + size + ", proven by a matching of size " + size};
 }
 
-Verdict checkFlows(const std::vector<std::string>& words, size_t files) {
-  int64_t offset = offsetOf(words, files + 1);
-  verifier::Network g = verifier::readNetwork(read(words[1]), offset);
-  if (words[0] == "flow") {
-    int64_t value = verifier::ParseArgument(words[2], "value", 0, INT64_MAX);
-    return {verifier::checkFlowValue(g, value), "the maximum flow has value " + words[2] +
-                                                    ", proven by a flow and a cut of " + words[2]};
-  }
-  verifier::FlowClaim flow = verifier::readFlowFile(read(words[2]), g, offset);
+// What a flow is of: the network, or its unit version.
+std::string flowOf(bool unit) { return unit ? " with every arc one unit" : ""; }
+
+// `flow` and `unitflow`: a value claimed for the network or its unit
+// version.
+Verdict checkFlowValue(const std::vector<std::string>& words) {
+  const bool unit = words[0] == "unitflow";
+  const verifier::Network g = verifier::readNetworkFile(
+      words[1], offsetOf(words, 3), unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
+  int64_t value = verifier::ParseArgument(words[2], "value", 0, INT64_MAX);
+  return {verifier::checkFlowValue(g, value), "the maximum flow" + flowOf(unit) + " has value " +
+                                                  words[2] + ", proven by a flow and a cut of " +
+                                                  words[2]};
+}
+
+// `flowfile` and `cut`: a flow file, and a cut file beside it, of the
+// network or, when the flow file says so, of its unit version.
+Verdict checkFlowFiles(const std::vector<std::string>& words, size_t files) {
+  const verifier::TextFile flowText = read(words[2]);
+  const bool unit = verifier::isUnitFlowFile(flowText);
+  const int64_t offset = offsetOf(words, files + 1);
+  const verifier::Network g = verifier::readNetworkFile(
+      words[1], offset, unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
+  verifier::FlowClaim flow = verifier::readFlowFile(flowText, g, offset);
   std::string value = std::to_string(flow.value);
   if (words[0] == "flowfile")
     return {verifier::checkFlowClaim(g, flow),
-            "maximum flow of value " + value + ", proven by a cut of " + value};
+            "maximum flow" + flowOf(unit) + " of value " + value + ", proven by a cut of " + value};
   verifier::CutClaim cut = verifier::readCutFile(read(words[3]), g, offset);
-  return {verifier::checkCut(g, flow, cut),
-          "minimum cut of capacity " + value + ", proven by a flow of value " + value};
+  return {verifier::checkCut(g, flow, cut), "minimum cut" + flowOf(unit) + " of capacity " + value +
+                                                ", proven by a flow of value " + value};
 }
 
 Verdict checkDecompositionFile(const std::vector<std::string>& words) {
   verifier::VertexNumbers numbers;
-  verifier::Bipartite g = verifier::readBipartite(read(words[1]), &numbers);
+  verifier::Bipartite g = verifier::readBipartiteFile(words[1], &numbers);
   verifier::Decomposition d = verifier::readDecompositionFile(read(words[2]), numbers);
   return {verifier::checkDecomposition(g, d),
           "Dulmage-Mendelsohn decomposition of structural rank " + std::to_string(d.rank) + ", " +
@@ -121,9 +141,10 @@ Verdict check(const std::vector<std::string>& words) {
   if ((n == 3 && (command == "matching" || command == "size" || command == "matchfile")) ||
       (n == 4 && command == "cover"))
     return checkMatchings(words);
-  if ((n == 3 || n == 4) && (command == "flow" || command == "flowfile"))
-    return checkFlows(words, 2);
-  if ((n == 4 || n == 5) && command == "cut") return checkFlows(words, 3);
+  if ((n == 3 || n == 4) && (command == "flow" || command == "unitflow"))
+    return checkFlowValue(words);
+  if ((n == 3 || n == 4) && command == "flowfile") return checkFlowFiles(words, 2);
+  if ((n == 4 || n == 5) && command == "cut") return checkFlowFiles(words, 3);
   if (n == 3 && command == "dm") return checkDecompositionFile(words);
   throw UsageError{n == 0 ? "no check given"
                           : "not a check: '" + command + "' with " + std::to_string(n - 1) +

@@ -10,6 +10,7 @@ import io
 import os
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -43,7 +44,8 @@ class CompareTest(unittest.TestCase):
         os.mkdir(self.bindir)
         self.problems = os.path.join(self.dir, "problems")
         os.mkdir(self.problems)
-        os.symlink(os.path.join(BINDIR, "timed-run"), os.path.join(self.bindir, "timed-run"))
+        for helper in ["timed-run", "safe-write"]:
+            os.symlink(os.path.join(BINDIR, helper), os.path.join(self.bindir, helper))
 
     def tearDown(self):
         shutil.rmtree(self.dir)
@@ -272,22 +274,50 @@ class Usage(CompareTest):
         self.assertEqual(status, 0, err)
         with open(target) as f:
             self.assertIn(">augrelabel</text>", f.read())
+
+    def test_a_plot_that_cannot_be_written_is_refused_before_anything_runs(self):
+        log = os.path.join(self.dir, "runs")
+        self.stub("augrelabel", f"echo run >> {log}\n" + report(3, 2, 1, 0, 0, 0.01))
         missing = os.path.join(self.dir, "no-such-folder", "seconds.svg")
         status, out, err = self.compare("--plot", missing, self.problem("p.txt", BIPARTITE))
+        self.assertEqual((status, out), (2, ""))
+        self.assertEqual(err, f"compare: cannot write {missing}: No such file or directory\n")
+        self.assertFalse(os.path.exists(log))
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
+    def test_a_plot_that_fails_while_written_comes_after_the_table(self):
+        self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
+        # As root a copy of the device, which a faulty writer could replace
+        # without harm.
+        full = os.path.join(self.dir, "full.svg")
+        if os.geteuid() == 0:
+            os.mknod(full, stat.S_IFCHR | 0o666, os.makedev(1, 7))
+        else:
+            os.symlink("/dev/full", full)
+        status, out, err = self.compare("-q", "--plot", full, self.problem("p.txt", BIPARTITE))
         self.assertEqual(status, 1)
         self.assertIn("augrelabel", out)
-        self.assertIn(f"--plot {missing}: No such file or directory\n", err)
+        self.assertEqual(err, f"compare: cannot write {full}: No space left on device\n")
 
     def test_a_plot_over_an_input_is_refused(self):
         self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
         path = self.problem("p.svg", BIPARTITE)
-        os.link(path, os.path.join(self.dir, "other.svg"))
-        for target in [path, os.path.join(self.dir, "other.svg")]:
-            status, out, err = self.compare("--plot", target, path)
-            self.assertEqual((status, out), (2, ""))
-            self.assertIn("is the input", err)
-        with open(path) as f:
-            self.assertEqual(f.read(), BIPARTITE)
+        os.link(path, os.path.join(self.dir, "hard.svg"))
+        os.symlink(path, os.path.join(self.dir, "soft.svg"))
+        for target in [path, os.path.join(self.dir, "hard.svg"),
+                       os.path.join(self.dir, "soft.svg")]:
+            with self.subTest(target=target):
+                status, out, err = self.compare("--plot", target, path)
+                self.assertEqual((status, out), (2, ""))
+                self.assertEqual(err, f"compare: --plot {target} is the input file {path}; "
+                                      "it is not overwritten\n")
+        saved = self.problem("saved.svg", "problem,program\n")
+        status, out, err = self.compare("--replot", saved, "--plot", saved)
+        self.assertEqual((status, out), (2, ""))
+        self.assertIn("is the input file", err)
+        for name in ["p.svg", "saved.svg"]:
+            with open(os.path.join(self.problems, name)) as f:
+                self.assertNotIn("<svg", f.read())
 
 
 class Runner(CompareTest):
@@ -373,15 +403,23 @@ class Selection(CompareTest):
         self.assertEqual((status, out), (2, ""))
         self.assertIn("match is left out of", err)
 
-    def test_capacities_are_noted_and_matching_programs_left_out_despite_warnings(self):
+    def test_capacities_mark_the_unit_versions_rows_and_matching_programs_left_out(self):
         self.stub("augrelabel", "cat >/dev/null\nprintf 'Warning Upper Bound changed to 1\\n"
                   "Warning Upper Bound changed to 1\\nnot a bipartite matching network'\n"
                   "exit 1\n", reads_input=True)
         self.stub("unitflow-fifo", report(4, 3, 1, 0, 0, 0.01))
+        self.stub("fastflow", report(4, 3, 5, 0, 0, 0.01))
+        # The unit version's value (1) and the network's (5) are two
+        # results, each agreed on, not a disagreement.
         status, rows, err = self.table(self.problem("cap.txt", CAPACITATED))
-        self.assertEqual((status, list(rows)), (0, ["unitflow-fifo"]), err)
+        self.assertEqual((status, list(rows)), (0, ["unitflow-fifo (unit version)", "fastflow"]),
+                         err)
+        self.assertEqual([rows[p][4] for p in rows], ["1", "5"])
         self.assertIn("has arcs with a capacity other than 1", err)
-        status, _, err = self.table(self.problem("net.txt", NETWORK))
+        self.assertIn("unitflow-fifo) take each capacity as 1", err)
+        self.assertNotIn("disagree", err)
+        status, rows, err = self.table(self.problem("net.txt", NETWORK))
+        self.assertEqual(list(rows), ["unitflow-fifo", "fastflow"])
         self.assertNotIn("capacity", err)
 
 
@@ -422,26 +460,26 @@ class Plot(CompareTest):
         self.assertLess(width, 1300)  # two columns of panels, however many programs
 
     def test_the_plot_file_keeps_its_mode_and_a_symlink_stays_one(self):
+        self.stub("augrelabel", report(3, 2, 1, 0, 0, 0.01))
         target = os.path.join(self.dir, "plot.svg")
         with open(target, "w") as f:
             f.write("old")
         os.chmod(target, 0o600)
         link = os.path.join(self.dir, "link.svg")
         os.symlink(target, link)
-        compare_plot.draw([self.row("p", "fast")], link)
+        status, _, err = self.compare("-q", "--plot", link, self.problem("p.txt", BIPARTITE))
+        self.assertEqual(status, 0, err)
         self.assertTrue(os.path.islink(link))
         self.assertEqual(os.stat(target).st_mode & 0o777, 0o600)
         with open(target) as f:
-            self.assertIn("<svg", f.read())
+            self.assertIn(">augrelabel</text>", f.read())
         self.assertEqual(sorted(os.listdir(self.dir)),
                          sorted(["bin", "problems", "plot.svg", "link.svg"]))
 
     @unittest.skipIf(compare_plot.png_converter() is None, "rsvg-convert is not installed")
     def test_png(self):
-        target = os.path.join(self.dir, "plot.png")
-        compare_plot.draw([self.row("p", "fast")], target)
-        with open(target, "rb") as f:
-            self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+        picture = compare_plot.draw([self.row("p", "fast")], png=True)
+        self.assertEqual(picture[:8], b"\x89PNG\r\n\x1a\n")
 
     def test_replot_draws_a_saved_csv_without_running_anything(self):
         log = os.path.join(self.dir, "runs")

@@ -2,7 +2,7 @@
 """Every tool answers --help with its usage, exit status 0, and does nothing
 else: the scripts of tools/, bench/, tests/fuzz/, tests/long/ and .ci/ (each
 executable file there but the test drivers) and the generators, the
-converter and timed-run of BINDIR.
+converter, timed-run and safe-write of BINDIR.
 
 Usage: help_test.py BINDIR
 """
@@ -16,7 +16,7 @@ import unittest
 
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 FOLDERS = ["tools", "bench", os.path.join("tests", "fuzz"), os.path.join("tests", "long"), ".ci"]
-PROGRAMS = ["genbip", "gennet", "toproblem", "timed-run"]
+PROGRAMS = ["genbip", "gennet", "toproblem", "timed-run", "safe-write"]
 BINDIR = None
 
 

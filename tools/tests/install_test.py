@@ -85,10 +85,12 @@ class Programs(Prefix):
         for name in names:
             specs += ["-p", shlex.join([name, *RUN_OPTIONS.get(name, [])])]
         problems = [self.write("p.txt", BIPARTITE), self.write("n.max", NETWORK)]
+        plot = os.path.join(self.tmp.name, "seconds.svg")
         proc = subprocess.run([os.path.join(self.bin, "compare"), "--bindir", self.bin, "--csv",
-                               "-q", *specs, *problems], capture_output=True, text=True,
-                              timeout=120)
+                               "-q", "--plot", plot, *specs, *problems], capture_output=True,
+                              text=True, timeout=120)
         self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertTrue(os.path.getsize(plot) > 0)
         rows = list(csv.DictReader(io.StringIO(proc.stdout)))
         self.assertEqual({r["program"].split()[0] for r in rows}, set(names))
         self.assertEqual({r["result"] for r in rows}, {"2"})
