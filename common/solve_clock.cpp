@@ -30,6 +30,15 @@ bool parseThreadCount(const char* text, int* threads) {
   return true;
 }
 
+bool parseThreadsFrom(const char* text, long long* edges) {
+  char* end;
+  errno = 0;
+  const long long count = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || count < 0) return false;
+  *edges = count;
+  return true;
+}
+
 SolveClock::SolveClock() : cpu_start_(userSeconds()), wall_start_(wallSeconds()) {}
 
 double SolveClock::seconds(int threads) const {

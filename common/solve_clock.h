@@ -1,4 +1,4 @@
-// The fast programs' solve clock and their -t option. A solve on one
+// The fast programs' solve clock and their -t and --threads-from options. A solve on one
 // thread is timed in user CPU seconds, as every other program times its
 // algorithm; a solve on several in wall-clock seconds, since its threads'
 // CPU seconds add up, and a note on standard error says so.
@@ -10,6 +10,11 @@ constexpr int kMostThreads = 4096;
 // -t's argument: a decimal count from 0 (every processor the process may
 // use) to kMostThreads; false when the text is not one.
 bool parseThreadCount(const char* text, int* threads);
+
+// --threads-from's argument: a decimal count of edges from 0 up, below
+// which a problem is solved on one thread whatever -t says; false when the
+// text is not one.
+bool parseThreadsFrom(const char* text, long long* edges);
 
 class SolveClock {
  public:

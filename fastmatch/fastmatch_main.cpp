@@ -57,6 +57,10 @@ constexpr const char* kUsage =
     "  -t THREADS    solve on this many threads (default 1; 0: every processor\n"
     "                this process may use); on more than one the seconds are\n"
     "                wall-clock seconds, and a note on standard error says so\n"
+    "  --threads-from EDGES\n"
+    "                a problem of fewer edges is solved on one thread whatever\n"
+    "                -t says, since threads would cost more than they save\n"
+    "                (default 1048576)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
     "                (-w and -c in the vertices' names, when the problem has them)\n"
@@ -99,8 +103,9 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
 
 Options ParseOptions(int argc, char** argv) {
   // The input options have no letter; they go to the shared parser by name.
-  constexpr int kInputOption = 256;
+  constexpr int kInputOption = 256, kThreadsFrom = 257;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"threads-from", required_argument, nullptr, kThreadsFrom},
                                  {"format", required_argument, nullptr, kInputOption},
                                  {"base", required_argument, nullptr, kInputOption},
                                  {"names", no_argument, nullptr, kInputOption},
@@ -133,6 +138,12 @@ Options ParseOptions(int argc, char** argv) {
         if (!parseThreadCount(optarg, &options.solver.threads))
           UsageError("-t needs a number of threads, from 0 (every processor) to 4096");
         break;
+      case kThreadsFrom: {
+        long long edges;
+        if (!parseThreadsFrom(optarg, &edges)) UsageError("--threads-from needs a number of edges");
+        options.solver.parallel_min_entries = edges;
+        break;
+      }
       case 'w':
       case 'c':
       case 'd':
