@@ -302,7 +302,7 @@ def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
     return result[0]
 
 
-def maximum_flow(*args, capacities=None, algorithm=None):
+def maximum_flow(*args, capacities=None, algorithm=None, threads=0):
     """Finds a maximum flow from source to sink, and a minimum cut.
 
     Two forms:
@@ -323,6 +323,10 @@ def maximum_flow(*args, capacities=None, algorithm=None):
             'highest-label' or 'push-relabel' (push-relabel, highest label
             or first in first out), 'dinic', 'boykov-kolmogorov',
             'pseudoflow' or 'hybrid'.
+        threads: as for maximum_matching (default 0: every processor);
+            only the matching of a network of the matching shape (unit
+            arcs from the source to one side, across, and from the other
+            side to the sink) runs on them, every other algorithm on one.
 
     Returns:
         A Flow: the value (also as flow_value), the flow (a matrix like
@@ -335,7 +339,8 @@ def maximum_flow(*args, capacities=None, algorithm=None):
             negative or above 2147483647, source or sink or an arc's end not
             a node, a capacity outside 0 ... 2**62, capacities out of the
             source (or into the sink) adding up to more than 2**62, arrays
-            of different lengths or not integers, an unknown algorithm.
+            of different lengths or not integers, an unknown algorithm, a
+            threads count that is not a whole number in [0, 4096].
         MemoryError: the solver ran out of memory.
     """
     if not hasattr(_core, "max_flow"):
@@ -344,14 +349,14 @@ def maximum_flow(*args, capacities=None, algorithm=None):
     if len(args) == 3 and hasattr(args[0], "tocsr"):
         if capacities is not None:
             raise ValueError("a matrix holds its capacities: capacities= is for arrays of arcs")
-        return _matrix_flow(*args, algorithm)
+        return _matrix_flow(*args, algorithm, _threads(threads))
     if len(args) != 5:
         raise TypeError("maximum_flow takes (csgraph, source, sink) or "
                         "(tails, heads, n, source, sink)")
-    return _arc_flow(*args, capacities, algorithm)
+    return _arc_flow(*args, capacities, algorithm, _threads(threads))
 
 
-def _arc_flow(tails, heads, n, source, sink, capacities, algorithm):
+def _arc_flow(tails, heads, n, source, sink, capacities, algorithm, threads):
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
         raise ValueError(f"n must be an integer, got {n!r}")
     if n < 0 or n > _INT32_MAX:
@@ -368,7 +373,7 @@ def _arc_flow(tails, heads, n, source, sink, capacities, algorithm):
     if capacities is not None:
         capacities = _capacities(capacities, tails.size)
     return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or "",
-                                capacities))
+                                capacities, threads))
 
 
 def _capacities(values, arcs):
@@ -381,7 +386,7 @@ def _capacities(values, arcs):
     return np.ascontiguousarray(array, dtype=np.int64)
 
 
-def _matrix_flow(csgraph, source, sink, algorithm):
+def _matrix_flow(csgraph, source, sink, algorithm, threads):
     from scipy.sparse import csr_matrix
 
     A = csgraph.tocsr()
@@ -391,7 +396,7 @@ def _matrix_flow(csgraph, source, sink, algorithm):
         raise ValueError(f"the capacities must be integers, got dtype {A.dtype}")
     n = A.shape[0]
     tails = np.repeat(np.arange(n, dtype=np.int32), np.diff(A.indptr))
-    result = _arc_flow(tails, A.indices, n, source, sink, A.data, algorithm)
+    result = _arc_flow(tails, A.indices, n, source, sink, A.data, algorithm, threads)
     flow = csr_matrix((result.flow, (tails, A.indices)), shape=A.shape)
     result.flow = (flow - flow.T).tocsr()
     return result
