@@ -72,25 +72,32 @@ void DulmageMendelsohn::Coarse() {
   const int32_t rank = static_cast<int32_t>(matching_->size());
   coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
   coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
+  // Local pointers: the stores below are of bytes and ints, which the
+  // compiler must otherwise assume may change any member it reads.
+  const uint8_t* col_part = work.col_part.data();
+  int32_t* rindex = work.rindex.data();
+  int32_t* col_order = col_order_.data();
+  int32_t* under_rows = row_order_.data() - coarse_cols_[1];
+  int32_t* over_rows = row_order_.data() + coarse_rows_[2] - coarse_cols_[3];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
-    const uint8_t part = work.col_part[c];
+    const uint8_t part = col_part[c];
     const int32_t mate = col_mates[c];
-    work.rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
+    rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
     if (part == Work::kSquare) continue;
     if (mate < 0) {
-      col_order_[free_col++] = c;
+      col_order[free_col++] = c;
     } else if (part == Work::kUnder) {
-      row_order_[under_col - coarse_cols_[1]] = mate;
-      col_order_[under_col++] = c;
+      under_rows[under_col] = mate;
+      col_order[under_col++] = c;
     } else {
-      row_order_[coarse_rows_[2] + over_col - coarse_cols_[3]] = mate;
-      col_order_[over_col++] = c;
+      over_rows[over_col] = mate;
+      col_order[over_col++] = c;
     }
   }
-  int32_t free_row = coarse_rows_[3];
+  int32_t* free_rows = row_order_.data() + coarse_rows_[3];
   for (int32_t r = 0; r < graph_.rows; ++r)
-    if (row_mates[r] < 0) row_order_[free_row++] = r;
+    if (row_mates[r] < 0) *free_rows++ = r;
 }
 
 // Pearce's iterative form of Tarjan's search over the square part: its
@@ -108,10 +115,12 @@ void DulmageMendelsohn::SquarePartComponents() {
   Work::Frame* frames = work.frames.data();
   int32_t* waiting = work.waiting.data();
   const int32_t nodes = coarse_cols_[3] - coarse_cols_[2];
+  int32_t* square_rows = row_order_.data() + coarse_rows_[1];
+  int32_t* square_cols = col_order_.data() + coarse_cols_[2];
+  int32_t* block_start = work.block_start.data();
   int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
-  work.nodes = nodes;
-  work.first_block = nodes;
-  work.block_start[nodes] = nodes;
+  int32_t first_block = nodes;
+  block_start[nodes] = nodes;
   auto enter = [&](int32_t c) {
     const int32_t row = col_mates[c];
     frames[depth++] = {c, index, offsets[row], offsets[row + 1]};
@@ -119,8 +128,8 @@ void DulmageMendelsohn::SquarePartComponents() {
   };
   auto place = [&](int32_t c) {
     --position;
-    row_order_[coarse_rows_[1] + position] = col_mates[c];
-    col_order_[coarse_cols_[2] + position] = c;
+    square_rows[position] = col_mates[c];
+    square_cols[position] = c;
     rindex[c] = component;
     --index;
   };
@@ -150,7 +159,7 @@ void DulmageMendelsohn::SquarePartComponents() {
         place(c);
         while (waited > 0 && low <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
         --component;
-        work.block_start[--work.first_block] = position;
+        block_start[--first_block] = position;
       } else {
         waiting[waited++] = c;
       }
@@ -161,25 +170,36 @@ void DulmageMendelsohn::SquarePartComponents() {
       }
     }
   }
+  work.nodes = nodes;
+  work.first_block = first_block;
 }
 
 // The fine block boundaries: the under-determined part, the components of
 // the square part, the over-determined part.
 void DulmageMendelsohn::Fine() {
   const Work& work = *work_;
-  row_blocks_.assign(1, 0);
-  col_blocks_.assign(1, 0);
-  if (coarse_cols_[2] > 0) {
-    row_blocks_.push_back(coarse_rows_[1]);
-    col_blocks_.push_back(coarse_cols_[2]);
+  const bool under = coarse_cols_[2] > 0, over = coarse_rows_[2] < graph_.rows;
+  const int32_t square_blocks = work.nodes - work.first_block;
+  const size_t blocks = static_cast<size_t>(under) + square_blocks + over;
+  row_blocks_.resize(blocks + 1);
+  col_blocks_.resize(blocks + 1);
+  int32_t* r = row_blocks_.data();
+  int32_t* s = col_blocks_.data();
+  *r++ = 0;
+  *s++ = 0;
+  if (under) {
+    *r++ = coarse_rows_[1];
+    *s++ = coarse_cols_[2];
   }
-  for (int32_t b = work.first_block + 1; b <= work.nodes; ++b) {
-    row_blocks_.push_back(coarse_rows_[1] + work.block_start[b]);
-    col_blocks_.push_back(coarse_cols_[2] + work.block_start[b]);
+  const int32_t* ends = work.block_start.data() + work.first_block + 1;
+  const int32_t square_row = coarse_rows_[1], square_col = coarse_cols_[2];
+  for (int32_t b = 0; b < square_blocks; ++b) {
+    r[b] = square_row + ends[b];
+    s[b] = square_col + ends[b];
   }
-  if (coarse_rows_[2] < graph_.rows) {
-    row_blocks_.push_back(graph_.rows);
-    col_blocks_.push_back(graph_.cols);
+  if (over) {
+    r[square_blocks] = graph_.rows;
+    s[square_blocks] = graph_.cols;
   }
 }
 

@@ -52,6 +52,10 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
 Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
                          const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
                          uint8_t* other_marks, int32_t* queue) {
+  // Local copies: a store of a mark (a byte) might otherwise change `side`
+  // for all the compiler knows, and every entry would reload it.
+  const int64_t* const offsets = side.offsets;
+  const int32_t* const targets = side.targets;
   int32_t tail = 0, others = 0;
   for (int32_t v = 0; v < side.count; ++v)
     if (side_mates[v] < 0 && side_marks[v] == 0) {
@@ -60,8 +64,8 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
     }
   for (int32_t head = 0; head < tail; ++head) {
     const int32_t v = queue[head];
-    for (int64_t e = side.begin(v); e < side.end(v); ++e) {
-      const int32_t w = side.targets[e];
+    for (int64_t e = offsets[v], end = offsets[v + 1]; e < end; ++e) {
+      const int32_t w = targets[e];
       if (other_marks[w] != 0) continue;
       other_marks[w] = label;
       ++others;
