@@ -106,6 +106,11 @@ void DulmageMendelsohn::Coarse() {
 // root, after every component it reaches: so the components, laid out from
 // the end of the square part backwards as they complete, come in an order
 // in which every entry lies on or above the block diagonal.
+//
+// The column being scanned lives in locals, its ancestors in frames: a
+// column whose entries all lead to visited columns (a leaf of the search,
+// most columns of a triangular or nearly triangular pattern) costs no
+// frame at all.
 void DulmageMendelsohn::SquarePartComponents() {
   Work& work = *work_;
   const int64_t* offsets = graph_.offsets;
@@ -121,53 +126,61 @@ void DulmageMendelsohn::SquarePartComponents() {
   int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
   int32_t first_block = nodes;
   block_start[nodes] = nodes;
-  auto enter = [&](int32_t c) {
-    const int32_t row = col_mates[c];
-    frames[depth++] = {c, index, offsets[row], offsets[row + 1]};
-    rindex[c] = index++;
+  // The column being scanned: its visit index, the least index it is known
+  // to reach, its next entry and the end of its row's entries.
+  int32_t c = 0, own = 0, low = 0;
+  const int32_t *e = nullptr, *end = nullptr;
+  auto enter = [&](int32_t column) {
+    c = column;
+    own = low = index++;
+    rindex[c] = own;
+    e = targets + offsets[col_mates[c]];
+    end = targets + offsets[col_mates[c] + 1];
   };
-  auto place = [&](int32_t c) {
+  auto place = [&](int32_t column) {
     --position;
-    square_rows[position] = col_mates[c];
-    square_cols[position] = c;
-    rindex[c] = component;
+    square_rows[position] = col_mates[column];
+    square_cols[position] = column;
+    rindex[column] = component;
     --index;
   };
   for (int32_t start = 0; start < graph_.cols; ++start) {
     if (rindex[start] != 0) continue;
     enter(start);
-    while (depth > 0) {
-      Work::Frame& frame = frames[depth - 1];
-      const int32_t c = frame.node;
-      int32_t low = rindex[c], d = -1;
-      int64_t e = frame.next;
+    for (;;) {
       // Scans c's entries until one leads to a column not yet visited.
-      for (; e < frame.end; ++e) {
-        d = targets[e];
-        if (rindex[d] == 0) break;
-        low = std::min(low, rindex[d]);
+      for (; e < end; ++e) {
+        const int32_t seen = rindex[*e];
+        if (seen == 0) break;
+        low = std::min(low, seen);
       }
-      rindex[c] = low;
-      if (e < frame.end) {
-        frame.next = e;
-        enter(d);
+      if (e < end) {
+        rindex[c] = low;
+        frames[depth++] = {c, own, e, end};
+        enter(*e);
         continue;
       }
-      --depth;
-      if (low == frame.index) {
+      // What c's parent learns: the least index c reaches, or nothing once
+      // c's component is complete.
+      int32_t reached = low;
+      if (low == own) {
         // c's component: c and the waiting columns visited after it.
         place(c);
-        while (waited > 0 && low <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
+        while (waited > 0 && own <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
         --component;
         block_start[--first_block] = position;
+        reached = Work::kOutside;
       } else {
+        rindex[c] = low;
         waiting[waited++] = c;
       }
-      if (depth > 0) {
-        Work::Frame& parent = frames[depth - 1];
-        rindex[parent.node] = std::min(rindex[parent.node], rindex[c]);
-        ++parent.next;
-      }
+      if (depth == 0) break;
+      const Work::Frame& parent = frames[--depth];
+      c = parent.node;
+      own = parent.index;
+      low = std::min(rindex[c], reached);
+      e = parent.next + 1;
+      end = parent.end;
     }
   }
   work.nodes = nodes;
