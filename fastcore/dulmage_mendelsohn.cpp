@@ -77,8 +77,10 @@ void DulmageMendelsohn::Coarse() {
   const uint8_t* col_part = work.col_part.data();
   int32_t* rindex = work.rindex.data();
   int32_t* col_order = col_order_.data();
-  int32_t* under_rows = row_order_.data() - coarse_cols_[1];
-  int32_t* over_rows = row_order_.data() + coarse_rows_[2] - coarse_cols_[3];
+  int32_t* row_order = row_order_.data();
+  // The row matched to the column in position k of C1 goes to position
+  // k - cc[1] of R1; of C3, to k - cc[3] + rr[2] in R3.
+  const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
     const uint8_t part = col_part[c];
@@ -88,10 +90,10 @@ void DulmageMendelsohn::Coarse() {
     if (mate < 0) {
       col_order[free_col++] = c;
     } else if (part == Work::kUnder) {
-      under_rows[under_col] = mate;
+      row_order[under_col - under_shift] = mate;
       col_order[under_col++] = c;
     } else {
-      over_rows[over_col] = mate;
+      row_order[over_col - over_shift] = mate;
       col_order[over_col++] = c;
     }
   }
