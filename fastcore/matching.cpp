@@ -81,13 +81,33 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
 
 }  // namespace internal
 
-internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag)
-    : degree_one(static_cast<size_t>(rows) + cols),
-      taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
-      from_rows{std::vector<int64_t>(rows), std::vector<int32_t>(cols)},
-      from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)},
-      cancel(cancel_flag) {
+internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag,
+                               bool unfold)
+    : taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
+      cancel(cancel_flag),
+      rows_(rows),
+      cols_(cols) {
+  degree_one.reserve(static_cast<size_t>(rows) + cols);
+  from_rows.lookahead.reserve(rows);
+  from_rows.visited.reserve(cols);
+  from_cols.lookahead.reserve(cols);
+  from_cols.visited.reserve(rows);
   entered.reserve(std::max(rows, cols));
+  if (unfold) Unfold();
+}
+
+void internal::Workspace::UnfoldOrder() { degree_one.resize(static_cast<size_t>(rows_) + cols_); }
+
+void internal::Workspace::UnfoldRows() {
+  from_rows.lookahead.resize(rows_);
+  from_rows.visited.resize(cols_);
+}
+
+void internal::Workspace::Unfold() {
+  UnfoldOrder();
+  UnfoldRows();
+  from_cols.lookahead.resize(cols_);
+  from_cols.visited.resize(rows_);
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
@@ -102,7 +122,8 @@ Status MaximumMatching::Prepare() {
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
-    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel);
+    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel,
+                                                  !FromRowsAloneFirst());
     StartTeam();
   } catch (const std::bad_alloc&) {
     work_.reset();
@@ -135,6 +156,7 @@ Status MaximumMatching::Solve() {
 
 void MaximumMatching::SolveValid() {
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
+  if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const internal::Look look = internal::LookAt(rows, cols);

@@ -197,6 +197,12 @@ class MaximumMatching {
   void StartTeam();
   void SolveValid();
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
+  // Whether the solve tries the rows alone first (rows_alone.cpp): the
+  // plan is automatic and the caller gave no column side.
+  bool FromRowsAloneFirst() const;
+  // That try: true when it found a maximum matching, false with every
+  // vertex free again and the working memory unfolded for the full plan.
+  bool SolveFromRowsAlone(const internal::Adjacency& rows);
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,
                   const internal::Look& look);
   internal::Mates Mates();
