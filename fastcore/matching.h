@@ -161,7 +161,10 @@ class MaximumMatching {
   // Checks the arrays (unless options.check_input is false) and allocates
   // the working memory, touching every page of it, and starts the threads
   // of a parallel solve, so that Solve() spends its time on the matching
-  // alone; Solve() calls it when the caller has not. Returns kInvalidInput
+  // alone; Solve() calls it when the caller has not. (An automatic plan
+  // without a column side touches only what its try from the rows needs:
+  // the rest, and the column side itself, come in Solve() where that try
+  // does not finish.) Returns kInvalidInput
   // when the arrays are inconsistent (offsets not monotone, a target out of
   // range) or options.threads is negative, kOutOfMemory when the memory
   // cannot be had. When the system refuses threads, the solve runs on one.
