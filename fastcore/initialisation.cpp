@@ -1,131 +1,14 @@
-// First matchings: the plain greedy one and Karp-Sipser's.
+// The greedy start: each vertex of the starting side takes its first free
+// neighbour.
 #include <algorithm>
+#include <atomic>
 
 #include "matching_steps.h"
+#include "team.h"
 
 namespace fast::internal {
 
 namespace {
-
-// The first free vertex among v's neighbours, or -1.
-int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, int64_t* scans) {
-  for (int64_t e = side.begin(v); e < side.end(v); ++e) {
-    ++*scans;
-    if (other_mates[side.targets[e]] < 0) return side.targets[e];
-  }
-  return -1;
-}
-
-// Karp-Sipser's degree-one rule. A vertex's degree counts its entries that
-// lead to a free vertex; a vertex whose degree drops to one has a single
-// free neighbour left, and matching it to that one loses nothing.
-//
-// The degree of a free vertex lives in its mate slot as -1 - degree, so
-// that one random access per entry both tells whether a neighbour is free
-// and updates its degree: a slot holds the mate (>= 0), or -2 for a free
-// vertex with one free neighbour, -1 for one with none. Once the run is
-// over no free vertex has a free neighbour, so every free slot holds -1.
-class KarpSipser {
- public:
-  KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters,
-             int32_t* degree_one)
-      : rows_(rows), cols_(cols), mates_(mates), counters_(counters), degree_one_(degree_one) {}
-
-  void Run() {
-    for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
-    for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
-    for (int32_t r = 0; r < rows_.count; ++r) {
-      MatchDegreeOne();
-      if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
-      int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
-      if (c >= 0) Match(r, c, kRowList | kColumnList);
-    }
-    MatchDegreeOne();
-  }
-
- private:
-  // Vertex ids on the stack: a row r as r, a column c as ~c.
-  void Count(int32_t vertex, int64_t degree) {
-    int32_t& slot = vertex >= 0 ? mates_.row[vertex] : mates_.col[~vertex];
-    slot = static_cast<int32_t>(-1 - degree);
-    if (degree == 1) degree_one_[pushed_++] = vertex;
-  }
-
-  // The degree-one vertices are taken from the stack a batch at a time, so
-  // that the cache misses of a batch (its lists' positions, then the lists)
-  // are in flight together rather than one after another. A vertex is
-  // checked when its turn comes, so the batch's stale entries are skipped
-  // as before, and the vertices its pairs push wait for the next batch.
-  void MatchDegreeOne() {
-    constexpr int32_t kBatch = 16;
-    int32_t batch[kBatch];
-    while (pushed_ > 0) {
-      const int32_t n = std::min(pushed_, kBatch);
-      pushed_ -= n;
-      std::copy(degree_one_ + pushed_, degree_one_ + pushed_ + n, batch);
-      for (int32_t i = 0; i < n; ++i) {
-        const int32_t v = batch[i];
-        __builtin_prefetch(v >= 0 ? rows_.offsets + v : cols_.offsets + ~v);
-      }
-      for (int32_t i = 0; i < n; ++i) {
-        const int32_t v = batch[i];
-        __builtin_prefetch(v >= 0 ? rows_.targets + rows_.begin(v)
-                                  : cols_.targets + cols_.begin(~v));
-      }
-      for (int32_t i = n; i-- > 0;) MatchIfDegreeOne(batch[i]);
-    }
-  }
-
-  void MatchIfDegreeOne(int32_t v) {
-    if (v >= 0) {
-      if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
-      int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
-      if (c >= 0) Match(v, c, kColumnList);
-    } else {
-      int32_t c = ~v;
-      if (mates_.col[c] != -2) return;
-      int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
-      if (r >= 0) Match(r, c, kRowList);
-    }
-  }
-
-  // Which of a pair's lists Match reads.
-  static constexpr int kRowList = 1, kColumnList = 2;
-
-  // Pairs r and c, and takes both out of their free neighbours' degrees.
-  // A vertex matched by the degree-one rule had no free neighbour but its
-  // new mate, so its list, which would change no degree, is not read: only
-  // the lists in `lists` are.
-  void Match(int32_t r, int32_t c, int lists) {
-    mates_.row[r] = c;
-    mates_.col[c] = r;
-    ++counters_->initial_pairs;
-    ++*mates_.pairs;
-    if (lists & kRowList) {
-      counters_->arc_scans += rows_.end(r) - rows_.begin(r);
-      for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
-        int32_t& slot = mates_.col[rows_.targets[e]];
-        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
-      }
-    }
-    if (lists & kColumnList) {
-      counters_->arc_scans += cols_.end(c) - cols_.begin(c);
-      for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
-        int32_t& slot = mates_.row[cols_.targets[e]];
-        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
-      }
-    }
-  }
-
-  const Adjacency& rows_;
-  const Adjacency& cols_;
-  Mates mates_;
-  MatchingCounters* counters_;
-  // Vertices whose degree was one when pushed, rows + cols slots: a degree
-  // reaches one at most once. Stale ones are skipped.
-  int32_t* degree_one_;
-  int32_t pushed_ = 0;
-};
 
 bool Taken(const uint64_t* taken, int32_t c) { return taken[c >> 6] >> (c & 63) & 1; }
 void Take(uint64_t* taken, int32_t c) { taken[c >> 6] |= uint64_t{1} << (c & 63); }
@@ -184,6 +67,88 @@ void OrderByDegree(const Adjacency& rows, int32_t* order) {
   for (int32_t r = 0; r < rows.count; ++r) order[start[bucket(r)]++] = r;
 }
 
+// Each row's list is a cache miss of its own; asking for it this many rows
+// ahead keeps several in flight.
+constexpr int32_t kAhead = 16;
+
+// The greedy start on a team: the members take the rows in chunks and
+// claim a column by setting its bit atomically, so that each column is
+// taken, and its mate written, by one member.
+class ParallelGreedy {
+ public:
+  ParallelGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken, bool backward,
+                 Mates mates, int64_t misses)
+      : rows_(rows),
+        sequence_(sequence),
+        taken_(taken),
+        backward_(backward),
+        mates_(mates),
+        misses_(misses) {}
+
+  void operator()(int) {
+    int64_t scans = 0, pairs = 0;
+    while (!gave_up_.load(std::memory_order_relaxed)) {
+      const int32_t first = next_.fetch_add(kChunk, std::memory_order_relaxed);
+      if (first >= rows_.count) break;
+      const int32_t last = std::min(first + kChunk, rows_.count);
+      for (int32_t i = first; i < last; ++i) {
+        if (i + kAhead < last) __builtin_prefetch(rows_.targets + rows_.begin(Row(i + kAhead)));
+        const int32_t r = Row(i);
+        const int64_t e = ClaimUntaken(r, &scans);
+        if (e >= 0) {
+          mates_.row[r] = rows_.targets[e];
+          mates_.col[rows_.targets[e]] = r;
+          ++pairs;
+        } else if (rows_.end(r) > rows_.begin(r) && missed_.fetch_add(1) == misses_) {
+          gave_up_ = true;
+          break;
+        }
+      }
+    }
+    scans_ += scans;
+    pairs_ += pairs;
+  }
+
+  bool gave_up() const { return gave_up_; }
+  int64_t scans() const { return scans_; }
+  int64_t pairs() const { return pairs_; }
+
+ private:
+  static constexpr int32_t kChunk = 1024;
+
+  int32_t Row(int32_t i) const { return sequence_ != nullptr ? sequence_[i] : i; }
+
+  // FirstUntaken, taking the column it finds; another member may take a
+  // column between the look at its bit and the claim, and then the scan
+  // goes on.
+  int64_t ClaimUntaken(int32_t r, int64_t* scans) {
+    const int64_t begin = rows_.begin(r), end = rows_.end(r);
+    const int64_t step = backward_ ? -1 : 1;
+    const int64_t first = backward_ ? end - 1 : begin, stop = backward_ ? begin - 1 : end;
+    for (int64_t e = first; e != stop; e += step) {
+      const int32_t c = rows_.targets[e];
+      uint64_t* word = taken_ + (c >> 6);
+      const uint64_t bit = uint64_t{1} << (c & 63);
+      if (Load(word) & bit || __atomic_fetch_or(word, bit, __ATOMIC_RELAXED) & bit) continue;
+      *scans += (e - first) * step + 1;
+      return e;
+    }
+    *scans += end - begin;
+    return -1;
+  }
+
+  const Adjacency& rows_;
+  const int32_t* sequence_;  // the rows' order; null for index order
+  uint64_t* taken_;
+  const bool backward_;
+  Mates mates_;
+  const int64_t misses_;
+  std::atomic<int32_t> next_{0};  // the first row not yet handed out
+  std::atomic<int64_t> missed_{0};
+  std::atomic<bool> gave_up_{false};
+  std::atomic<int64_t> scans_{0}, pairs_{0};
+};
+
 }  // namespace
 
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
@@ -194,11 +159,16 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
   // The rows' order; null for index order.
   int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
   if (sequence != nullptr) OrderByDegree(rows, sequence);
+  if (work->team != nullptr) {
+    ParallelGreedy run(rows, sequence, taken, backward, mates, misses);
+    work->team->Run(run);
+    counters->arc_scans += run.scans();
+    counters->initial_pairs += run.pairs();
+    *mates.pairs += run.pairs();
+    return !run.gave_up();
+  }
   int64_t scans = 0, pairs = 0;
   bool gave_up = false;
-  // Each row's list is a cache miss of its own; asking for it a few rows
-  // ahead keeps several in flight.
-  constexpr int32_t kAhead = 16;
   for (int32_t i = 0; i < rows.count; ++i) {
     if (i + kAhead < rows.count) {
       const int32_t ahead = sequence != nullptr ? sequence[i + kAhead] : i + kAhead;
@@ -223,11 +193,6 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
   counters->initial_pairs += pairs;
   *mates.pairs += pairs;
   return !gave_up;
-}
-
-void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                     MatchingCounters* counters, Workspace* work) {
-  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).Run();
 }
 
 }  // namespace fast::internal

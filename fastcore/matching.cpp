@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "matching_steps.h"
@@ -92,15 +93,29 @@ MaximumMatching::~MaximumMatching() = default;
 
 Status MaximumMatching::Prepare() {
   if (work_ != nullptr) return Status::kOptimal;
-  if (options_.check_input && !internal::ValidGraph(graph_)) return Status::kInvalidInput;
+  if (options_.threads < 0 || (options_.check_input && !internal::ValidGraph(graph_)))
+    return Status::kInvalidInput;
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
     work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel);
+    StartTeam();
   } catch (const std::bad_alloc&) {
+    work_.reset();
     return Status::kOutOfMemory;
   }
   return Status::kOptimal;
+}
+
+void MaximumMatching::StartTeam() {
+  const int threads = options_.threads == 0 ? internal::AvailableCores() : options_.threads;
+  const int64_t entries = graph_.rows > 0 ? graph_.offsets[graph_.rows] : 0;
+  if (threads <= 1 || entries < options_.parallel_min_entries) return;
+  try {
+    work_->team = std::make_unique<internal::Team>(threads);
+  } catch (const std::system_error&) {
+    // No threads to be had: the solve runs on this one.
+  }
 }
 
 Status MaximumMatching::Solve() {
@@ -120,6 +135,7 @@ void MaximumMatching::SolveValid() {
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const internal::Look look = internal::LookAt(rows, cols);
   plan_ = internal::ChoosePlan(look, options_);
+  plan_.threads = work_->team != nullptr ? work_->team->size() : 1;
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols, look);
   if (size_ == look.bound || work_->cancel()) return;
@@ -149,7 +165,8 @@ bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misse
                             &probe, work_.get(), internal::GreedyOrder::kIndex, misses);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {
-    plan_ = {Initialisation::kGreedy, plan_.search, Side::kColumns};
+    plan_ = {
+        Initialisation::kGreedy, plan_.search, Side::kColumns, false, Side::kAuto, plan_.threads};
     counters_.initial_pairs = probe.initial_pairs;
     return true;
   }

@@ -106,6 +106,14 @@ struct MatchingOptions {
   Side side = Side::kAuto;
   // Push-relabel: a global relabelling after this many pushes per vertex.
   double global_relabel_factor = 1.0;
+  // The threads the solve may run on: 1 solves on the calling thread
+  // alone, 0 on every processor the process may run on (its affinity
+  // mask). On more than one thread the solve finds a maximum matching as
+  // well, though not the same pairs, and its counters vary from run to run;
+  // a graph of fewer adjacency entries than parallel_min_entries is still
+  // solved on one thread, where threads would cost more than they save.
+  int threads = 1;
+  int64_t parallel_min_entries = int64_t{1} << 20;
   // False skips Solve()'s O(edges) check of the arrays, for callers that
   // built them and know them valid (offsets from 0, never decreasing, every
   // target in range, the column side consistent with the rows). Invalid
@@ -139,6 +147,9 @@ struct MatchingPlan {
   // restart).
   bool greedy_probe = false;
   Side restart_side = Side::kAuto;
+  // The threads the steps ran on (options.threads resolved; 1 for a small
+  // graph). Push-relabel runs on one thread whatever this says.
+  int threads = 1;
 };
 
 class MaximumMatching {
@@ -148,11 +159,12 @@ class MaximumMatching {
   ~MaximumMatching();
 
   // Checks the arrays (unless options.check_input is false) and allocates
-  // the working memory, touching every page of it, so that Solve() spends
-  // its time on the matching alone; Solve() calls it when the caller has
-  // not. Returns kInvalidInput when the arrays are inconsistent (offsets
-  // not monotone, a target out of range), kOutOfMemory when the memory
-  // cannot be had.
+  // the working memory, touching every page of it, and starts the threads
+  // of a parallel solve, so that Solve() spends its time on the matching
+  // alone; Solve() calls it when the caller has not. Returns kInvalidInput
+  // when the arrays are inconsistent (offsets not monotone, a target out of
+  // range) or options.threads is negative, kOutOfMemory when the memory
+  // cannot be had. When the system refuses threads, the solve runs on one.
   Status Prepare();
 
   // Computes a maximum matching. Call once. Returns what Prepare() returns
@@ -180,6 +192,9 @@ class MaximumMatching {
   bool CheckResult() const;
 
  private:
+  // Starts the team of a parallel solve when the options and the graph's
+  // size ask for one.
+  void StartTeam();
   void SolveValid();
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "cancel_poll.h"
 #include "matching.h"
+#include "team.h"
 
 namespace fast::internal {
 
@@ -56,6 +58,10 @@ struct Workspace {
   // The caller's cancel flag: the searches poll it at their phase
   // boundaries and, once it is seen, return as if done.
   CancelPoll cancel;
+  // The threads of a parallel solve; null for a solve on one thread. The
+  // steps run on it when it is there. The degree-one stack is then shared
+  // out among its members.
+  std::unique_ptr<Team> team;
 
   Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag);
 };
@@ -78,6 +84,9 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
                  Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1);
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters, Workspace* work);
+// Karp-Sipser on work->team (parallel_karp_sipser.cpp).
+void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                             MatchingCounters* counters, Workspace* work);
 
 // PF+ from the free vertices of `rows`, with `memory` of that side. False
 // when it stopped at the budget of scanned entries (negative: none) with
@@ -91,6 +100,14 @@ bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingC
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
                         MatchingCounters* counters, SearchMemory* rows_memory,
                         SearchMemory* cols_memory, Workspace* work);
+
+// PF+ on work->team (parallel_pothen_fan.cpp).
+bool ParallelPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
+                             MatchingCounters* counters, SearchMemory* memory, Workspace* work,
+                             int64_t budget);
+void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                                MatchingCounters* counters, SearchMemory* rows_memory,
+                                SearchMemory* cols_memory, Workspace* work);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters,

@@ -55,6 +55,11 @@ MaxFlow::MaxFlow(const FlowNetwork& network, MaxFlowAlgorithm algorithm,
 
 MaxFlow::~MaxFlow() = default;
 
+void MaxFlow::SetThreads(int threads, int64_t parallel_min_entries) {
+  threads_ = threads;
+  parallel_min_entries_ = parallel_min_entries;
+}
+
 Status MaxFlow::Validate(Shape* shape) const {
   const FlowNetwork& g = network_;
   // Residual arc ids are 32-bit, two per input arc.
@@ -97,6 +102,7 @@ Status MaxFlow::Build(const Shape& shape) {
     const UnitNetwork unit{network_.nodes, network_.arcs,   network_.tails,
                            network_.heads, network_.source, network_.sink};
     auto solver = std::make_unique<UnitMaxFlow>(unit, unit_algorithm, cancel_);
+    solver->SetThreads(threads_, parallel_min_entries_);
     const Status status = solver->Prepare();
     if (status == Status::kOptimal) unit_ = std::move(solver);
     return status;

@@ -90,12 +90,19 @@ class MaxFlow {
   // the algorithm apart from the set-up. Never throws.
   Status Prepare();
 
+  // Before Prepare(): the threads a solve may run on (UnitMaxFlow::SetThreads).
+  // Only the matching of a unit network of the matching shape uses more
+  // than one; every other algorithm runs on the calling thread.
+  void SetThreads(int threads, int64_t parallel_min_entries);
+
   // Computes the value of a maximum flow and a minimum cut; may be called
   // once. Never throws.
   Status Solve();
 
   // After a successful Solve():
   int64_t value() const { return value_; }
+  // The threads the solve ran on.
+  int threads() const { return unit_ != nullptr ? unit_->threads() : 1; }
   // arcs entries: the flow on each input arc, in 0 ... its capacity; they
   // form a flow of value() from the source to the sink, and self-loops
   // carry none. Worked out on the first call.
@@ -131,6 +138,8 @@ class MaxFlow {
   FlowNetwork network_;
   MaxFlowAlgorithm algorithm_;
   const std::atomic<bool>* cancel_;  // the caller's flag, or null
+  int threads_ = 1;                  // SetThreads()
+  int64_t parallel_min_entries_ = MatchingOptions{}.parallel_min_entries;
   // Exactly one of them is set by a successful Prepare().
   std::unique_ptr<UnitMaxFlow> unit_;
   std::unique_ptr<internal::CapacitatedSolver> solver_;

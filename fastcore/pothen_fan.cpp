@@ -1,12 +1,12 @@
 // Pothen-Fan PF+: phases of depth-first augmenting-path searches, with the
 // trees of failed searches marked dead for the rest of the run, from one
 // side or from both in turn.
+#include "pothen_fan.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
-
-#include "matching_steps.h"
 
 namespace fast::internal {
 
@@ -29,8 +29,6 @@ namespace {
 // search, so the failed searches that follow the first phase cost little
 // more than their roots' lists: a deficient graph is explored once, not
 // once a phase.
-constexpr int32_t kDead = -1;
-
 class PothenFan {
   // A row of the search path and the next entry its depth-first scan reads.
   struct Step {
@@ -208,30 +206,22 @@ class PothenFan {
 
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                      SearchMemory* memory, Workspace* work, int64_t budget) {
+  if (work->team != nullptr)
+    return ParallelPothenFanSearch(rows, cols, mates, counters, memory, work, budget);
   return PothenFan(rows, cols, mates, counters, memory, work).Run(budget);
 }
 
-// The failed searches of one side explore the part of the graph that the
-// free vertices of that side reach; on a deficient graph that part may be
-// nearly all of it from one side and small from the other. A phase from
-// either side without an augmentation proves the matching maximum, and an
-// augmenting path found from one side is one from the other, reversed; dead
-// columns of the searches from the rows stay dead whichever side finds the
-// later paths, since no augmenting path touches a closed set. So the two
-// sides take turns, each until it has scanned a budget that doubles every
-// round: the solve costs a few times what the cheaper side needs.
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
                         MatchingCounters* counters, SearchMemory* rows_memory,
                         SearchMemory* cols_memory, Workspace* work) {
-  constexpr int64_t kFirstShare = 16;  // the first budget: this share of one pass
-  int64_t budget =
-      std::max<int64_t>(1, (rows.end(rows.count - 1) + rows.count + cols.count) / kFirstShare);
-  PothenFan from_rows(rows, cols.count, mates, counters, rows_memory, work);
-  if (from_rows.Run(budget)) return;
-  PothenFan from_cols(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters, cols_memory,
-                      work);
-  for (;; budget = std::min(budget, INT64_MAX / 4) * 2)
-    if (from_cols.Run(budget) || from_rows.Run(budget)) return;
+  if (work->team != nullptr)
+    return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);
+  TakeTurns(
+      rows, cols, [&] { return PothenFan(rows, cols.count, mates, counters, rows_memory, work); },
+      [&] {
+        return PothenFan(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters,
+                         cols_memory, work);
+      });
 }
 
 }  // namespace fast::internal

@@ -96,6 +96,8 @@ Status UnitMaxFlow::Prepare() {
         MatchingOptions options;
         options.check_input = false;  // built from a checked network
         options.cancel = cancel_;
+        options.threads = threads_;
+        options.parallel_min_entries = parallel_min_entries_;
         matching_ = std::make_unique<MaximumMatching>(reduction_->graph(), options);
         status = matching_->Prepare();
         if (status != Status::kOptimal) {
@@ -113,6 +115,11 @@ Status UnitMaxFlow::Prepare() {
     return Status::kOutOfMemory;
   }
   return Status::kOptimal;
+}
+
+void UnitMaxFlow::SetThreads(int threads, int64_t parallel_min_entries) {
+  threads_ = threads;
+  parallel_min_entries_ = parallel_min_entries;
 }
 
 Status UnitMaxFlow::Solve() {

@@ -88,11 +88,19 @@ class UnitMaxFlow {
   // lets a caller time the algorithm apart from the set-up. Never throws.
   Status Prepare();
 
+  // Before Prepare(): the threads a matching reduction's matching may run
+  // on, as MatchingOptions::threads and parallel_min_entries say (default
+  // 1). Dinic's phases and push-relabel run on the calling thread alone.
+  void SetThreads(int threads, int64_t parallel_min_entries);
+
   // Computes a maximum flow; may be called once. Never throws.
   Status Solve();
 
   // After a successful Solve():
   int64_t value() const { return value_; }
+  // The threads the solve ran on: more than one only for a matching
+  // reduction whose matching ran on a team.
+  int threads() const { return matching_ != nullptr ? matching_->plan().threads : 1; }
   // arcs entries, 1 = the arc carries flow. The arcs carrying flow form a
   // flow of value() from the source to the sink; self-loops carry none.
   // (On a matching reduction both are worked out on the first call.)
@@ -126,6 +134,8 @@ class UnitMaxFlow {
   std::unique_ptr<internal::ResidualNetwork> residual_;
   FlowAlgorithm algorithm_;
   const std::atomic<bool>* cancel_;  // the caller's flag, or null
+  int threads_ = 1;                  // SetThreads()
+  int64_t parallel_min_entries_ = MatchingOptions{}.parallel_min_entries;
   int64_t value_ = 0;
   // The matching of a matching reduction, set by Prepare() and kept until
   // the flow and cut are asked for.

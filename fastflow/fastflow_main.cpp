@@ -2,7 +2,6 @@
 // and prints the report line; on request writes the flow and a minimum
 // cut.
 #include <getopt.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "fileio/safe_writer.h"
 #include "network_input.h"
 #include "result_files.h"
+#include "solve_clock.h"
 
 const char* const messageEnd = "\n";
 
@@ -26,12 +26,14 @@ struct Options {
   bool offsetGiven = false;
   std::string flowFile;  // -w, empty when not asked for
   std::string cutFile;   // -c
+  int threads = 1;       // -t
+  long long threadsFrom = fast::MatchingOptions{}.parallel_min_entries;  // --threads-from
 };
 
 void usage(FILE* out) {
   std::fputs(
-      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-w FILE] [-c FILE] [INPUT OPTIONS]\n"
-      "                [NETWORK]\n"
+      "Usage: fastflow [-a ALGORITHM] [--unit] [-o X] [-t THREADS] [-w FILE] [-c FILE]\n"
+      "                [INPUT OPTIONS] [NETWORK]\n"
       "Reads a network from NETWORK (standard input when it is missing or -) and\n"
       "prints: nodes, arcs, flow value, phases, arc scans, solve seconds. NETWORK is\n"
       "a \"p max\" network with capacities 0 ... 2^62, a \"p unit-flow\" network\n"
@@ -42,6 +44,14 @@ void usage(FILE* out) {
       "                pseudoflow or hybrid\n"
       "  --unit        every arc is one unit, whatever its capacity\n"
       "  -o X          node numbers start at X (default 1)\n"
+      "  -t THREADS    solve on this many threads (default 1; 0: every processor\n"
+      "                this process may use); only the matching of a unit network\n"
+      "                of the matching shape uses them, the other algorithms run\n"
+      "                on one; on more than one the seconds are wall-clock\n"
+      "                seconds, and a note on standard error says so\n"
+      "  --threads-from EDGES\n"
+      "                a matching of fewer edges is solved on one thread whatever\n"
+      "                -t says (default 1048576)\n"
       "  -w FILE       write the flow on each arc that carries some to FILE\n"
       "  -c FILE       write the source side of a minimum cut to FILE\n"
       "  -h, --help    print this text\n"
@@ -61,13 +71,6 @@ void usage(FILE* out) {
       out);
 }
 
-// User CPU seconds of this process so far, as the other programs time a solve.
-double userSeconds() {
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6;
-}
-
 [[noreturn]] void usageError() {
   usage(stderr);
   std::exit(1);
@@ -77,8 +80,9 @@ double userSeconds() {
 // network file.
 Options parseOptions(int argc, char** argv) {
   // The input options have no letter; they go to the shared parser by name.
-  constexpr int kInputOption = 256;
+  constexpr int kInputOption = 256, kThreadsFrom = 257;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"threads-from", required_argument, nullptr, kThreadsFrom},
                                  {"unit", no_argument, nullptr, 'u'},
                                  {"format", required_argument, nullptr, kInputOption},
                                  {"source", required_argument, nullptr, kInputOption},
@@ -89,7 +93,7 @@ Options parseOptions(int argc, char** argv) {
                                  {}};
   Options options;
   int letter, index = 0;
-  while ((letter = getopt_long(argc, argv, "+a:c:ho:w:", kLong, &index)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:c:ho:t:w:", kLong, &index)) != -1) {
     if (optarg != nullptr && optarg[0] == '=') ++optarg;  // -o=5 means -o 5
     switch (letter) {
       case kInputOption: {
@@ -125,6 +129,19 @@ Options parseOptions(int argc, char** argv) {
         break;
       case 'u':
         options.input.unit = true;
+        break;
+      case 't':
+        if (!parseThreadCount(optarg, &options.threads)) {
+          std::fputs("fastflow: -t needs a number of threads, from 0 (every processor) to 4096\n",
+                     stderr);
+          usageError();
+        }
+        break;
+      case kThreadsFrom:
+        if (!parseThreadsFrom(optarg, &options.threadsFrom)) {
+          std::fputs("fastflow: --threads-from needs a number of edges\n", stderr);
+          usageError();
+        }
         break;
       default:
         usageError();
@@ -177,14 +194,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   fast::MaxFlow flow(network.view(), options.algorithm);
+  flow.SetThreads(options.threads, options.threadsFrom);
   // Building the residual arrays belongs to reading, as the other programs'
   // list building does; the seconds are the algorithm's.
   fast::Status status = flow.Prepare();
-  double start = userSeconds();
+  const SolveClock clock;
   if (status == fast::Status::kOptimal) status = flow.Solve();
-  double seconds = userSeconds() - start;
+  const double seconds = clock.seconds(flow.threads());
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) fail(std::string(fast::StatusMessage(status)).c_str());
+  noteThreads("fastflow", options.threads, flow.threads());
   std::string error = writeResults(options, network, flow);
   if (error.empty()) {
     const fast::FlowCounters& counters = flow.counters();

@@ -5,9 +5,9 @@
 // where initial-pairs counts the pairs the initialisation matched, and
 // arc-scans the adjacency entries read by the initialisation and the search;
 // seconds is the user CPU time of the solve alone, the decomposition
-// included (the working memory is allocated before it starts).
+// included (the working memory is allocated before it starts), or its
+// wall-clock time when it ran on more than one thread (-t).
 #include <getopt.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +22,7 @@
 #include "fileio/safe_writer.h"
 #include "matching_input.h"
 #include "result_files.h"
+#include "solve_clock.h"
 
 const char* const messageEnd = "";
 
@@ -36,8 +37,8 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "Usage: fastmatch [-a ALGORITHM] [-u U] [-w FILE] [-c FILE] [-d FILE] [-m MAP]\n"
-    "                 [INPUT OPTIONS] [PROBLEM]\n"
+    "Usage: fastmatch [-a ALGORITHM] [-u U] [-t THREADS] [-w FILE] [-c FILE] [-d FILE]\n"
+    "                 [-m MAP] [INPUT OPTIONS] [PROBLEM]\n"
     "Computes a maximum matching of the bipartite problem in PROBLEM (standard input\n"
     "when it is missing or -) and prints the report line: nodes, edges, matching\n"
     "size, pairs matched by the initialisation, arc scans, solve seconds. PROBLEM is\n"
@@ -53,6 +54,13 @@ constexpr const char* kUsage =
     "                side whose free vertices the searches start from\n"
     "  -u U          push-relabel: a global relabelling after U x (rows + columns)\n"
     "                pushes (default 1)\n"
+    "  -t THREADS    solve on this many threads (default 1; 0: every processor\n"
+    "                this process may use); on more than one the seconds are\n"
+    "                wall-clock seconds, and a note on standard error says so\n"
+    "  --threads-from EDGES\n"
+    "                a problem of fewer edges is solved on one thread whatever\n"
+    "                -t says, since threads would cost more than they save\n"
+    "                (default 1048576)\n"
     "  -w FILE       write the matched pairs, \"U V\" a line\n"
     "  -c FILE       write a minimum vertex cover, \"1 U\" or \"2 V\" a line\n"
     "                (-w and -c in the vertices' names, when the problem has them)\n"
@@ -95,8 +103,9 @@ bool ParseAlgorithm(std::string name, fast::MatchingOptions* options) {
 
 Options ParseOptions(int argc, char** argv) {
   // The input options have no letter; they go to the shared parser by name.
-  constexpr int kInputOption = 256;
+  constexpr int kInputOption = 256, kThreadsFrom = 257;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"threads-from", required_argument, nullptr, kThreadsFrom},
                                  {"format", required_argument, nullptr, kInputOption},
                                  {"base", required_argument, nullptr, kInputOption},
                                  {"names", no_argument, nullptr, kInputOption},
@@ -106,7 +115,7 @@ Options ParseOptions(int argc, char** argv) {
   // The reader builds valid arrays; Solve() need not check them again.
   options.solver.check_input = false;
   int letter, index = 0;
-  while ((letter = getopt_long(argc, argv, "+a:u:w:c:d:m:h", kLong, &index)) != -1) {
+  while ((letter = getopt_long(argc, argv, "+a:u:t:w:c:d:m:h", kLong, &index)) != -1) {
     switch (letter) {
       case kInputOption: {
         const std::string fault = fileio::setInputOption(std::string("--") + kLong[index].name,
@@ -125,6 +134,16 @@ Options ParseOptions(int argc, char** argv) {
         options.solver.global_relabel_factor = std::atof(optarg);
         if (!(options.solver.global_relabel_factor > 0)) UsageError("-u needs a positive number");
         break;
+      case 't':
+        if (!parseThreadCount(optarg, &options.solver.threads))
+          UsageError("-t needs a number of threads, from 0 (every processor) to 4096");
+        break;
+      case kThreadsFrom: {
+        long long edges;
+        if (!parseThreadsFrom(optarg, &edges)) UsageError("--threads-from needs a number of edges");
+        options.solver.parallel_min_entries = edges;
+        break;
+      }
       case 'w':
       case 'c':
       case 'd':
@@ -163,12 +182,6 @@ void CheckOutputs(const Options& options) {
   }
 }
 
-double UserSeconds() {
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
-}
-
 // Empty, or why a result file could not be written. Memory that cannot be
 // had ends the run as in the solve, once the writers are gone.
 std::string WriteResults(const Options& options, const MatchingProblemFile& problem,
@@ -201,15 +214,16 @@ int main(int argc, char** argv) {
   fast::DulmageMendelsohn dm(graph, options.solver);
   // The working memory is had and first touched before the clock starts.
   fast::Status status = decompose ? dm.Prepare() : matching_alone.Prepare();
-  double start = UserSeconds();
+  const SolveClock clock;
   if (status == fast::Status::kOptimal) status = decompose ? dm.Solve() : matching_alone.Solve();
-  double seconds = UserSeconds() - start;
+  const fast::MaximumMatching& matching = decompose ? dm.matching() : matching_alone;
+  const double seconds = clock.seconds(matching.plan().threads);
   if (status == fast::Status::kOutOfMemory) fail(kNoMemory);
   if (status != fast::Status::kOptimal) {
     std::fprintf(stderr, "fastmatch: %s\n", std::string(fast::StatusMessage(status)).c_str());
     return 1;
   }
-  const fast::MaximumMatching& matching = decompose ? dm.matching() : matching_alone;
+  noteThreads("fastmatch", options.solver.threads, matching.plan().threads);
   std::string error = WriteResults(options, problem, matching, dm);
   if (error.empty()) {
     const fast::MatchingCounters& counters = matching.counters();

@@ -70,7 +70,7 @@ class Flow:
 
 
 def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
-                     algorithm=None, initialisation=None):
+                     algorithm=None, initialisation=None, threads=0):
     """Finds a maximum-cardinality matching between the rows and columns of A.
 
     Args:
@@ -96,6 +96,11 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             'push-relabel'; None for the library's default (pothen-fan).
         initialisation: the first matching: 'karp-sipser', 'greedy' or
             'none'; None for the library's default (karp-sipser).
+        threads: the threads the solve may run on: 0 (the default) every
+            processor this process may use, 1 one thread. A graph of fewer
+            than about a million entries is solved on one thread either way.
+            On more than one the matching is as large, but which pairs it
+            holds may differ from run to run.
 
     Duplicate entries are the same edge; unsorted indices are fine. CSR
     input with int32 indices is used in place (int32 indptr is widened to a
@@ -108,7 +113,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
     Raises:
         ValueError: an index out of range, a malformed indptr, a negative or
             too large dimension, an unknown perm_type, algorithm or
-            initialisation, or cover=True with a perm_type.
+            initialisation, a threads count that is not a whole number in
+            [0, 4096], or cover=True with a perm_type.
         TypeError: A is none of the accepted kinds.
         MemoryError: the solver ran out of memory.
     """
@@ -118,7 +124,7 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
         raise ValueError("cover=True returns a Matching: leave perm_type None")
     transposed, result = _solve_matching(A, shape, zeros_are_edges,
                                          ("cover" if cover else "matching", algorithm or "",
-                                          initialisation or ""))
+                                          initialisation or "", _threads(threads)))
     size, row_mates, col_mates, row_cover, col_cover = result
     if transposed:
         row_mates, col_mates, row_cover, col_cover = col_mates, row_mates, col_cover, row_cover
@@ -159,6 +165,16 @@ def _solve_matching(A, shape, zeros_are_edges, settings, may_transpose=True):
         return False, _core.match_pairs(rows, cols, *_dimensions(shape), *settings)
     raise TypeError("A must be a scipy sparse matrix or array, a 2-D numpy array or a pair "
                     f"(rows, cols) of integer arrays, got {type(A).__name__}")
+
+
+def _threads(threads):
+    """threads as an int in [0, 4096]: a float, a bool or a number out of
+    range is refused."""
+    if not isinstance(threads, (int, np.integer)) or isinstance(threads, (bool, np.bool_)):
+        raise ValueError(f"threads must be a whole number, got {threads!r}")
+    if not 0 <= threads <= 4096:
+        raise ValueError(f"threads: {threads} is out of range [0, 4096]")
+    return int(threads)
 
 
 def _dimensions(shape):
@@ -256,13 +272,13 @@ class DulmageMendelsohn:
                 f"structural_rank={self.structural_rank}, nb={self.nb})")
 
 
-def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True):
+def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True, threads=0):
     """The Dulmage-Mendelsohn decomposition of A: what CSparse's cs_dmperm
     and MATLAB's dmperm compute (0-based here).
 
     Args:
-        A, shape, zeros_are_edges: as for maximum_matching (CSC input is
-            converted to CSR).
+        A, shape, zeros_are_edges, threads: as for maximum_matching (CSC
+            input is converted to CSR).
 
     Returns:
         A DulmageMendelsohn: p, q, r, s, rr, cc, nb, structural_rank and
@@ -271,21 +287,22 @@ def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True):
     Raises:
         ValueError, TypeError, MemoryError: as maximum_matching.
     """
-    _, result = _solve_matching(A, shape, zeros_are_edges, ("dm", "", ""), may_transpose=False)
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("dm", "", "", _threads(threads)),
+                                may_transpose=False)
     return DulmageMendelsohn(*result)
 
 
-def structural_rank(A, *, shape=None, zeros_are_edges=True):
+def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
     """The structural rank of A, the size of a maximum matching between its
     rows and columns: what scipy.sparse.csgraph.structural_rank returns.
 
     Args, Raises: as for maximum_matching.
     """
-    _, result = _solve_matching(A, shape, zeros_are_edges, ("rank", "", ""))
+    _, result = _solve_matching(A, shape, zeros_are_edges, ("rank", "", "", _threads(threads)))
     return result[0]
 
 
-def maximum_flow(*args, capacities=None, algorithm=None):
+def maximum_flow(*args, capacities=None, algorithm=None, threads=0):
     """Finds a maximum flow from source to sink, and a minimum cut.
 
     Two forms:
@@ -306,6 +323,10 @@ def maximum_flow(*args, capacities=None, algorithm=None):
             'highest-label' or 'push-relabel' (push-relabel, highest label
             or first in first out), 'dinic', 'boykov-kolmogorov',
             'pseudoflow' or 'hybrid'.
+        threads: as for maximum_matching (default 0: every processor);
+            only the matching of a network of the matching shape (unit
+            arcs from the source to one side, across, and from the other
+            side to the sink) runs on them, every other algorithm on one.
 
     Returns:
         A Flow: the value (also as flow_value), the flow (a matrix like
@@ -318,7 +339,8 @@ def maximum_flow(*args, capacities=None, algorithm=None):
             negative or above 2147483647, source or sink or an arc's end not
             a node, a capacity outside 0 ... 2**62, capacities out of the
             source (or into the sink) adding up to more than 2**62, arrays
-            of different lengths or not integers, an unknown algorithm.
+            of different lengths or not integers, an unknown algorithm, a
+            threads count that is not a whole number in [0, 4096].
         MemoryError: the solver ran out of memory.
     """
     if not hasattr(_core, "max_flow"):
@@ -327,14 +349,14 @@ def maximum_flow(*args, capacities=None, algorithm=None):
     if len(args) == 3 and hasattr(args[0], "tocsr"):
         if capacities is not None:
             raise ValueError("a matrix holds its capacities: capacities= is for arrays of arcs")
-        return _matrix_flow(*args, algorithm)
+        return _matrix_flow(*args, algorithm, _threads(threads))
     if len(args) != 5:
         raise TypeError("maximum_flow takes (csgraph, source, sink) or "
                         "(tails, heads, n, source, sink)")
-    return _arc_flow(*args, capacities, algorithm)
+    return _arc_flow(*args, capacities, algorithm, _threads(threads))
 
 
-def _arc_flow(tails, heads, n, source, sink, capacities, algorithm):
+def _arc_flow(tails, heads, n, source, sink, capacities, algorithm, threads):
     if not isinstance(n, (int, np.integer)) or isinstance(n, bool):
         raise ValueError(f"n must be an integer, got {n!r}")
     if n < 0 or n > _INT32_MAX:
@@ -351,7 +373,7 @@ def _arc_flow(tails, heads, n, source, sink, capacities, algorithm):
     if capacities is not None:
         capacities = _capacities(capacities, tails.size)
     return Flow(*_core.max_flow(tails, heads, int(n), int(source), int(sink), algorithm or "",
-                                capacities))
+                                capacities, threads))
 
 
 def _capacities(values, arcs):
@@ -364,7 +386,7 @@ def _capacities(values, arcs):
     return np.ascontiguousarray(array, dtype=np.int64)
 
 
-def _matrix_flow(csgraph, source, sink, algorithm):
+def _matrix_flow(csgraph, source, sink, algorithm, threads):
     from scipy.sparse import csr_matrix
 
     A = csgraph.tocsr()
@@ -374,7 +396,7 @@ def _matrix_flow(csgraph, source, sink, algorithm):
         raise ValueError(f"the capacities must be integers, got dtype {A.dtype}")
     n = A.shape[0]
     tails = np.repeat(np.arange(n, dtype=np.int32), np.diff(A.indptr))
-    result = _arc_flow(tails, A.indices, n, source, sink, A.data, algorithm)
+    result = _arc_flow(tails, A.indices, n, source, sink, A.data, algorithm, threads)
     flow = csr_matrix((result.flow, (tails, A.indices)), shape=A.shape)
     result.flow = (flow - flow.T).tocsr()
     return result

@@ -216,8 +216,16 @@ void Choose(const std::string& name, const std::pair<const char*, Enum> (&choice
   Refuse(std::string(what) + " must be one of " + known + ", got '" + name + "'");
 }
 
+// A count of threads, 0 (every processor) to 4096.
+int CheckedThreads(int64_t threads) {
+  constexpr int64_t kMostThreads = 4096;
+  if (threads < 0 || threads > kMostThreads)
+    Refuse("threads: " + std::to_string(threads) + " is out of range [0, 4096]");
+  return static_cast<int>(threads);
+}
+
 fast::MatchingOptions MatchingOptions(const std::string& algorithm,
-                                      const std::string& initialisation) {
+                                      const std::string& initialisation, int64_t threads) {
   static const std::pair<const char*, fast::Search> kSearches[] = {
       {"pothen-fan", fast::Search::kPothenFan}, {"push-relabel", fast::Search::kPushRelabel}};
   static const std::pair<const char*, fast::Initialisation> kStarts[] = {
@@ -227,6 +235,7 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   fast::MatchingOptions options;
   Choose(algorithm, kSearches, "algorithm", &options.search);
   Choose(initialisation, kStarts, "initialisation", &options.initialisation);
+  options.threads = CheckedThreads(threads);
   return options;
 }
 
@@ -280,9 +289,9 @@ py::tuple SolutionTuple(Solution&& solution, Task task) {
 template <typename Index>
 py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indices, int64_t rows,
                           int64_t cols, const std::string& task_name, const std::string& algorithm,
-                          const std::string& initialisation) {
+                          const std::string& initialisation, int64_t threads) {
   const Task task = TaskNamed(task_name);
-  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation, threads);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(rows, "the number of rows");
   graph.cols = CheckedCount(cols, "the number of columns");
@@ -329,9 +338,9 @@ void CompressPairs(const int64_t* rows, const int64_t* cols, int64_t pairs, int3
 
 py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int64_t row_count,
                      int64_t col_count, const std::string& task_name, const std::string& algorithm,
-                     const std::string& initialisation) {
+                     const std::string& initialisation, int64_t threads) {
   const Task task = TaskNamed(task_name);
-  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation);
+  const fast::MatchingOptions options = MatchingOptions(algorithm, initialisation, threads);
   fast::BipartiteGraph graph;
   graph.rows = CheckedCount(row_count, "the number of rows");
   graph.cols = CheckedCount(col_count, "the number of columns");
@@ -366,7 +375,7 @@ int32_t CheckedNode(int64_t node, int32_t nodes, const char* what) {
 // per arc) it is int64.
 py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int64_t nodes,
                   int64_t source, int64_t sink, const std::string& algorithm,
-                  const std::optional<Array<int64_t>>& capacities) {
+                  const std::optional<Array<int64_t>>& capacities, int64_t threads) {
   fast::MaxFlowAlgorithm flow_algorithm = fast::MaxFlowAlgorithm::kAuto;
   if (!algorithm.empty() && !fast::ParseMaxFlowAlgorithm(algorithm, &flow_algorithm))
     Refuse("unknown flow algorithm '" + algorithm + "'");
@@ -397,6 +406,7 @@ py::tuple MaxFlow(const Array<int32_t>& tails, const Array<int32_t>& heads, int6
         Refuse("capacities[" + std::to_string(i) + "] = " + std::to_string(network.capacities[i]) +
                " is out of range [0, 2**62]");
     fast::MaxFlow solver(network, flow_algorithm, &cancel);
+    solver.SetThreads(CheckedThreads(threads), fast::MatchingOptions{}.parallel_min_entries);
     CheckStatus(solver.Solve(), "the flow solver");
     value = solver.value();
     flow = solver.arc_flow();

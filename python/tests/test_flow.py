@@ -60,8 +60,11 @@ def test_reduction_flow_equals_matching_size(problems, networks):
     for family in ("long-paths", "few-to-many"):
         problem = matchflow.read_problem(problems[family, 1])
         network = matchflow.read_problem(networks[f"{family} reduction", 1])
-        assert maximum_flow(*network).value == matchflow.maximum_matching(problem[:2],
-                                                                          shape=problem.shape).size
+        size = matchflow.maximum_matching(problem[:2], shape=problem.shape).size
+        for threads in (0, 1, 2):
+            assert maximum_flow(*network, threads=threads).value == size
+    with pytest.raises(ValueError, match="threads: 4097 is out of range"):
+        maximum_flow(*network, threads=4097)
 
 
 def test_parallel_arcs_self_loops_and_input_kinds():

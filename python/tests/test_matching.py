@@ -143,6 +143,9 @@ def malformed(indptr, indices, shape, kind=sp.csr_matrix):
     (lambda: maximum_matching(sp.eye(2, format="csr"), "row", cover=True), "cover"),
     (lambda: maximum_matching(sp.eye(2, format="csr"), algorithm="hopcroft-karp"), "algorithm"),
     (lambda: maximum_matching(([0], [0]), initialisation="random"), "initialisation"),
+    (lambda: maximum_matching(([0], [0]), threads=-1), r"threads: -1 is out of range"),
+    (lambda: maximum_matching(([0], [0]), threads=True), "threads must be a whole number"),
+    (lambda: matchflow.structural_rank(([0], [0]), threads=2.0), "threads must be a whole"),
 ])
 def test_bad_input_raises_value_error(call, message):
     with pytest.raises(ValueError, match=message):
@@ -179,6 +182,21 @@ def test_running_out_of_memory_raises_memory_error():
     assert proc.returncode == 0, proc.stderr
     lines = proc.stdout.splitlines()
     assert lines and all("more than the memory budget of 1024 MiB" in line for line in lines), lines
+
+
+def test_parallel_solve_is_a_maximum_matching():
+    # Over a million entries: large enough for the parallel solve.
+    rng = np.random.default_rng(11)
+    n, m = 300000, 1200000
+    rows, cols = rng.integers(0, n, m), rng.integers(0, n, m)
+    edges = set(zip(rows.tolist(), cols.tolist()))
+    serial = maximum_matching((rows, cols), shape=(n, n), threads=1)
+    for threads in (2, 0):
+        found = maximum_matching((rows, cols), shape=(n, n), threads=threads, cover=True)
+        assert found.size == serial.size
+        check_matching(edges, found.row_mates, found.col_mates, found.size)
+        check_cover(rows, cols, found.row_cover, found.col_cover, found.size)
+    assert matchflow.structural_rank((rows, cols), shape=(n, n), threads=2) == serial.size
 
 
 def test_two_threads_solve_at_once():

@@ -18,9 +18,17 @@
 
 namespace {
 
-const std::vector<std::vector<std::string>> kAlgorithms = {{"-a", "ks+pf"},     {"-a", "ks+pr"},
-                                                           {"-a", "greedy+pf"}, {"-a", "greedy+pr"},
-                                                           {"-a", "none+pr"},   {"-a", "none+pf"}};
+// The last three solve on two threads however small the problem.
+const std::vector<std::vector<std::string>> kAlgorithms = {
+    {"-a", "ks+pf"},
+    {"-a", "ks+pr"},
+    {"-a", "greedy+pf"},
+    {"-a", "greedy+pr"},
+    {"-a", "none+pr"},
+    {"-a", "none+pf"},
+    {"-a", "ks+pf", "-t", "2", "--threads-from", "0"},
+    {"-a", "greedy+pf-both", "-t", "2", "--threads-from", "0"},
+    {"-t", "2", "--threads-from", "0"}};
 
 void checkRun(const Outcome& outcome, const uint8_t* data, size_t size,
               const std::string& pairs_path, const std::string& cover_path,

@@ -63,12 +63,16 @@ const fast::Search kSearches[] = {
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
-void ExpectMaximum(const Rows& g, int64_t expected) {
+// Every plan finds a maximum matching of `expected` pairs and proves it;
+// `threads` > 1 runs the parallel steps however small the graph.
+void ExpectMaximum(const Rows& g, int64_t expected, int threads = 1) {
   for (auto initialisation : kInitialisations)
     for (auto search : kSearches)
       for (auto side : kSides)
         for (double relabel_factor : {1.0, 0.01}) {
           fast::MatchingOptions options;
+          options.threads = threads;
+          options.parallel_min_entries = 0;
           options.initialisation = initialisation;
           options.search = search;
           options.side = side;
@@ -77,7 +81,10 @@ void ExpectMaximum(const Rows& g, int64_t expected) {
           ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
           EXPECT_EQ(matching.size(), expected)
               << "initialisation " << int(initialisation) << ", search " << int(search) << ", side "
-              << int(side);
+              << int(side) << ", threads " << threads;
+          EXPECT_EQ(matching.plan().threads, threads);
+          for (int32_t mate : matching.row_mates()) EXPECT_GE(mate, -1);
+          for (int32_t mate : matching.col_mates()) EXPECT_GE(mate, -1);
           EXPECT_TRUE(matching.CheckResult());
         }
 }
@@ -224,6 +231,76 @@ TEST(FastMatching, RandomGraphsMatchTheReference) {
     Rows g(cols, lists);
     ExpectMaximum(g, ReferenceSize(g));
   }
+}
+
+// Random graphs of the shapes that make the parallel steps meet: many
+// vertices of degree one and two (chains of degree-one pairs made by two
+// members at once), dense blocks (claims lost to another member), and
+// deficient sides (searches that fail and mark trees dead, budgets that
+// stop phases midway), on two to four threads.
+TEST(FastMatching, ParallelSolvesMatchTheReference) {
+  std::mt19937 random(29);
+  for (int trial = 0; trial < 24; ++trial) {
+    const int32_t rows = 1 + random() % 2000, cols = 1 + random() % 2000;
+    const int degree = 1 + random() % 6;
+    std::vector<std::vector<int32_t>> lists(rows);
+    for (int32_t r = 0; r < rows; ++r) {
+      const int32_t block = trial % 3 == 0 ? 8 : cols;  // near the diagonal, or anywhere
+      for (int k = random() % (degree + 1); k > 0; --k)
+        lists[r].push_back((int64_t{r} * cols / rows + random() % block) % cols);
+    }
+    Rows g(cols, lists);
+    ExpectMaximum(g, ReferenceSize(g), 2 + trial % 3);
+  }
+  // Large enough for the members to run side by side for a while; the
+  // serial solve, checked above, gives the size.
+  for (int trial = 0; trial < 4; ++trial) {
+    const int32_t n = 60000;
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t r = 0; r < n; ++r)
+      for (int k = 1 + random() % (1 + trial); k > 0; --k) lists[r].push_back(random() % n);
+    Rows g(n, lists);
+    fast::MaximumMatching serial(g.graph());
+    ASSERT_EQ(serial.Solve(), fast::Status::kOptimal);
+    const int64_t expected = serial.size();
+    for (auto search : {fast::Search::kAuto, fast::Search::kPothenFan}) {
+      fast::MatchingOptions options;
+      options.threads = 2;
+      options.parallel_min_entries = 0;
+      options.initialisation = fast::Initialisation::kKarpSipser;
+      options.search = search;
+      fast::MaximumMatching matching(g.graph(), options);
+      ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+      EXPECT_EQ(matching.size(), expected);
+      EXPECT_TRUE(matching.CheckResult());
+      for (int32_t mate : matching.row_mates()) ASSERT_GE(mate, -1);
+      for (int32_t mate : matching.col_mates()) ASSERT_GE(mate, -1);
+    }
+  }
+}
+
+// One thread is the serial solve; more than one are used only from the
+// threshold of entries on, and a negative count is refused.
+TEST(FastMatching, ThreadsAreUsedOnLargeEnoughGraphs) {
+  Rows g(4, {{0, 1}, {1, 2}, {2, 3}, {3}});
+  for (int threads : {1, 2, 0}) {
+    fast::MatchingOptions options;
+    options.threads = threads;
+    fast::MaximumMatching matching(g.graph(), options);
+    ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+    EXPECT_EQ(matching.plan().threads, 1);
+    EXPECT_EQ(matching.size(), 4);
+  }
+  fast::MatchingOptions options;
+  options.threads = 3;
+  options.parallel_min_entries = 7;
+  fast::MaximumMatching on_three(g.graph(), options);
+  ASSERT_EQ(on_three.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(on_three.plan().threads, 3);
+  EXPECT_TRUE(on_three.CheckResult());
+  options.threads = -1;
+  fast::MaximumMatching refused(g.graph(), options);
+  EXPECT_EQ(refused.Solve(), fast::Status::kInvalidInput);
 }
 
 // A forest always has a leaf, so Karp-Sipser's degree-one rule alone

@@ -1,0 +1,134 @@
+// Karp-Sipser's start on one thread (karp_sipser.h).
+#include "karp_sipser.h"
+
+#include <algorithm>
+
+namespace fast::internal {
+
+namespace {
+
+// The first free vertex among v's neighbours, or -1.
+int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, int64_t* scans) {
+  for (int64_t e = side.begin(v); e < side.end(v); ++e) {
+    ++*scans;
+    if (other_mates[side.targets[e]] < 0) return side.targets[e];
+  }
+  return -1;
+}
+
+class KarpSipser : KarpSipserReads {
+ public:
+  KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters,
+             int32_t* degree_one)
+      : KarpSipserReads(rows, cols, mates), counters_(counters), degree_one_(degree_one) {}
+
+  void Run() {
+    for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
+    for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
+    // The rows a batch at a time too, the reads of those still free asked
+    // for together; the degree-one vertices that a row's pair makes are
+    // matched before the next row, as one by one.
+    int32_t batch[kBatch];
+    for (int32_t first = 0; first < rows_.count; first += kBatch) {
+      const int32_t last = std::min(first + kBatch, rows_.count);
+      int32_t n = 0;
+      for (int32_t r = first; r < last; ++r)
+        if (mates_.row[r] < -1) batch[n++] = r;
+      AskFor(batch, n);
+      for (int32_t r = first; r < last; ++r) {
+        MatchDegreeOne();
+        if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
+        int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
+        if (c >= 0) Match(r, c, kRowList | kColumnList);
+      }
+    }
+    MatchDegreeOne();
+  }
+
+ private:
+  // Vertices taken together. A batch of 32 took the stack's vertices in
+  // another order, and read more entries on the uniform and hidden-perfect
+  // problems.
+  static constexpr int32_t kBatch = 16;
+
+  // Vertex ids on the stack: a row r as r, a column c as ~c.
+  void Count(int32_t vertex, int64_t degree) {
+    int32_t& slot = vertex >= 0 ? mates_.row[vertex] : mates_.col[~vertex];
+    slot = static_cast<int32_t>(-1 - degree);
+    if (degree == 1) degree_one_[pushed_++] = vertex;
+  }
+
+  // The degree-one vertices are taken from the stack a batch at a time,
+  // their reads asked for together (AskFor). A vertex is checked when its
+  // turn comes, so the batch's stale entries are skipped, and the vertices
+  // its pairs push wait for the next batch.
+  void MatchDegreeOne() {
+    int32_t batch[kBatch];
+    while (pushed_ > 0) {
+      const int32_t n = std::min(pushed_, kBatch);
+      pushed_ -= n;
+      std::copy(degree_one_ + pushed_, degree_one_ + pushed_ + n, batch);
+      AskFor(batch, n);
+      for (int32_t i = n; i-- > 0;) MatchIfDegreeOne(batch[i]);
+    }
+  }
+
+  void MatchIfDegreeOne(int32_t v) {
+    if (v >= 0) {
+      if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
+      int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
+      if (c >= 0) Match(v, c, kColumnList);
+    } else {
+      int32_t c = ~v;
+      if (mates_.col[c] != -2) return;
+      int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
+      if (r >= 0) Match(r, c, kRowList);
+    }
+  }
+
+  // Which of a pair's lists Match reads.
+  static constexpr int kRowList = 1, kColumnList = 2;
+
+  // Pairs r and c, and takes both out of their free neighbours' degrees.
+  // A vertex matched by the degree-one rule had no free neighbour but its
+  // new mate, so its list, which would change no degree, is not read: only
+  // the lists in `lists` are.
+  void Match(int32_t r, int32_t c, int lists) {
+    mates_.row[r] = c;
+    mates_.col[c] = r;
+    ++counters_->initial_pairs;
+    ++*mates_.pairs;
+    if (lists & kRowList) {
+      counters_->arc_scans += rows_.end(r) - rows_.begin(r);
+      for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
+        int32_t& slot = mates_.col[rows_.targets[e]];
+        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
+      }
+    }
+    if (lists & kColumnList) {
+      counters_->arc_scans += cols_.end(c) - cols_.begin(c);
+      for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
+        int32_t& slot = mates_.row[cols_.targets[e]];
+        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
+      }
+    }
+  }
+
+  MatchingCounters* counters_;
+  // Vertices whose degree was one when pushed, rows + cols slots: a degree
+  // reaches one at most once. Stale ones are skipped.
+  int32_t* degree_one_;
+  int32_t pushed_ = 0;
+};
+
+}  // namespace
+
+void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                     MatchingCounters* counters, Workspace* work) {
+  if (work->team != nullptr)
+    ParallelKarpSipserMatch(rows, cols, mates, counters, work);
+  else
+    KarpSipser(rows, cols, mates, counters, work->degree_one.data()).Run();
+}
+
+}  // namespace fast::internal
