@@ -40,7 +40,8 @@ class ParallelPothenFan {
     int64_t scans = 0;
     int64_t reported = 0;  // the scans already added to the shared count
     int64_t pairs = 0;
-    int32_t stamp = 0;  // the current search
+    int64_t augmented = 0;  // augmentations in this phase
+    int32_t stamp = 0;      // the current search
     bool tainted = false;
   };
 
@@ -89,11 +90,16 @@ class ParallelPothenFan {
       if (m == 0) StartPhase();
       team_->Sync();
       for (;;) {
-        const size_t i = next_root_.fetch_add(1, std::memory_order_relaxed);
-        if (i >= roots_.size() || stopped_.load(std::memory_order_relaxed)) break;
-        const Outcome outcome = Search(&me, roots_[i]);
-        if (outcome == Outcome::kFailed) me.failed.push_back(roots_[i]);
-        if (outcome == Outcome::kAugmented) augmented_.fetch_add(1, std::memory_order_relaxed);
+        const size_t first = next_root_.fetch_add(kRoots, std::memory_order_relaxed);
+        const size_t last = std::min(first + kRoots, roots_.size());
+        if (first >= last || stopped_.load(std::memory_order_relaxed)) break;
+        for (size_t i = first; i < last && !stopped_.load(std::memory_order_relaxed); ++i) {
+          // The i-th root's search is numbered phase_start_ + i, so the
+          // numbers need no shared counter.
+          const Outcome outcome = Search(&me, roots_[i], phase_start_ + static_cast<int32_t>(i));
+          if (outcome == Outcome::kFailed) me.failed.push_back(roots_[i]);
+          me.augmented += outcome == Outcome::kAugmented;
+        }
       }
       Report(&me);
       team_->Sync();
@@ -107,28 +113,34 @@ class ParallelPothenFan {
   // Scans between two reports to the shared count, against which the
   // budget is checked.
   static constexpr int64_t kReport = 4096;
+  // Roots handed out at a time: a shared counter taken once per root
+  // bounces its cache line between the members at every search.
+  static constexpr size_t kRoots = 64;
 
   // Member 0, between barriers.
   void StartPhase() {
     ++counters_->phases;
     const int64_t searches = static_cast<int64_t>(roots_.size());
-    if (stamp_.load() >= INT32_MAX - searches) {
+    if (searches_ >= INT32_MAX - searches) {
       for (int32_t c = 0; c < cols_; ++c) visited_[c] = visited_[c] == kDead ? kDead : 0;
-      stamp_ = 0;
+      searches_ = 0;
     }
-    phase_start_ = stamp_.load() + 1;
+    phase_start_ = searches_ + 1;
+    searches_ += static_cast<int32_t>(searches);
     next_root_ = 0;
-    augmented_ = 0;
   }
 
   // Member 0, between barriers: the failed roots are the next phase's.
   void EndPhase() {
     roots_.clear();
+    int64_t augmented = 0;
     for (Member& member : members_) {
       roots_.insert(roots_.end(), member.failed.begin(), member.failed.end());
       member.failed.clear();
+      augmented += member.augmented;
+      member.augmented = 0;
     }
-    done_ = stopped_ || augmented_ == 0 || roots_.empty() || cancel_();
+    done_ = stopped_ || augmented == 0 || roots_.empty() || cancel_();
     forward_ = !forward_;
   }
 
@@ -138,8 +150,8 @@ class ParallelPothenFan {
     if (total > stop_) stopped_ = true;
   }
 
-  Outcome Search(Member* me, int32_t root) {
-    me->stamp = stamp_.fetch_add(1, std::memory_order_relaxed) + 1;
+  Outcome Search(Member* me, int32_t root, int32_t stamp) {
+    me->stamp = stamp;
     me->tainted = false;
     me->entered.clear();
     me->path.clear();
@@ -248,13 +260,12 @@ class ParallelPothenFan {
   // The phase's roots; the next one to search.
   std::vector<int32_t> roots_;
   std::atomic<size_t> next_root_{0};
-  // Searches are numbered from 1 across the members; those of this phase
-  // from phase_start_ on.
-  std::atomic<int32_t> stamp_{0};
+  // Searches are numbered from 1 across the members and phases: those of
+  // this phase from phase_start_ on; searches_ is the last number given.
+  int32_t searches_ = 0;
   int32_t phase_start_ = 1;
   bool forward_ = true;  // odd phases scan forward, even ones backward
   bool done_ = false;
-  std::atomic<int64_t> augmented_{0};  // augmentations in this phase
   // The scans reported so far, and the count past which the run stops.
   std::atomic<int64_t> scanned_{0};
   int64_t stop_ = INT64_MAX;

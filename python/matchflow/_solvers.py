@@ -70,7 +70,7 @@ class Flow:
 
 
 def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_edges=True,
-                     algorithm=None, initialisation=None, threads=0):
+                     algorithm=None, initialisation=None, threads=1):
     """Finds a maximum-cardinality matching between the rows and columns of A.
 
     Args:
@@ -96,11 +96,12 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             'push-relabel'; None for the library's default (pothen-fan).
         initialisation: the first matching: 'karp-sipser', 'greedy' or
             'none'; None for the library's default (karp-sipser).
-        threads: the threads the solve may run on: 0 (the default) every
-            processor this process may use, 1 one thread. A graph of fewer
-            than about a million entries is solved on one thread either way.
-            On more than one the matching is as large, but which pairs it
-            holds may differ from run to run.
+        threads: the threads the solve may run on: 1 (the default) one
+            thread, 0 every processor this process may use. A graph of
+            fewer than about a million entries is solved on one thread
+            either way. On more than one the matching is as large, but
+            which pairs it holds may differ from run to run; on the
+            machines measured so far it was slower (docs/fast.md).
 
     Duplicate entries are the same edge; unsorted indices are fine. CSR
     input with int32 indices is used in place (int32 indptr is widened to a
@@ -272,7 +273,7 @@ class DulmageMendelsohn:
                 f"structural_rank={self.structural_rank}, nb={self.nb})")
 
 
-def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True, threads=0):
+def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True, threads=1):
     """The Dulmage-Mendelsohn decomposition of A: what CSparse's cs_dmperm
     and MATLAB's dmperm compute (0-based here).
 
@@ -292,7 +293,7 @@ def dulmage_mendelsohn(A, *, shape=None, zeros_are_edges=True, threads=0):
     return DulmageMendelsohn(*result)
 
 
-def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
+def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=1):
     """The structural rank of A, the size of a maximum matching between its
     rows and columns: what scipy.sparse.csgraph.structural_rank returns.
 
@@ -302,7 +303,7 @@ def structural_rank(A, *, shape=None, zeros_are_edges=True, threads=0):
     return result[0]
 
 
-def maximum_flow(*args, capacities=None, algorithm=None, threads=0):
+def maximum_flow(*args, capacities=None, algorithm=None, threads=1):
     """Finds a maximum flow from source to sink, and a minimum cut.
 
     Two forms:
@@ -323,7 +324,7 @@ def maximum_flow(*args, capacities=None, algorithm=None, threads=0):
             'highest-label' or 'push-relabel' (push-relabel, highest label
             or first in first out), 'dinic', 'boykov-kolmogorov',
             'pseudoflow' or 'hybrid'.
-        threads: as for maximum_matching (default 0: every processor);
+        threads: as for maximum_matching (default 1);
             only the matching of a network of the matching shape (unit
             arcs from the source to one side, across, and from the other
             side to the sink) runs on them, every other algorithm on one.
