@@ -165,6 +165,7 @@ void MaximumMatching::SolveValid() {
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols, look);
   if (size_ == look.bound || work_->cancel()) return;
+  if (plan_.greedy_probe) plan_.search = internal::SearchAfterKarpSipser(look, size_);
   const bool restart = plan_.restart_side != Side::kAuto;
   // A budget of one pass over the adjacency: PF+ finishes within it where a
   // greedy start leaves few and short augmenting paths.
@@ -174,9 +175,9 @@ void MaximumMatching::SolveValid() {
   size_ = 0;
   counters_.initial_pairs = 0;
   plan_.initialisation = Initialisation::kKarpSipser;
-  plan_.search = Search::kPothenFanBothSides;
   plan_.side = plan_.restart_side;
   Initialise(rows, cols, look);
+  plan_.search = internal::SearchAfterKarpSipser(look, size_);
   if (size_ < look.bound && !work_->cancel()) Grow(rows, cols, -1);
 }
 

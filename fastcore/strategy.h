@@ -44,6 +44,11 @@ bool GreedyByDegree(const Degrees& side);
 // columns' adjacency.
 bool NeedsColumnSide(const MatchingOptions& options);
 
+// The search of an automatic plan after its Karp-Sipser start, which left
+// `pairs` pairs: PF+ from both sides, or push-relabel when many vertices
+// that have an edge are still free.
+Search SearchAfterKarpSipser(const Look& look, int64_t pairs);
+
 // The options with every kAuto field decided; the look must include the
 // columns when NeedsColumnSide(options).
 MatchingPlan ChoosePlan(const Look& look, const MatchingOptions& options);

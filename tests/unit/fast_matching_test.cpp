@@ -450,6 +450,36 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   EXPECT_EQ(AutomaticPlan(Rows(90, wide), true).side, fast::Side::kRows);
 }
 
+// `units` copies of rows {a, b, c} and columns {x, y, z}, edges a-x, b-x,
+// c-x, a-y, a-z (a maximum of two pairs of three), then `pairs` lone
+// edges: sparse, without hubs, every vertex with an edge.
+Rows DeficientUnits(int32_t units, int32_t pairs) {
+  std::vector<std::vector<int32_t>> lists;
+  for (int32_t u = 0; u < units; ++u) {
+    const int32_t x = 3 * u;
+    lists.push_back({x, x + 1, x + 2});
+    lists.push_back({x});
+    lists.push_back({x});
+  }
+  for (int32_t p = 0; p < pairs; ++p) lists.push_back({3 * units + p});
+  return Rows(3 * units + pairs, lists);
+}
+
+TEST(FastMatching, KarpSipserLeavingManyFreeIsFollowedByPushRelabel) {
+  // A third of the bound stays free: push-relabel after Karp-Sipser.
+  Rows deficient = DeficientUnits(30, 0);
+  fast::MatchingPlan plan = AutomaticPlan(deficient);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kKarpSipser);
+  EXPECT_EQ(plan.search, fast::Search::kPushRelabel);
+  ExpectMaximum(deficient, 60);
+  // One free vertex in 23: PF+ from both sides.
+  Rows nearly_perfect = DeficientUnits(1, 20);
+  plan = AutomaticPlan(nearly_perfect);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kKarpSipser);
+  EXPECT_EQ(plan.search, fast::Search::kPothenFanBothSides);
+  ExpectMaximum(nearly_perfect, 22);
+}
+
 TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   // Complete blocks of rows chained to the next block's columns, listed
   // first, and each row's own column: the greedy start from the rows (the
