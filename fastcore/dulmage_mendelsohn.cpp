@@ -72,25 +72,34 @@ void DulmageMendelsohn::Coarse() {
   const int32_t rank = static_cast<int32_t>(matching_->size());
   coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
   coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
+  // Local pointers: the stores below are of bytes and ints, which the
+  // compiler must otherwise assume may change any member it reads.
+  const uint8_t* col_part = work.col_part.data();
+  int32_t* rindex = work.rindex.data();
+  int32_t* col_order = col_order_.data();
+  int32_t* row_order = row_order_.data();
+  // The row matched to the column in position k of C1 goes to position
+  // k - cc[1] of R1; of C3, to k - cc[3] + rr[2] in R3.
+  const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
-    const uint8_t part = work.col_part[c];
+    const uint8_t part = col_part[c];
     const int32_t mate = col_mates[c];
-    work.rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
+    rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
     if (part == Work::kSquare) continue;
     if (mate < 0) {
-      col_order_[free_col++] = c;
+      col_order[free_col++] = c;
     } else if (part == Work::kUnder) {
-      row_order_[under_col - coarse_cols_[1]] = mate;
-      col_order_[under_col++] = c;
+      row_order[under_col - under_shift] = mate;
+      col_order[under_col++] = c;
     } else {
-      row_order_[coarse_rows_[2] + over_col - coarse_cols_[3]] = mate;
-      col_order_[over_col++] = c;
+      row_order[over_col - over_shift] = mate;
+      col_order[over_col++] = c;
     }
   }
-  int32_t free_row = coarse_rows_[3];
+  int32_t* free_rows = row_order_.data() + coarse_rows_[3];
   for (int32_t r = 0; r < graph_.rows; ++r)
-    if (row_mates[r] < 0) row_order_[free_row++] = r;
+    if (row_mates[r] < 0) *free_rows++ = r;
 }
 
 // Pearce's iterative form of Tarjan's search over the square part: its
@@ -99,6 +108,11 @@ void DulmageMendelsohn::Coarse() {
 // root, after every component it reaches: so the components, laid out from
 // the end of the square part backwards as they complete, come in an order
 // in which every entry lies on or above the block diagonal.
+//
+// The column being scanned lives in locals, its ancestors in frames: a
+// column whose entries all lead to visited columns (a leaf of the search,
+// most columns of a triangular or nearly triangular pattern) costs no
+// frame at all.
 void DulmageMendelsohn::SquarePartComponents() {
   Work& work = *work_;
   const int64_t* offsets = graph_.offsets;
@@ -108,78 +122,99 @@ void DulmageMendelsohn::SquarePartComponents() {
   Work::Frame* frames = work.frames.data();
   int32_t* waiting = work.waiting.data();
   const int32_t nodes = coarse_cols_[3] - coarse_cols_[2];
+  int32_t* square_rows = row_order_.data() + coarse_rows_[1];
+  int32_t* square_cols = col_order_.data() + coarse_cols_[2];
+  int32_t* block_start = work.block_start.data();
   int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
-  work.nodes = nodes;
-  work.first_block = nodes;
-  work.block_start[nodes] = nodes;
-  auto enter = [&](int32_t c) {
-    const int32_t row = col_mates[c];
-    frames[depth++] = {c, index, offsets[row], offsets[row + 1]};
-    rindex[c] = index++;
+  int32_t first_block = nodes;
+  block_start[nodes] = nodes;
+  // The column being scanned: its visit index, the least index it is known
+  // to reach, its next entry and the end of its row's entries.
+  int32_t c = 0, own = 0, low = 0;
+  const int32_t *e = nullptr, *end = nullptr;
+  auto enter = [&](int32_t column) {
+    c = column;
+    own = low = index++;
+    rindex[c] = own;
+    e = targets + offsets[col_mates[c]];
+    end = targets + offsets[col_mates[c] + 1];
   };
-  auto place = [&](int32_t c) {
+  auto place = [&](int32_t column) {
     --position;
-    row_order_[coarse_rows_[1] + position] = col_mates[c];
-    col_order_[coarse_cols_[2] + position] = c;
-    rindex[c] = component;
+    square_rows[position] = col_mates[column];
+    square_cols[position] = column;
+    rindex[column] = component;
     --index;
   };
   for (int32_t start = 0; start < graph_.cols; ++start) {
     if (rindex[start] != 0) continue;
     enter(start);
-    while (depth > 0) {
-      Work::Frame& frame = frames[depth - 1];
-      const int32_t c = frame.node;
-      int32_t low = rindex[c], d = -1;
-      int64_t e = frame.next;
+    for (;;) {
       // Scans c's entries until one leads to a column not yet visited.
-      for (; e < frame.end; ++e) {
-        d = targets[e];
-        if (rindex[d] == 0) break;
-        low = std::min(low, rindex[d]);
+      for (; e < end; ++e) {
+        const int32_t seen = rindex[*e];
+        if (seen == 0) break;
+        low = std::min(low, seen);
       }
-      rindex[c] = low;
-      if (e < frame.end) {
-        frame.next = e;
-        enter(d);
+      if (e < end) {
+        rindex[c] = low;
+        frames[depth++] = {c, own, e, end};
+        enter(*e);
         continue;
       }
-      --depth;
-      if (low == frame.index) {
+      // What c's parent learns: the least index c reaches, or nothing once
+      // c's component is complete.
+      int32_t reached = low;
+      if (low == own) {
         // c's component: c and the waiting columns visited after it.
         place(c);
-        while (waited > 0 && low <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
+        while (waited > 0 && own <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
         --component;
-        work.block_start[--work.first_block] = position;
+        block_start[--first_block] = position;
+        reached = Work::kOutside;
       } else {
+        rindex[c] = low;
         waiting[waited++] = c;
       }
-      if (depth > 0) {
-        Work::Frame& parent = frames[depth - 1];
-        rindex[parent.node] = std::min(rindex[parent.node], rindex[c]);
-        ++parent.next;
-      }
+      if (depth == 0) break;
+      const Work::Frame& parent = frames[--depth];
+      c = parent.node;
+      own = parent.index;
+      low = std::min(rindex[c], reached);
+      e = parent.next + 1;
+      end = parent.end;
     }
   }
+  work.nodes = nodes;
+  work.first_block = first_block;
 }
 
 // The fine block boundaries: the under-determined part, the components of
 // the square part, the over-determined part.
 void DulmageMendelsohn::Fine() {
   const Work& work = *work_;
-  row_blocks_.assign(1, 0);
-  col_blocks_.assign(1, 0);
-  if (coarse_cols_[2] > 0) {
-    row_blocks_.push_back(coarse_rows_[1]);
-    col_blocks_.push_back(coarse_cols_[2]);
+  const bool under = coarse_cols_[2] > 0, over = coarse_rows_[2] < graph_.rows;
+  const int32_t square_blocks = work.nodes - work.first_block;
+  const size_t blocks = static_cast<size_t>(under) + square_blocks + over;
+  row_blocks_.resize(blocks + 1);
+  col_blocks_.resize(blocks + 1);
+  int32_t* r = row_blocks_.data();
+  int32_t* s = col_blocks_.data();
+  *r++ = 0;
+  *s++ = 0;
+  if (under) {
+    *r++ = coarse_rows_[1];
+    *s++ = coarse_cols_[2];
   }
-  for (int32_t b = work.first_block + 1; b <= work.nodes; ++b) {
-    row_blocks_.push_back(coarse_rows_[1] + work.block_start[b]);
-    col_blocks_.push_back(coarse_cols_[2] + work.block_start[b]);
+  const int32_t* ends = work.block_start.data() + work.first_block + 1;
+  const int32_t square_row = coarse_rows_[1], square_col = coarse_cols_[2];
+  for (int32_t b = 0; b < square_blocks; ++b) {
+    r[b] = square_row + ends[b];
+    s[b] = square_col + ends[b];
   }
-  if (coarse_rows_[2] < graph_.rows) {
-    row_blocks_.push_back(graph_.rows);
-    col_blocks_.push_back(graph_.cols);
+  if (over) {
+    r[square_blocks] = graph_.rows;
+    s[square_blocks] = graph_.cols;
   }
 }
 

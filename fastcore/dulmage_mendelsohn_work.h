@@ -34,13 +34,14 @@ struct DulmageMendelsohn::Work {
   static constexpr int32_t kOutside = std::numeric_limits<int32_t>::max();
   int32_t nodes = 0;
   std::vector<int32_t> rindex;
-  // The search path: each node with its visit index, its next entry and
-  // the end of its row's entries.
+  // The search path above the node being scanned: each node with its
+  // visit index, the entry that led to its child on the path and the end
+  // of its row's entries.
   struct Frame {
     int32_t node;
     int32_t index;
-    int64_t next;
-    int64_t end;
+    const int32_t* next;
+    const int32_t* end;
   };
   std::vector<Frame> frames;
   // Nodes whose search is over but whose component's root is still on the

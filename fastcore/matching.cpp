@@ -52,6 +52,10 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
 Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
                          const int32_t* other_mates, uint8_t label, uint8_t* side_marks,
                          uint8_t* other_marks, int32_t* queue) {
+  // Local copies: a store of a mark (a byte) might otherwise change `side`
+  // for all the compiler knows, and every entry would reload it.
+  const int64_t* const offsets = side.offsets;
+  const int32_t* const targets = side.targets;
   int32_t tail = 0, others = 0;
   for (int32_t v = 0; v < side.count; ++v)
     if (side_mates[v] < 0 && side_marks[v] == 0) {
@@ -60,8 +64,8 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
     }
   for (int32_t head = 0; head < tail; ++head) {
     const int32_t v = queue[head];
-    for (int64_t e = side.begin(v); e < side.end(v); ++e) {
-      const int32_t w = side.targets[e];
+    for (int64_t e = offsets[v], end = offsets[v + 1]; e < end; ++e) {
+      const int32_t w = targets[e];
       if (other_marks[w] != 0) continue;
       other_marks[w] = label;
       ++others;
@@ -77,13 +81,33 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
 
 }  // namespace internal
 
-internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag)
-    : degree_one(static_cast<size_t>(rows) + cols),
-      taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
-      from_rows{std::vector<int64_t>(rows), std::vector<int32_t>(cols)},
-      from_cols{std::vector<int64_t>(cols), std::vector<int32_t>(rows)},
-      cancel(cancel_flag) {
+internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag,
+                               bool unfold)
+    : taken(static_cast<size_t>(std::max(rows, cols)) / 64 + 1),
+      cancel(cancel_flag),
+      rows_(rows),
+      cols_(cols) {
+  degree_one.reserve(static_cast<size_t>(rows) + cols);
+  from_rows.lookahead.reserve(rows);
+  from_rows.visited.reserve(cols);
+  from_cols.lookahead.reserve(cols);
+  from_cols.visited.reserve(rows);
   entered.reserve(std::max(rows, cols));
+  if (unfold) Unfold();
+}
+
+void internal::Workspace::UnfoldOrder() { degree_one.resize(static_cast<size_t>(rows_) + cols_); }
+
+void internal::Workspace::UnfoldRows() {
+  from_rows.lookahead.resize(rows_);
+  from_rows.visited.resize(cols_);
+}
+
+void internal::Workspace::Unfold() {
+  UnfoldOrder();
+  UnfoldRows();
+  from_cols.lookahead.resize(cols_);
+  from_cols.visited.resize(rows_);
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
@@ -98,7 +122,8 @@ Status MaximumMatching::Prepare() {
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
-    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel);
+    work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel,
+                                                  !FromRowsAloneFirst());
     StartTeam();
   } catch (const std::bad_alloc&) {
     work_.reset();
@@ -131,6 +156,7 @@ Status MaximumMatching::Solve() {
 
 void MaximumMatching::SolveValid() {
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
+  if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const internal::Look look = internal::LookAt(rows, cols);

@@ -161,7 +161,10 @@ class MaximumMatching {
   // Checks the arrays (unless options.check_input is false) and allocates
   // the working memory, touching every page of it, and starts the threads
   // of a parallel solve, so that Solve() spends its time on the matching
-  // alone; Solve() calls it when the caller has not. Returns kInvalidInput
+  // alone; Solve() calls it when the caller has not. (An automatic plan
+  // without a column side touches only what its try from the rows needs:
+  // the rest, and the column side itself, come in Solve() where that try
+  // does not finish.) Returns kInvalidInput
   // when the arrays are inconsistent (offsets not monotone, a target out of
   // range) or options.threads is negative, kOutOfMemory when the memory
   // cannot be had. When the system refuses threads, the solve runs on one.
@@ -197,6 +200,12 @@ class MaximumMatching {
   void StartTeam();
   void SolveValid();
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
+  // Whether the solve tries the rows alone first (rows_alone.cpp): the
+  // plan is automatic and the caller gave no column side.
+  bool FromRowsAloneFirst() const;
+  // That try: true when it found a maximum matching, false with every
+  // vertex free again and the working memory unfolded for the full plan.
+  bool SolveFromRowsAlone(const internal::Adjacency& rows);
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,
                   const internal::Look& look);
   internal::Mates Mates();

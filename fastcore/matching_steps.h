@@ -63,7 +63,21 @@ struct Workspace {
   // out among its members.
   std::unique_ptr<Team> team;
 
-  Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag);
+  // Has the memory of every array. With `unfold` false it sizes (and so
+  // touches) `taken` alone, and the others wait for the Unfold calls: on a
+  // large graph the first touch of fresh pages may cost more than a solve
+  // that needs few of them. None of them allocates.
+  Workspace(int32_t rows, int32_t cols, const std::atomic<bool>* cancel_flag, bool unfold = true);
+  // Sizes degree_one, for a greedy start by degree.
+  void UnfoldOrder();
+  // Sizes from_rows, for PF+ from the rows.
+  void UnfoldRows();
+  // Sizes every array.
+  void Unfold();
+
+ private:
+  int32_t rows_;
+  int32_t cols_;
 };
 
 // The order in which the greedy start takes the rows.

@@ -363,10 +363,25 @@ TEST(FastMatching, GivenColumnSideIsUsed) {
   EXPECT_EQ(matching.size(), 2);
 }
 
-// The plan an automatic solve ran on `g`.
-fast::MatchingPlan AutomaticPlan(const Rows& g) {
-  fast::MaximumMatching matching(g.graph());
+// The plan an automatic solve ran on `g`, given with its column side
+// unless `rows_alone`.
+fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false) {
+  std::vector<int64_t> col_offsets(g.cols + 1, 0);
+  for (int32_t c : g.targets) ++col_offsets[c + 1];
+  for (int32_t c = 0; c < g.cols; ++c) col_offsets[c + 1] += col_offsets[c];
+  std::vector<int32_t> col_targets(g.targets.size());
+  std::vector<int64_t> next(col_offsets.begin(), col_offsets.end() - 1);
+  for (size_t r = 0; r + 1 < g.offsets.size(); ++r)
+    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e)
+      col_targets[next[g.targets[e]]++] = static_cast<int32_t>(r);
+  fast::BipartiteGraph graph = g.graph();
+  if (!rows_alone) {
+    graph.col_offsets = col_offsets.data();
+    graph.col_targets = col_targets.data();
+  }
+  fast::MaximumMatching matching(graph);
   EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.size(), ReferenceSize(g));
   EXPECT_TRUE(matching.CheckResult());
   return matching.plan();
 }
@@ -414,6 +429,35 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   EXPECT_EQ(hub.restart_side, fast::Side::kColumns);
 }
 
+TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
+  // Without a column side: a greedy start from the rows and PF+, which
+  // read the rows' lists alone, prove the matching maximum. The chain with
+  // each row's own column first is matched by the greedy start at once.
+  Rows chain = Chain(200);
+  for (int32_t r = 0; r + 1 < 200; ++r) std::swap(chain.targets[2 * r], chain.targets[2 * r + 1]);
+  fast::MatchingPlan plan = AutomaticPlan(chain, true);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+  EXPECT_EQ(plan.side, fast::Side::kRows);
+  // Listed as Chain() lists it, one augmenting path runs through the whole
+  // chain, longer than the rows' budget: the two-sided plan takes over.
+  EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kColumns);
+  // A band whose rows list their columns backwards: the greedy start leaves
+  // a few rows free, PF+ matches them within its pass.
+  std::vector<std::vector<int32_t>> band(300);
+  for (int32_t r = 0; r < 300; ++r)
+    for (int32_t c = std::min(r + 2, 299); c >= std::max(r - 2, 0); --c) band[r].push_back(c);
+  EXPECT_EQ(AutomaticPlan(Rows(300, band), true).side, fast::Side::kRows);
+  // Tall, wide, and with empty rows: the bound that ends the greedy start
+  // early is the rows with an edge or the columns, whichever is fewer.
+  std::vector<std::vector<int32_t>> tall(90), wide(30);
+  for (int32_t r = 0; r < 90; ++r) tall[r] = {r % 30, (r + 1) % 30};
+  for (int32_t r = 0; r < 30; ++r)
+    if (r % 3 != 0) wide[r] = {r, r + 30, r + 60};
+  EXPECT_EQ(AutomaticPlan(Rows(30, tall), true).side, fast::Side::kRows);
+  EXPECT_EQ(AutomaticPlan(Rows(90, wide), true).side, fast::Side::kRows);
+}
+
 // `units` copies of rows {a, b, c} and columns {x, y, z}, edges a-x, b-x,
 // c-x, a-y, a-z (a maximum of two pairs of three), then `pairs` lone
 // edges: sparse, without hubs, every vertex with an edge.
@@ -449,7 +493,8 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   // first, and each row's own column: the greedy start from the rows (the
   // spare columns make them the smaller side) leaves the last block free
   // and paths across every block. PF+ needs more than its pass, and the
-  // solve starts over with Karp-Sipser, still maximum.
+  // solve starts over with Karp-Sipser, still maximum. Without a column
+  // side the rows alone try the same first, and give up the same way.
   const int32_t blocks = 100, b = 6, n = blocks * b, spare = n / 4;
   std::vector<std::vector<int32_t>> lists(n);
   for (int32_t block = 0; block < blocks; ++block)

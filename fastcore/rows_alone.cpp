@@ -1,0 +1,55 @@
+// The automatic plan's first try when the caller gives the rows' lists
+// alone: a greedy start and PF+ from the rows, which read nothing else.
+#include <algorithm>
+
+#include "matching.h"
+#include "matching_steps.h"
+#include "strategy.h"
+
+namespace fast {
+
+bool MaximumMatching::FromRowsAloneFirst() const {
+  return graph_.col_offsets == nullptr && options_.initialisation == Initialisation::kAuto &&
+         options_.search == Search::kAuto && options_.side == Side::kAuto;
+}
+
+// The two-sided plan first builds the columns' lists: a transpose, which
+// reads every entry twice and writes each to a scattered place, and whose
+// working memory is touched for the first time. Where a greedy start from
+// the rows matches nearly every vertex (an ordered grid, band or mesh, a
+// nearly triangular pattern) that costs several times the whole matching.
+// So the rows try first: a greedy start that gives up once more than a
+// small share of the rows find no free column (on a random graph that
+// happens within the first part of the pass), then PF+ within what is left
+// of a budget of one pass over the lists for the two. Where they prove the matching maximum the solve
+// is over; else the mates are freed again and the two-sided plan starts
+// afresh, as if this try had not been made (its scans stay counted).
+bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
+  constexpr int64_t kMissShare = 32;  // rows left free at most: this share of the matchable ones
+  const internal::Look look = internal::LookAt(rows, internal::Adjacency{graph_.cols});
+  plan_.initialisation = Initialisation::kGreedy;
+  plan_.search = Search::kPothenFan;
+  plan_.side = Side::kRows;
+  plan_.threads = work_->team != nullptr ? work_->team->size() : 1;
+  const bool by_degree = internal::GreedyByDegree(look.rows);
+  if (by_degree) work_->UnfoldOrder();
+  const int64_t misses = look.rows.non_empty - look.bound + look.bound / kMissShare;
+  const bool matched = internal::GreedyMatch(
+      rows, graph_.cols, Mates(), &counters_, work_.get(),
+      by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex, misses);
+  if (matched && (size_ == look.bound || work_->cancel())) return true;
+  // PF+ gets what is left of one pass after the greedy start.
+  const int64_t budget = rows.end(rows.count - 1) + rows.count + graph_.cols - counters_.arc_scans;
+  if (matched && budget > 0) {
+    work_->UnfoldRows();
+    if (Grow(rows, internal::Adjacency{graph_.cols}, budget)) return true;
+  }
+  size_ = 0;
+  counters_.initial_pairs = 0;
+  std::fill(row_mates_.begin(), row_mates_.end(), -1);
+  std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  work_->Unfold();
+  return false;
+}
+
+}  // namespace fast
