@@ -412,6 +412,14 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   fast::MatchingPlan sparse = AutomaticPlan(Rows(40, gadget_lists));
   EXPECT_EQ(sparse.initialisation, fast::Initialisation::kKarpSipser);
   EXPECT_EQ(sparse.side, fast::Side::kRows);
+  // Sparse without hubs, but half as many columns as rows: a greedy start
+  // from the columns, with Karp-Sipser kept for the restart.
+  std::vector<std::vector<int32_t>> unequal_lists(40);
+  for (int32_t r = 0; r < 40; ++r) unequal_lists[r] = {r / 2, (r / 2 + 1) % 20};
+  fast::MatchingPlan unequal = AutomaticPlan(Rows(20, unequal_lists));
+  EXPECT_EQ(unequal.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(unequal.side, fast::Side::kColumns);
+  EXPECT_EQ(unequal.restart_side, fast::Side::kColumns);
   // A hub column holds most entries: a greedy start from the columns.
   std::vector<std::vector<int32_t>> hub_lists(200);
   for (int32_t r = 0; r < 200; ++r) hub_lists[r] = {0, 1 + r % 100};
