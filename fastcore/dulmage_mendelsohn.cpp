@@ -31,9 +31,11 @@ Status DulmageMendelsohn::Prepare() {
     if (prepared != Status::kOptimal) return prepared;
     row_order_.assign(graph_.rows, 0);
     col_order_.assign(graph_.cols, 0);
+    // Every boundary: one per pair at most, and 0, the under- and the
+    // over-determined part's.
     const size_t most_blocks = static_cast<size_t>(std::min(graph_.rows, graph_.cols)) + 3;
-    row_blocks_.reserve(most_blocks);
-    col_blocks_.reserve(most_blocks);
+    row_blocks_.assign(most_blocks, 0);
+    col_blocks_.assign(most_blocks, 0);
     work_ = std::make_unique<Work>(graph_.rows, graph_.cols);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
@@ -124,10 +126,13 @@ void DulmageMendelsohn::SquarePartComponents() {
   const int32_t nodes = coarse_cols_[3] - coarse_cols_[2];
   int32_t* square_rows = row_order_.data() + coarse_rows_[1];
   int32_t* square_cols = col_order_.data() + coarse_cols_[2];
-  int32_t* block_start = work.block_start.data();
+  int32_t* row_bounds = row_blocks_.data();
+  int32_t* col_bounds = col_blocks_.data();
+  const int32_t square_row = coarse_rows_[1], square_col = coarse_cols_[2];
   int32_t index = 1, component = nodes - 1, depth = 0, waited = 0, position = nodes;
-  int32_t first_block = nodes;
-  block_start[nodes] = nodes;
+  size_t first_block = row_blocks_.size() - 1;
+  row_bounds[first_block] = square_row + nodes;
+  col_bounds[first_block] = square_col + nodes;
   // The column being scanned: its visit index, the least index it is known
   // to reach, its next entry and the end of its row's entries.
   int32_t c = 0, own = 0, low = 0;
@@ -170,7 +175,8 @@ void DulmageMendelsohn::SquarePartComponents() {
         place(c);
         while (waited > 0 && own <= rindex[waiting[waited - 1]]) place(waiting[--waited]);
         --component;
-        block_start[--first_block] = position;
+        row_bounds[--first_block] = square_row + position;
+        col_bounds[first_block] = square_col + position;
         reached = Work::kOutside;
       } else {
         rindex[c] = low;
@@ -185,37 +191,26 @@ void DulmageMendelsohn::SquarePartComponents() {
       end = parent.end;
     }
   }
-  work.nodes = nodes;
   work.first_block = first_block;
 }
 
 // The fine block boundaries: the under-determined part, the components of
-// the square part, the over-determined part.
+// the square part, the over-determined part. The square part's boundaries
+// start at rr[1] and cc[2], which are 0 when the under-determined part is
+// empty and else end it.
 void DulmageMendelsohn::Fine() {
-  const Work& work = *work_;
   const bool under = coarse_cols_[2] > 0, over = coarse_rows_[2] < graph_.rows;
-  const int32_t square_blocks = work.nodes - work.first_block;
-  const size_t blocks = static_cast<size_t>(under) + square_blocks + over;
-  row_blocks_.resize(blocks + 1);
-  col_blocks_.resize(blocks + 1);
-  int32_t* r = row_blocks_.data();
-  int32_t* s = col_blocks_.data();
-  *r++ = 0;
-  *s++ = 0;
-  if (under) {
-    *r++ = coarse_rows_[1];
-    *s++ = coarse_cols_[2];
-  }
-  const int32_t* ends = work.block_start.data() + work.first_block + 1;
-  const int32_t square_row = coarse_rows_[1], square_col = coarse_cols_[2];
-  for (int32_t b = 0; b < square_blocks; ++b) {
-    r[b] = square_row + ends[b];
-    s[b] = square_col + ends[b];
-  }
+  const size_t first = work_->first_block, square = row_blocks_.size() - first;
+  std::copy(row_blocks_.begin() + first, row_blocks_.end(), row_blocks_.begin() + under);
+  std::copy(col_blocks_.begin() + first, col_blocks_.end(), col_blocks_.begin() + under);
+  row_blocks_[0] = 0;
+  col_blocks_[0] = 0;
   if (over) {
-    r[square_blocks] = graph_.rows;
-    s[square_blocks] = graph_.cols;
+    row_blocks_[under + square] = graph_.rows;
+    col_blocks_[under + square] = graph_.cols;
   }
+  row_blocks_.resize(under + square + over);
+  col_blocks_.resize(under + square + over);
 }
 
 }  // namespace fast

@@ -24,7 +24,7 @@ struct DulmageMendelsohn::Work {
   std::vector<int32_t> queue;
 
   // The component search over the square part, whose nodes are the
-  // columns of C2 (`nodes` of them). rindex[c] for a column c of C2: 0
+  // columns of C2. rindex[c] for a column c of C2: 0
   // before c is visited; while c is on the search path or waiting, the
   // smallest visit index c is known to reach (c's own while c may be its
   // component's root); once c's component is complete, that component's
@@ -32,7 +32,6 @@ struct DulmageMendelsohn::Work {
   // other column, which the search thus neither enters nor takes an index
   // from. Indexed by column, so that an entry costs one random access.
   static constexpr int32_t kOutside = std::numeric_limits<int32_t>::max();
-  int32_t nodes = 0;
   std::vector<int32_t> rindex;
   // The search path above the node being scanned: each node with its
   // visit index, the entry that led to its child on the path and the end
@@ -47,11 +46,11 @@ struct DulmageMendelsohn::Work {
   // Nodes whose search is over but whose component's root is still on the
   // path, in visit order.
   std::vector<int32_t> waiting;
-  // Where each block of the square part starts, in
-  // block_start[first_block ... nodes - 1] in order, and block_start[nodes]
-  // = nodes.
-  int32_t first_block = 0;
-  std::vector<int32_t> block_start;
+  // The square part's block boundaries (positions in p and q) are in
+  // r[first_block ...] and s[first_block ...] up to their last entries,
+  // the first boundary rr[1] and cc[2], the last rr[2] and cc[3]: the
+  // search lays them out from the end of r and s backwards.
+  size_t first_block = 0;
 
   Work(int32_t rows, int32_t cols)
       : row_part(rows, 0),
@@ -59,8 +58,7 @@ struct DulmageMendelsohn::Work {
         queue(std::max(rows, cols)),
         rindex(cols),
         frames(std::min(rows, cols)),
-        waiting(std::min(rows, cols)),
-        block_start(static_cast<size_t>(std::min(rows, cols)) + 1) {}
+        waiting(std::min(rows, cols)) {}
 };
 
 }  // namespace fast
