@@ -6,6 +6,7 @@
 
 #include "cancel_poll.h"
 #include "max_flow.h"
+#include "paired_arcs.h"
 
 namespace fast::internal {
 
@@ -86,27 +87,13 @@ CapacityResidual<Cap>::CapacityResidual(const FlowNetwork& network)
       first_(size_t(network.nodes) + 1, 0) {
   const int32_t* tails = network.tails;
   const int32_t* heads = network.heads;
-  const int64_t m = network.arcs;
-  // first_[u + 1] counts u's arcs, then the prefix sums make it u's end.
-  for (int64_t i = 0; i < m; ++i) {
-    if (!Kept(network, i)) continue;
-    ++first_[size_t(tails[i]) + 1];
-    ++first_[size_t(heads[i]) + 1];
-  }
-  for (int32_t u = 0; u < nodes_; ++u) first_[u + 1] += first_[u];
-  arcs_.resize(first_[nodes_]);
-  partner_.resize(first_[nodes_]);
-  // Scatter: `next[u]` is where u's next arc goes.
-  std::vector<uint32_t> next(first_.begin(), first_.end() - 1);
-  for (int64_t i = 0; i < m; ++i) {
-    if (!Kept(network, i)) continue;
-    const uint32_t out = next[tails[i]]++;
-    const uint32_t in = next[heads[i]]++;
-    arcs_[out] = Arc{uint32_t(heads[i]), Cap(network.capacity(i))};
-    arcs_[in] = Arc{uint32_t(tails[i]) | kReverseOpen, 0};
-    partner_[out] = in;
-    partner_[in] = out;
-  }
+  LayPairedArcs(
+      nodes_, tails, heads, network.arcs, [&](int64_t i) { return Kept(network, i); }, &first_,
+      &partner_, [&](uint32_t total) { arcs_.resize(total); },
+      [&](int64_t i, uint32_t out, uint32_t in) {
+        arcs_[out] = Arc{uint32_t(heads[i]), Cap(network.capacity(i))};
+        arcs_[in] = Arc{uint32_t(tails[i]) | kReverseOpen, 0};
+      });
 }
 
 template <class Cap>
