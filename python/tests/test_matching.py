@@ -231,8 +231,9 @@ def check_decomposition(A, dm):
     row_block = np.repeat(np.arange(dm.nb), np.diff(dm.r))
     col_block = np.repeat(np.arange(dm.nb), np.diff(dm.s))
     assert np.all(row_block[B.row] <= col_block[B.col])
-    diagonal = B.tocsr()[np.arange(rank), np.arange(rank) + cc[1]]
-    assert np.all(np.asarray(diagonal).ravel() != 0)
+    if rank > 0:  # scipy gives an empty sparse matrix, not an array, for no index
+        diagonal = B.tocsr()[np.arange(rank), np.arange(rank) + cc[1]]
+        assert np.all(np.asarray(diagonal).ravel() != 0)
     blocks = list(dm.blocks())
     assert len(blocks) == dm.nb
     assert sum(len(block_rows) for block_rows, _ in blocks) == rows
