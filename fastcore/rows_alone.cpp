@@ -21,9 +21,10 @@ bool MaximumMatching::FromRowsAloneFirst() const {
 // So the rows try first: a greedy start that gives up once more than a
 // small share of the rows find no free column (on a random graph that
 // happens within the first part of the pass), then PF+ within what is left
-// of a budget of one pass over the lists for the two. Where they prove the matching maximum the solve
-// is over; else the mates are freed again and the two-sided plan starts
-// afresh, as if this try had not been made (its scans stay counted).
+// of a budget of one pass over the lists for the two. Where they prove the
+// matching maximum the solve is over; else the mates are freed again and
+// the two-sided plan starts afresh, as if this try had not been made (its
+// scans stay counted).
 bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   constexpr int64_t kMissShare = 32;  // rows left free at most: this share of the matchable ones
   const internal::Look look = internal::LookAt(rows, internal::Adjacency{graph_.cols});

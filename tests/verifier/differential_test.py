@@ -351,13 +351,20 @@ def fast_round(run, rng, form, seed):
         run.claims.append("cover %s %s %s" % (form, pairs, cover))
 
 
-def network_round(run, rng, seed):
-    if rng.random() < 0.2:
-        text = odd_network(rng)
+def saved_network(run, rng, seed, odd, odd_share, family):
+    """A network of an odd shape (odd_share of the rounds) or of gennet's
+    `family`, saved with its node numbers shifted to start at a random
+    offset: its text, its path and the offset."""
+    if rng.random() < odd_share:
+        text = odd(rng)
     else:
-        text = run.generate("gennet", network_family(rng) + ["--seed", str(seed)])
+        text = run.generate("gennet", family(rng) + ["--seed", str(seed)])
     offset = rng.choice([0, 1, 1, 3])
-    network = run.save(shifted(text, offset))
+    return text, run.save(shifted(text, offset)), offset
+
+
+def network_round(run, rng, seed):
+    _, network, offset = saved_network(run, rng, seed, odd_network, 0.2, network_family)
     for program in UNITFLOW:
         args = ["-o", str(offset)] + (["-u" + rng.choice(["0", "1", "3"])] if rng.random() < 0.5 else [])
         run.claim("flow", network, run.solve(program, network, args), str(offset))
@@ -367,12 +374,8 @@ def network_round(run, rng, seed):
 def capacitated_round(run, rng, seed):
     """The unit-flow programs on the unit version, fastflow on the network or,
     with --unit, on the unit version too."""
-    if rng.random() < 0.3:
-        text = odd_capacitated(rng)
-    else:
-        text = run.generate("gennet", capacitated_family(rng) + ["--seed", str(seed)])
-    offset = rng.choice([0, 1, 1, 3])
-    network = run.save(shifted(text, offset))
+    text, network, offset = saved_network(run, rng, seed, odd_capacitated, 0.3,
+                                          capacitated_family)
     for program in UNITFLOW:
         run.claim("unitflow", network, run.solve(program, network, ["-o", str(offset)]),
                   str(offset))

@@ -96,8 +96,9 @@ std::string flowOf(bool unit) { return unit ? " with every arc one unit" : ""; }
 // version.
 Verdict checkFlowValue(const std::vector<std::string>& words) {
   const bool unit = words[0] == "unitflow";
-  const verifier::Network g = verifier::readNetworkFile(
-      words[1], offsetOf(words, 3), unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
+  const verifier::Network g =
+      verifier::readNetworkFile(words[1], offsetOf(words, 3),
+                                unit ? verifier::Capacities::kUnit : verifier::Capacities::kRead);
   int64_t value = verifier::ParseArgument(words[2], "value", 0, INT64_MAX);
   return {verifier::checkFlowValue(g, value), "the maximum flow" + flowOf(unit) + " has value " +
                                                   words[2] + ", proven by a flow and a cut of " +
