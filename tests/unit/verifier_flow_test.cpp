@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <random>
 
+#include "problem_file.h"
 #include "problem_text.h"
 #include "verifier.h"
 
@@ -267,4 +270,23 @@ TEST(VerifierReading, RefusesSizesBeyondTheMemoryBudgetBeforeAllocating) {
     EXPECT_EQ(fault.kind, verifier::InputFault::Kind::kMemory) << fault.message;
     EXPECT_EQ(fault.message.rfind("p: ", 0), 0u) << fault.message;
   }
+}
+
+TEST(VerifierReading, RefusesVertexIdsBeyondTheMemoryBudgetInMatricesAndEdgeLists) {
+  // No header in an edge list, and a matrix's header is the reader's: a few
+  // bytes still name two billion vertices, refused before any array is had.
+  const std::string path = ::testing::TempDir() + "verifier-huge-ids";
+  for (const char* text : {"2000000000 2000000000\n",
+                           "%%MatrixMarket matrix coordinate pattern general\n"
+                           "2000000000 2000000000 1\n1 1\n"}) {
+    { std::ofstream(path) << text; }
+    try {
+      verifier::readBipartiteFile(path, nullptr);
+      ADD_FAILURE() << "read: " << text;
+    } catch (const verifier::InputFault& fault) {
+      EXPECT_EQ(fault.kind, verifier::InputFault::Kind::kMemory) << fault.message;
+      EXPECT_EQ(fault.message.rfind(path + ": ", 0), 0u) << fault.message;
+    }
+  }
+  std::remove(path.c_str());
 }

@@ -96,12 +96,17 @@ void TextFile::Fault(const std::string& what, InputFault::Kind kind) const {
 }
 
 void TextFile::CheckAffordable(int64_t nodes, int64_t arcs) const {
+  verifier::CheckAffordable(name_, nodes, arcs);
+}
+
+void CheckAffordable(const std::string& name, int64_t nodes, int64_t arcs) {
   uint64_t bytes = (uint64_t(nodes) + 2) * kBytesPerNode + (uint64_t(arcs) + 1) * kBytesPerArc;
   if (affordable(bytes)) return;
-  Fault(std::to_string(nodes) + " nodes and " + std::to_string(arcs) + " arcs need " +
-            std::to_string(bytes >> 20) + " MiB to verify, more than the memory budget of " +
-            std::to_string(memoryBudget() >> 20) + " MiB",
-        InputFault::Kind::kMemory);
+  throw InputFault{InputFault::Kind::kMemory,
+                   name + ": " + std::to_string(nodes) + " nodes and " + std::to_string(arcs) +
+                       " arcs need " + std::to_string(bytes >> 20) +
+                       " MiB to verify, more than the memory budget of " +
+                       std::to_string(memoryBudget() >> 20) + " MiB"};
 }
 
 bool Line::Skip(std::string_view text) {

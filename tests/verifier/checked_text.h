@@ -50,6 +50,11 @@ class TextFile {
   std::string text_;
 };
 
+// The same check for a problem that another reader built (a matrix or an
+// edge list, whose largest id, not a header, sets the vertex count), with
+// messages that name `name`.
+void CheckAffordable(const std::string& name, int64_t nodes, int64_t arcs);
+
 // One line, read field by field from the left. Problem files are read as
 // the solvers read them (a number ends at its last digit, and text after the
 // fields a line needs is ignored); result files, which programs write,

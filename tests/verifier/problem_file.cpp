@@ -54,7 +54,10 @@ TextFile suiteText(fileio::InputFile& file, const std::string& path) {
   return TextFile(path, std::move(text));
 }
 
-Bipartite fromProblem(const fileio::Problem& read, VertexNumbers* numbers) {
+Bipartite fromProblem(const fileio::Problem& read, const std::string& path,
+                      VertexNumbers* numbers) {
+  // A few bytes of text can name a vertex in the millions.
+  CheckAffordable(path, int64_t(read.left + read.right), int64_t(read.edges.size()));
   Bipartite g{int64_t(read.left), int64_t(read.right), {}};
   g.edges.reserve(read.edges.size());
   for (const fileio::Edge& e : read.edges) g.edges.push_back({e.tail + 1LL, e.head + 1LL});
@@ -75,9 +78,9 @@ Bipartite readBipartiteFile(const std::string& path, VertexNumbers* numbers) {
     fileio::InputFile file(path, fileio::Format::kAuto);
     switch (file.format()) {
       case fileio::Format::kMatrixMarket:
-        return fromProblem(fileio::convertMatrixMarket(file.source(), {}), numbers);
+        return fromProblem(fileio::convertMatrixMarket(file.source(), {}), path, numbers);
       case fileio::Format::kEdgeList:
-        return fromProblem(fileio::convertEdgeList(file.source(), {}), numbers);
+        return fromProblem(fileio::convertEdgeList(file.source(), {}), path, numbers);
       default:
         return readBipartite(suiteText(file, path), numbers);
     }
