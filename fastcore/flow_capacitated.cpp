@@ -74,6 +74,8 @@ std::unique_ptr<CapacitatedSolver> Make(const FlowNetwork& network, MaxFlowAlgor
       return std::make_unique<SolverOf<Cap, BoykovKolmogorov>>(network);
     case MaxFlowAlgorithm::kPseudoflow:
       return std::make_unique<SolverOf<Cap, Pseudoflow>>(network);
+    case MaxFlowAlgorithm::kPartialAugment:
+      return std::make_unique<SolverOf<Cap, PartialAugmentRelabel>>(network);
     case MaxFlowAlgorithm::kHybrid:
       return std::make_unique<SolverOf<Cap, CapacityHybrid>>(network);
     default:

@@ -6,8 +6,9 @@
 
 namespace fast::internal {
 
-template <class Cap, bool kHighestLabel>
-CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Cap>& network)
+template <class Cap, bool kHighestLabel, int kPathArcs>
+CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::CapacityPushRelabel(
+    CapacityResidual<Cap>& network)
     : network_(network),
       n_(network.nodes()),
       label_(size_t(n_), n_),
@@ -17,6 +18,8 @@ CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Ca
       next_(size_t(n_)),
       previous_(size_t(n_)),
       queue_(size_t(n_)),
+      path_(size_t(kPathArcs)),
+      path_nodes_(size_t(kPathArcs) + 1),
       ring_(kHighestLabel ? 0 : size_t(n_)) {
   // A global relabelling costs a pass over the arcs; after relabelling work
   // of about that pass again, the labels have usually drifted far enough
@@ -25,9 +28,9 @@ CapacityPushRelabel<Cap, kHighestLabel>::CapacityPushRelabel(CapacityResidual<Ca
   global_period_ = 6 * int64_t(n_) + network.arc_count();
 }
 
-template <class Cap, bool kHighestLabel>
-int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, CancelPoll& cancel,
-                                                     int64_t value) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+int64_t CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Run(FlowCounters& counters,
+                                                                CancelPoll& cancel, int64_t value) {
   excess_[network_.sink()] = value;
   SaturateSourceArcs(counters);
   // The global relabellings are the phases, where the flag is looked at.
@@ -47,7 +50,10 @@ int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, Can
       --ring_count_;
       if (label_[u] >= n_) continue;  // lifted by a gap while waiting
     }
-    Discharge(u, counters);
+    if constexpr (kPathArcs > 0)
+      AugmentRelabel(u, counters);
+    else
+      Discharge(u, counters);
     if (work_since_global_ <= global_period_) continue;
     if (cancel()) break;
     GlobalRelabel(counters);
@@ -55,8 +61,9 @@ int64_t CapacityPushRelabel<Cap, kHighestLabel>::Run(FlowCounters& counters, Can
   return excess_[network_.sink()];
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::SaturateSourceArcs(FlowCounters& counters) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::SaturateSourceArcs(
+    FlowCounters& counters) {
   const int32_t s = network_.source();
   auto* arcs = network_.arcs();
   // The source's list holds forward arcs only: arcs into it are left out.
@@ -69,8 +76,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::SaturateSourceArcs(FlowCounters& c
   counters.arc_scans += network_.end(s) - network_.begin(s);
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counters) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::GlobalRelabel(FlowCounters& counters) {
   ++counters.phases;
   work_since_global_ = 0;
   std::fill(buckets_.begin(), buckets_.begin() + top_ + 1, Bucket{});
@@ -105,8 +112,9 @@ void CapacityPushRelabel<Cap, kHighestLabel>::GlobalRelabel(FlowCounters& counte
   top_active_ = top_;
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::Discharge(int32_t u, FlowCounters& counters) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Discharge(int32_t u,
+                                                                   FlowCounters& counters) {
   auto* arcs = network_.arcs();
   const int32_t sink = network_.sink();
   int64_t e = excess_[u];
@@ -132,14 +140,76 @@ void CapacityPushRelabel<Cap, kHighestLabel>::Discharge(int32_t u, FlowCounters&
       if (kHighestLabel) AddInactive(u);
       return;
     }
-    if (!Relabel(u, counters)) return;
+    if (!Relabel(u, !kHighestLabel, counters)) return;
+    top_active_ = std::max(top_active_, label_[u]);
   }
 }
 
-template <class Cap, bool kHighestLabel>
-bool CapacityPushRelabel<Cap, kHighestLabel>::Relabel(int32_t u, FlowCounters& counters) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::AugmentRelabel(int32_t v,
+                                                                        FlowCounters& counters) {
+  auto* arcs = network_.arcs();
+  const int32_t sink = network_.sink();
+  int64_t e = excess_[v];
+  int length = 0;
+  path_nodes_[0] = v;
+  for (;;) {
+    const int32_t w = path_nodes_[length];
+    const int32_t wanted = label_[w] - 1;
+    const uint32_t first = current_[w], end = network_.end(w);
+    uint32_t a = first;
+    while (a < end && (arcs[a].residual == 0 || label_[arcs[a].head()] != wanted)) ++a;
+    counters.arc_scans += a - first + (a < end);
+    current_[w] = a;
+    if (a < end) {
+      path_[length++] = a;
+      const int32_t x = arcs[a].head();
+      path_nodes_[length] = x;
+      if (length < kPathArcs && x != sink && excess_[x] == 0) continue;
+      int64_t delta = e;
+      for (int i = 0; i < length; ++i) delta = std::min(delta, int64_t(arcs[path_[i]].residual));
+      for (int i = 0; i < length; ++i) network_.Push(path_[i], Cap(delta));
+      counters.arc_scans += length;
+      if (excess_[x] == 0 && x != sink) Activate(x);
+      excess_[x] += delta;
+      e -= delta;
+      if (e == 0) {
+        excess_[v] = 0;
+        AddInactive(v);
+        return;
+      }
+      // The path stays up to its first saturated arc, which its tail passes.
+      length = 0;
+      while (arcs[path_[length]].residual != 0) ++length;
+      ++current_[path_nodes_[length]];
+      continue;
+    }
+    if (length == 0) {
+      if (!Relabel(v, false, counters)) {
+        excess_[v] = e;
+        return;
+      }
+      top_active_ = std::max(top_active_, label_[v]);
+      continue;
+    }
+    // A gap at w's old label lifts every node above it, v among them (v is
+    // in no list); w going to n alone leaves the labels in use, v's too.
+    if (!Relabel(w, true, counters) && top_ < label_[v]) {
+      label_[v] = n_;
+      excess_[v] = e;
+      return;
+    }
+    // The arc into w is no longer admissible: w is at least as high as its tail.
+    --length;
+    ++current_[path_nodes_[length]];
+  }
+}
+
+template <class Cap, bool kHighestLabel, int kPathArcs>
+bool CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Relabel(int32_t u, bool listed,
+                                                                 FlowCounters& counters) {
   const int32_t old = label_[u];
-  if (!kHighestLabel) RemoveInactive(u);
+  if (listed) RemoveInactive(u);
   if (buckets_[old].active == kNone && buckets_[old].inactive == kNone) {
     // u was the last node at its label: nothing above can reach the sink.
     Gap(old);
@@ -164,33 +234,33 @@ bool CapacityPushRelabel<Cap, kHighestLabel>::Relabel(int32_t u, FlowCounters& c
   }
   label_[u] = lowest + 1;
   current_[u] = best;
-  if (!kHighestLabel) AddInactive(u);
+  if (listed) AddInactive(u);
   top_ = std::max(top_, label_[u]);
-  top_active_ = std::max(top_active_, label_[u]);
   return true;
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::Gap(int32_t empty_label) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Gap(int32_t empty_label) {
   // Highest label first: the node being discharged had the highest active
   // label, so every node above the gap is inactive. First in, first out:
   // the active ones above stay in the ring and are dropped there.
   for (int32_t d = empty_label + 1; d <= top_; ++d) {
     for (int32_t v = buckets_[d].inactive; v != kNone; v = next_[v]) label_[v] = n_;
+    for (int32_t v = buckets_[d].active; v != kNone; v = next_[v]) label_[v] = n_;
     buckets_[d] = Bucket{};
   }
   top_ = empty_label - 1;
   top_active_ = std::min(top_active_, top_);
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::Activate(int32_t u) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Activate(int32_t u) {
   if (kHighestLabel) RemoveInactive(u);
   AddActive(u);
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::AddActive(int32_t u) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::AddActive(int32_t u) {
   if constexpr (kHighestLabel) {
     Bucket& b = buckets_[label_[u]];
     next_[u] = b.active;
@@ -201,8 +271,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::AddActive(int32_t u) {
   }
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::AddInactive(int32_t u) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::AddInactive(int32_t u) {
   Bucket& b = buckets_[label_[u]];
   next_[u] = b.inactive;
   previous_[u] = kNone;
@@ -210,8 +280,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::AddInactive(int32_t u) {
   b.inactive = u;
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::RemoveInactive(int32_t u) {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::RemoveInactive(int32_t u) {
   if (previous_[u] != kNone)
     next_[previous_[u]] = next_[u];
   else
@@ -219,8 +289,8 @@ void CapacityPushRelabel<Cap, kHighestLabel>::RemoveInactive(int32_t u) {
   if (next_[u] != kNone) previous_[next_[u]] = previous_[u];
 }
 
-template <class Cap, bool kHighestLabel>
-void CapacityPushRelabel<Cap, kHighestLabel>::MakeFlow() {
+template <class Cap, bool kHighestLabel, int kPathArcs>
+void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::MakeFlow() {
   // The excess stranded where the sink is out of reach goes home.
   ReturnExcess(network_, excess_.data(), true, label_.data(), queue_.data(), current_.data());
 }
@@ -229,5 +299,7 @@ template class CapacityPushRelabel<uint32_t, true>;
 template class CapacityPushRelabel<int64_t, true>;
 template class CapacityPushRelabel<uint32_t, false>;
 template class CapacityPushRelabel<int64_t, false>;
+template class CapacityPushRelabel<uint32_t, true, 4>;
+template class CapacityPushRelabel<int64_t, true, 4>;
 
 }  // namespace fast::internal

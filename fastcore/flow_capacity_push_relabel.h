@@ -19,8 +19,18 @@ namespace fast::internal {
 // reach the sink and drop out. When no active node below n is left, the sink's excess is the value
 // of a maximum flow and the nodes at n are the source side of a minimum cut; the second phase
 // (MakeFlow) returns the excess stranded there to the source.
-template <class Cap, bool kHighestLabel>
+//
+// With kPathArcs > 0 (highest label only), the active node is not discharged
+// arc by arc but by Goldberg's partial augment-relabel: from it a path of
+// admissible arcs is grown along current arcs, relabelling its end and
+// stepping back when the end has none, until it has kPathArcs arcs or
+// reaches the sink or a node with excess; the path's bottleneck (at most the
+// excess) then goes along the whole of it, so that the nodes in between,
+// which never hold excess, are neither queued nor discharged.
+template <class Cap, bool kHighestLabel, int kPathArcs = 0>
 class CapacityPushRelabel {
+  static_assert(kHighestLabel || kPathArcs == 0, "paths need the highest label first");
+
  public:
   // Has all working memory; throws std::bad_alloc.
   explicit CapacityPushRelabel(CapacityResidual<Cap>& network);
@@ -46,9 +56,12 @@ class CapacityPushRelabel {
   void SaturateSourceArcs(FlowCounters& counters);
   void GlobalRelabel(FlowCounters& counters);
   void Discharge(int32_t u, FlowCounters& counters);
+  void AugmentRelabel(int32_t u, FlowCounters& counters);
   // Lifts u to one above its lowest residual neighbour (n at most); false
-  // when a gap lifted it to n instead.
-  bool Relabel(int32_t u, FlowCounters& counters);
+  // when it went to n, by a gap at its old label or for want of such a
+  // neighbour. `listed`: u is in its label's inactive list, and stays in
+  // the new label's.
+  bool Relabel(int32_t u, bool listed, FlowCounters& counters);
   void Gap(int32_t empty_label);
   // u has just gained excess (and is not a terminal).
   void Activate(int32_t u);
@@ -71,6 +84,11 @@ class CapacityPushRelabel {
   std::vector<Bucket> buckets_;
   std::vector<int32_t> next_, previous_;
   std::vector<int32_t> queue_;  // of the breadth-first searches and MakeFlow
+  // The partial augment-relabel's path: path_[i] is an admissible arc from
+  // path_nodes_[i] to path_nodes_[i + 1]; path_nodes_[0] is the node being
+  // discharged, and the others hold no excess.
+  std::vector<uint32_t> path_;
+  std::vector<int32_t> path_nodes_;
   // First in, first out: the active nodes, each once, from ring_head_ on;
   // one whose label reached n meanwhile is dropped when its turn comes.
   std::vector<int32_t> ring_;
@@ -85,5 +103,7 @@ template <class Cap>
 using HighestLabel = CapacityPushRelabel<Cap, true>;
 template <class Cap>
 using FifoPushRelabel = CapacityPushRelabel<Cap, false>;
+template <class Cap>
+using PartialAugmentRelabel = CapacityPushRelabel<Cap, true, 4>;
 
 }  // namespace fast::internal

@@ -51,6 +51,9 @@ enum class MaxFlowAlgorithm {
   // Highest-label push-relabel with global and gap relabelling, to a
   // maximum preflow; the preflow is made a flow when the flow is asked for.
   kHighestLabel,
+  // The same, each active node discharged by Goldberg's partial
+  // augment-relabel: pushes along admissible paths of up to four arcs.
+  kPartialAugment,
   // First-in first-out push-relabel with global and gap relabelling.
   kPushRelabel,
   // Dinic's blocking flows.
@@ -65,7 +68,8 @@ enum class MaxFlowAlgorithm {
   kAuto,
 };
 
-// The algorithm named `name` ("highest-label", "push-relabel", "dinic",
+// The algorithm named `name` ("highest-label", "partial-augment",
+// "push-relabel", "dinic",
 // "boykov-kolmogorov", "pseudoflow", "hybrid", "auto"); false when none is.
 bool ParseMaxFlowAlgorithm(std::string_view name, MaxFlowAlgorithm* algorithm);
 

@@ -322,7 +322,8 @@ def maximum_flow(*args, capacities=None, algorithm=None, threads=1):
     Args:
         algorithm: 'auto' (the default: chosen by a look at the network),
             'highest-label' or 'push-relabel' (push-relabel, highest label
-            or first in first out), 'dinic', 'boykov-kolmogorov',
+            or first in first out), 'partial-augment' (highest label,
+            pushing along short paths), 'dinic', 'boykov-kolmogorov',
             'pseudoflow' or 'hybrid'.
         threads: as for maximum_matching (default 1);
             only the matching of a network of the matching shape (unit

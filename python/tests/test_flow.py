@@ -122,7 +122,8 @@ def test_matrix_form_is_scipys_with_its_flow_and_a_cut():
         graph = random_capacities(rng, n, int(rng.integers(0, 4 * n)), int(rng.choice([1, 9, 10**6])))
         source, sink = rng.choice(n, 2, replace=False)
         expected = scipy_maximum_flow(graph, source, sink)
-        for algorithm in (None, "highest-label", "push-relabel", "dinic", "boykov-kolmogorov"):
+        for algorithm in (None, "highest-label", "partial-augment", "push-relabel", "dinic",
+                          "boykov-kolmogorov"):
             found = maximum_flow(graph, source, sink, algorithm=algorithm)
             assert found.flow_value == expected.flow_value, (trial, algorithm)
             flow = found.flow.toarray()

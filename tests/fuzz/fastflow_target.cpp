@@ -28,7 +28,8 @@ const std::vector<std::vector<std::string>> kOptions = {{},
                                                         {"-a", "boykov-kolmogorov", "-o0"},
                                                         {"-a", "pseudoflow"},
                                                         {"-a", "hybrid"},
-                                                        {"--unit", "-a", "dinic"}};
+                                                        {"--unit", "-a", "dinic"},
+                                                        {"-a", "partial-augment"}};
 
 // The messages of fastflow's capacities, which end with an arc line's number.
 const std::vector<std::string> kCapacityMessages = {

@@ -19,10 +19,10 @@ using fast::MaxFlowAlgorithm;
 using fast::Status;
 
 const MaxFlowAlgorithm kAlgorithms[] = {
-    MaxFlowAlgorithm::kHighestLabel, MaxFlowAlgorithm::kPushRelabel,
-    MaxFlowAlgorithm::kDinic,        MaxFlowAlgorithm::kBoykovKolmogorov,
-    MaxFlowAlgorithm::kPseudoflow,   MaxFlowAlgorithm::kHybrid,
-    MaxFlowAlgorithm::kAuto};
+    MaxFlowAlgorithm::kHighestLabel,     MaxFlowAlgorithm::kPartialAugment,
+    MaxFlowAlgorithm::kPushRelabel,      MaxFlowAlgorithm::kDinic,
+    MaxFlowAlgorithm::kBoykovKolmogorov, MaxFlowAlgorithm::kPseudoflow,
+    MaxFlowAlgorithm::kHybrid,           MaxFlowAlgorithm::kAuto};
 
 struct Arcs {
   int32_t nodes = 0, source = 0, sink = 0;

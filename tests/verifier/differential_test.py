@@ -51,7 +51,7 @@ THREAD_NOTE = re.compile(r"fastflow: solved on (2 threads; the seconds are wall-
                          r"one thread; the seconds are CPU) time\n")
 # fastflow runs with each algorithm; its flow and cut files are verified too.
 FASTFLOW_ALGORITHMS = ["auto", "auto", "hybrid", "dinic", "push-relabel", "highest-label",
-                       "boykov-kolmogorov", "pseudoflow"]
+                       "boykov-kolmogorov", "pseudoflow", "partial-augment"]
 CAPACITY_LIMIT = 2 ** 62
 OVERFLOW = "the capacities out of the source or into the sink add up to more than 2^62\n"
 # Arcs that take a matching reduction out of the matching shape: the
