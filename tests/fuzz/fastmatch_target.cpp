@@ -26,6 +26,7 @@ const std::vector<std::vector<std::string>> kAlgorithms = {
     {"-a", "greedy+pr"},
     {"-a", "none+pr"},
     {"-a", "none+pf"},
+    {"-a", "ks+pr-either"},
     {"-a", "ks+pf", "-t", "2", "--threads-from", "0"},
     {"-a", "greedy+pf-both", "-t", "2", "--threads-from", "0"},
     {"-t", "2", "--threads-from", "0"}};
