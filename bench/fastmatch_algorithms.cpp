@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
                                        fast::Initialisation::kGreedy, fast::Initialisation::kNone})
       for (fast::Search search :
            {fast::Search::kPothenFan, fast::Search::kPushRelabel,
-            fast::Search::kPothenFanThenPushRelabel, fast::Search::kPothenFanBothSides}) {
+            fast::Search::kPushRelabelEitherSide, fast::Search::kPothenFanThenPushRelabel,
+            fast::Search::kPothenFanBothSides}) {
         fast::MatchingOptions options;
         options.side = side;
         options.initialisation = start;

@@ -234,6 +234,10 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
       internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
                                   &work_->cancel);
       return true;
+    case Search::kPushRelabelEitherSide:
+      internal::PushRelabelEitherSide(from, to, Mates(), options_.global_relabel_factor, &counters_,
+                                      &work_->cancel);
+      return true;
     case Search::kPothenFanThenPushRelabel:
       if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory, work_.get(),
                                      from.end(from.count - 1) + from.count + to.count))

@@ -68,6 +68,12 @@ enum class Search {
   // relabelling, gap relabelling, and the scan direction alternating
   // between global relabellings.
   kPushRelabel,
+  // Push-relabel from the starting side, or from the other side when fewer
+  // of its free vertices can still be matched: where many vertices stay
+  // free on both sides, the hopeless free vertices of one side may keep
+  // pushing until a global relabelling, those of the other side be found
+  // dead at once.
+  kPushRelabelEitherSide,
   // PF+ while it is cheap: once its scans pass the number of edges plus
   // vertices, push-relabel finishes from the matching PF+ has reached.
   kPothenFanThenPushRelabel,
@@ -88,7 +94,8 @@ enum class Side {
 };
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
-// "greedy", "ks"; "pf", "pr", "pf-pr", "pf-both"; "first", "second"; and
+// "greedy", "ks"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
+// "second"; and
 // "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);

@@ -126,6 +126,11 @@ void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Ma
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters,
                        CancelPoll* cancel);
+// Push-relabel from the rows, or from the columns when fewer of their free
+// vertices lie on an alternating path to a free vertex of the other side.
+void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                           double global_relabel_factor, MatchingCounters* counters,
+                           CancelPoll* cancel);
 
 // Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
 // decreasing, every target in range, a column side that lists as many

@@ -10,6 +10,12 @@ namespace fast::internal {
 
 namespace {
 
+int64_t FreeWithAnEdge(const Adjacency& side, const int32_t* mates) {
+  int64_t free = 0;
+  for (int32_t v = 0; v < side.count; ++v) free += mates[v] < 0 && side.end(v) > side.begin(v);
+  return free;
+}
+
 class PushRelabel {
  public:
   PushRelabel(const Adjacency& rows, const Adjacency& cols, Mates mates, double factor,
@@ -27,13 +33,26 @@ class PushRelabel {
         queue_(static_cast<size_t>(rows.count) + 1),
         cancel_(*cancel) {}
 
-  // Runs until no row is active: every free row left has only dead
+  // Exact labels, and the free rows queued, in index order, that an
+  // alternating path joins to a free column: an augmenting path may start
+  // from them (they are live). A free row left out never gets one: once no
+  // alternating path leads from a vertex to a free vertex, no augmentation
+  // makes one. Gives up, false, as soon as more than `most_live` free rows
+  // prove live; the search is then of no further use. Changes no mate.
+  bool Begin(int64_t most_live) {
+    most_live_ = most_live;
+    live_.assign(rows_.count, 0);
+    if (!GlobalRelabel()) return false;
+    for (int32_t r = 0; r < rows_.count; ++r)
+      if (live_[r]) Activate(r);
+    live_ = {};
+    return true;
+  }
+
+  // Pushes until no row is active: every free row left has only dead
   // columns around it, so no augmenting path starts from it. Or until
   // cancelled, which is looked at with each global relabelling.
   void Run() {
-    GlobalRelabel();
-    for (int32_t r = 0; r < rows_.count; ++r)
-      if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) Activate(r);
     int64_t pushes_until_relabel = relabel_period_;
     while (head_ != tail_) {
       int32_t r = queue_[head_];
@@ -106,8 +125,10 @@ class PushRelabel {
   }
 
   // Exact labels: twice the alternating distance from a free column,
-  // found by a breadth-first search from all free columns at once.
-  void GlobalRelabel() {
+  // found by a breadth-first search from all free columns at once. While
+  // live_ is sized, marks the free rows it reaches there, and gives up,
+  // false, once more than most_live_ are marked.
+  bool GlobalRelabel() {
     ++counters_->phases;
     forward_ = !forward_;
     std::fill(label_.begin(), label_.end(), dead_);
@@ -119,18 +140,25 @@ class PushRelabel {
         label_[c] = 0;
         bfs_.push_back(c);
       }
+    const bool marking = !live_.empty();
+    int64_t marked = 0;
     for (size_t head = 0; head < bfs_.size(); ++head) {
       const int32_t c = bfs_[head];
       ++columns_at_[label_[c]];
       for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
         ++counters_->arc_scans;
-        const int32_t next = mates_.row[cols_.targets[e]];
+        const int32_t r = cols_.targets[e];
+        const int32_t next = mates_.row[r];
         if (next >= 0 && label_[next] == dead_) {
           label_[next] = label_[c] + 2;
           bfs_.push_back(next);
+        } else if (next < 0 && marking && !live_[r]) {
+          live_[r] = 1;
+          if (++marked > most_live_) return false;
         }
       }
     }
+    return true;
   }
 
   const Adjacency& rows_;
@@ -157,6 +185,9 @@ class PushRelabel {
   std::vector<int32_t> queue_;
   size_t head_ = 0, tail_ = 0;
   std::vector<int32_t> bfs_;
+  // Per row, while Begin() looks for the live free rows: 1 once found.
+  std::vector<uint8_t> live_;
+  int64_t most_live_ = 0;
   CancelPoll& cancel_;
 };
 
@@ -165,7 +196,39 @@ class PushRelabel {
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters,
                        CancelPoll* cancel) {
-  PushRelabel(rows, cols, mates, global_relabel_factor, counters, cancel).Run();
+  PushRelabel search(rows, cols, mates, global_relabel_factor, counters, cancel);
+  search.Begin(rows.count);
+  search.Run();
+}
+
+// Each round of first-in-first-out pushes costs a push from every live free
+// row, and the hopeless ones among them push on until a global relabelling
+// finds them dead. Where a maximum matching leaves many vertices free on
+// both sides, the free vertices of one side may all be live (their hopeless
+// region stays joined to the rest of the graph until the matching there is
+// right) and few of the other's. So the rows push when at most half their
+// free ones are live, else the columns, when at most half theirs are; else
+// the rows after all. Finding more than half live, the first look gives up
+// part of the way through its breadth-first search.
+void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                           double global_relabel_factor, MatchingCounters* counters,
+                           CancelPoll* cancel) {
+  {
+    PushRelabel from_rows(rows, cols, mates, global_relabel_factor, counters, cancel);
+    if (from_rows.Begin(FreeWithAnEdge(rows, mates.row) / 2)) {
+      from_rows.Run();
+      return;
+    }
+  }
+  {
+    PushRelabel from_cols(cols, rows, {mates.col, mates.row, mates.pairs}, global_relabel_factor,
+                          counters, cancel);
+    if (from_cols.Begin(FreeWithAnEdge(cols, mates.col) / 2)) {
+      from_cols.Run();
+      return;
+    }
+  }
+  PushRelabelSearch(rows, cols, mates, global_relabel_factor, counters, cancel);
 }
 
 }  // namespace fast::internal

@@ -106,7 +106,7 @@ MatchingPlan ChoosePlan(const Look& look, const MatchingOptions& options) {
 // free means a graph whose maximum leaves many vertices free.
 Search SearchAfterKarpSipser(const Look& look, int64_t pairs) {
   constexpr int64_t kManyFree = 16;  // free vertices, as a share of the bound
-  return (look.bound - pairs) * kManyFree > look.bound ? Search::kPushRelabel
+  return (look.bound - pairs) * kManyFree > look.bound ? Search::kPushRelabelEitherSide
                                                        : Search::kPothenFanBothSides;
 }
 
@@ -144,6 +144,7 @@ constexpr Named<Initialisation> kStarts[] = {{"none", Initialisation::kNone},
                                              {"ks", Initialisation::kKarpSipser}};
 constexpr Named<Search> kSearches[] = {{"pf", Search::kPothenFan},
                                        {"pr", Search::kPushRelabel},
+                                       {"pr-either", Search::kPushRelabelEitherSide},
                                        {"pf-pr", Search::kPothenFanThenPushRelabel},
                                        {"pf-both", Search::kPothenFanBothSides}};
 constexpr Named<Side> kSides[] = {{"first", Side::kRows}, {"second", Side::kColumns}};

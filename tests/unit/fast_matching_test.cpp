@@ -3,6 +3,7 @@
 // both solvers' cancellation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -57,9 +58,12 @@ const fast::Initialisation kInitialisations[] = {
     fast::Initialisation::kAuto, fast::Initialisation::kNone, fast::Initialisation::kGreedy,
     fast::Initialisation::kKarpSipser};
 
-const fast::Search kSearches[] = {
-    fast::Search::kAuto, fast::Search::kPothenFan, fast::Search::kPushRelabel,
-    fast::Search::kPothenFanThenPushRelabel, fast::Search::kPothenFanBothSides};
+const fast::Search kSearches[] = {fast::Search::kAuto,
+                                  fast::Search::kPothenFan,
+                                  fast::Search::kPushRelabel,
+                                  fast::Search::kPushRelabelEitherSide,
+                                  fast::Search::kPothenFanThenPushRelabel,
+                                  fast::Search::kPothenFanBothSides};
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
@@ -101,8 +105,8 @@ TEST(FastMatching, ChoiceNamesReadBack) {
     EXPECT_TRUE(fast::FromName(fast::NameOf(start), &read));
     EXPECT_EQ(read, start);
   }
-  for (Search search : {Search::kPothenFan, Search::kPushRelabel, Search::kPothenFanThenPushRelabel,
-                        Search::kPothenFanBothSides}) {
+  for (Search search : {Search::kPothenFan, Search::kPushRelabel, Search::kPushRelabelEitherSide,
+                        Search::kPothenFanThenPushRelabel, Search::kPothenFanBothSides}) {
     Search read = Search::kAuto;
     EXPECT_TRUE(fast::FromName(fast::NameOf(search), &read));
     EXPECT_EQ(read, search);
@@ -478,7 +482,7 @@ TEST(FastMatching, KarpSipserLeavingManyFreeIsFollowedByPushRelabel) {
   Rows deficient = DeficientUnits(30, 0);
   fast::MatchingPlan plan = AutomaticPlan(deficient);
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kKarpSipser);
-  EXPECT_EQ(plan.search, fast::Search::kPushRelabel);
+  EXPECT_EQ(plan.search, fast::Search::kPushRelabelEitherSide);
   ExpectMaximum(deficient, 60);
   // One free vertex in 23: PF+ from both sides.
   Rows nearly_perfect = DeficientUnits(1, 20);
@@ -486,6 +490,76 @@ TEST(FastMatching, KarpSipserLeavingManyFreeIsFollowedByPushRelabel) {
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kKarpSipser);
   EXPECT_EQ(plan.search, fast::Search::kPothenFanBothSides);
   ExpectMaximum(nearly_perfect, 22);
+}
+
+// n rows and columns, of which k = n / 5 stay free on each side: rows
+// [0, 2k) share columns [0, k); columns [k, 3k) share rows [2k, 3k); row r
+// of the rest has column r and columns of [0, k) or [3k, n), which joins
+// the first deficient block to the rest of the graph but not the second.
+// Every row has `degree` entries; `transposed` swaps the sides.
+Rows DeficientBothSides(int32_t n, int32_t degree, bool transposed) {
+  const int32_t k = n / 5;
+  std::mt19937 random(7);
+  auto in = [&](int32_t from, int32_t to) {
+    return std::uniform_int_distribution<int32_t>(from, to - 1)(random);
+  };
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t r = 0; r < n; ++r) {
+    const int32_t own = r < k ? r : r < 2 * k ? -1 : r < 3 * k ? r - k : r;
+    if (own >= 0) lists[r].push_back(own);
+    while (static_cast<int32_t>(lists[r].size()) < degree) {
+      if (r < 2 * k)
+        lists[r].push_back(in(0, k));
+      else if (r < 3 * k)
+        lists[r].push_back(in(k, 3 * k));
+      else {
+        const int32_t c = in(0, n - 2 * k);
+        lists[r].push_back(c < k ? c : c + 2 * k);
+      }
+    }
+  }
+  // Numbered at random on both sides, each list in random order, as a
+  // generator would not write them.
+  std::vector<int32_t> row_name(n), col_name(n);
+  for (int32_t v = 0; v < n; ++v) row_name[v] = col_name[v] = v;
+  std::shuffle(row_name.begin(), row_name.end(), random);
+  std::shuffle(col_name.begin(), col_name.end(), random);
+  std::vector<std::vector<int32_t>> named(n);
+  for (int32_t r = 0; r < n; ++r)
+    for (int32_t c : lists[r]) {
+      if (transposed)
+        named[col_name[c]].push_back(row_name[r]);
+      else
+        named[row_name[r]].push_back(col_name[c]);
+    }
+  for (auto& list : named) std::shuffle(list.begin(), list.end(), random);
+  return Rows(n, named);
+}
+
+int64_t PushRelabelScans(const Rows& g, fast::Search search) {
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kKarpSipser;
+  options.search = search;
+  options.side = fast::Side::kRows;
+  fast::MaximumMatching matching(g.graph(), options);
+  EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.size(), ReferenceSize(g));
+  EXPECT_TRUE(matching.CheckResult());
+  return matching.counters().arc_scans;
+}
+
+TEST(FastMatching, PushRelabelTakesTheSideWithFewerLiveFreeVertices) {
+  // The rows' free ones, all in the joined block, stay live until the
+  // matching there is right, and push in vain meanwhile; the columns'
+  // hopeless free ones are dead from the first global relabelling.
+  const Rows g = DeficientBothSides(5000, 4, false);
+  EXPECT_LT(5 * PushRelabelScans(g, fast::Search::kPushRelabelEitherSide),
+            4 * PushRelabelScans(g, fast::Search::kPushRelabel));
+  // Transposed, the rows are the side to push from, and their look finds
+  // it: the same search, entry for entry.
+  const Rows t = DeficientBothSides(5000, 4, true);
+  EXPECT_EQ(PushRelabelScans(t, fast::Search::kPushRelabelEitherSide),
+            PushRelabelScans(t, fast::Search::kPushRelabel));
 }
 
 TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
