@@ -61,27 +61,45 @@ class PothenFan {
   // phase, with true.
   bool Run(int64_t budget) {
     stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
-    std::vector<int32_t> free_rows;
-    for (int32_t r = 0; r < rows_.count; ++r)
-      if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) free_rows.push_back(r);
+    FindRoots();
     path_.reserve(64);
-    while (!free_rows.empty() && !cancel_()) {
+    while (!roots_.empty() && !cancel_()) {
       ++counters_->phases;
-      StartPhase(free_rows.size());
+      StartPhase(roots_.size());
       size_t kept = 0;
-      for (int32_t root : free_rows) {
-        const Outcome outcome = Search(root);
-        if (outcome == Outcome::kStopped) return false;
-        if (outcome == Outcome::kFailed) free_rows[kept++] = root;
+      for (size_t i = 0; i < roots_.size(); ++i) {
+        const Outcome outcome = Search(roots_[i]);
+        if (outcome == Outcome::kStopped) {
+          // The roots that failed in this phase and those not yet searched
+          // stay for the next run, still in index order.
+          roots_.erase(roots_.begin() + kept, roots_.begin() + i);
+          return false;
+        }
+        if (outcome == Outcome::kFailed) roots_[kept++] = roots_[i];
       }
-      if (kept == free_rows.size()) break;
-      free_rows.resize(kept);
+      if (kept == roots_.size()) break;
+      roots_.resize(kept);
       forward_ = !forward_;
     }
     return true;
   }
 
  private:
+  // The free rows with an edge: found with a pass over the rows by the
+  // first run; a later one (after the other side's turn) drops those
+  // matched since, as rows never become free again.
+  void FindRoots() {
+    if (!found_roots_) {
+      for (int32_t r = 0; r < rows_.count; ++r)
+        if (mates_.row[r] < 0 && rows_.end(r) > rows_.begin(r)) roots_.push_back(r);
+      found_roots_ = true;
+      return;
+    }
+    roots_.erase(
+        std::remove_if(roots_.begin(), roots_.end(), [&](int32_t r) { return mates_.row[r] >= 0; }),
+        roots_.end());
+  }
+
   // Searches are numbered from 1 (0: never entered); those of this phase
   // from phase_start_ on. When the numbers could run out within the
   // phase, every column but the dead ones is forgotten and the numbering
@@ -196,6 +214,9 @@ class PothenFan {
   int32_t phase_start_ = 1;   // the first search of the current phase
   bool tainted_ = false;      // the current search met another live search's column
   bool forward_ = true;       // odd phases scan forward, even ones backward
+  // Free rows with an edge, in index order, as the last run left them.
+  std::vector<int32_t> roots_;
+  bool found_roots_ = false;
   // The current search path, root first; each row after the root is the
   // mate of a column its predecessor entered.
   std::vector<Step> path_;
