@@ -68,11 +68,12 @@ enum class Search {
   // relabelling, gap relabelling, and the scan direction alternating
   // between global relabellings.
   kPushRelabel,
-  // Push-relabel from the starting side, or from the other side when fewer
-  // of its free vertices can still be matched: where many vertices stay
-  // free on both sides, the hopeless free vertices of one side may keep
-  // pushing until a global relabelling, those of the other side be found
-  // dead at once.
+  // Push-relabel from the starting side when at most half its free
+  // vertices may still be matched, else from the other side when at most
+  // half of its own may, else from the starting side: where many vertices
+  // stay free on both sides, the hopeless free vertices of one side may
+  // keep pushing until a global relabelling, those of the other side be
+  // found dead at once.
   kPushRelabelEitherSide,
   // PF+ while it is cheap: once its scans pass the number of edges plus
   // vertices, push-relabel finishes from the matching PF+ has reached.

@@ -126,8 +126,9 @@ void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Ma
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                        double global_relabel_factor, MatchingCounters* counters,
                        CancelPoll* cancel);
-// Push-relabel from the rows, or from the columns when fewer of their free
-// vertices lie on an alternating path to a free vertex of the other side.
+// Push-relabel from the rows when at most half their free vertices with an
+// edge lie on an alternating path to a free column; else from the columns
+// when at most half of theirs lie on one to a free row; else from the rows.
 void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
                            double global_relabel_factor, MatchingCounters* counters,
                            CancelPoll* cancel);

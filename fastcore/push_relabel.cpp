@@ -35,10 +35,11 @@ class PushRelabel {
 
   // Exact labels, and the free rows queued, in index order, that an
   // alternating path joins to a free column: an augmenting path may start
-  // from them (they are live). A free row left out never gets one: once no
-  // alternating path leads from a vertex to a free vertex, no augmentation
-  // makes one. Gives up, false, as soon as more than `most_live` free rows
-  // prove live; the search is then of no further use. Changes no mate.
+  // from them (they are live). A free row left out never gets one: its
+  // columns' labels are dead, and a label stays a lower bound on the
+  // distance through every push and relabelling, so they stay dead. Gives
+  // up, false, as soon as more than `most_live` free rows prove live; the
+  // search is then of no further use. Changes no mate.
   bool Begin(int64_t most_live) {
     most_live_ = most_live;
     live_.assign(rows_.count, 0);
