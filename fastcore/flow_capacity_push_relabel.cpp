@@ -183,7 +183,8 @@ void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::AugmentRelabel(int32_t 
         AddInactive(v);
         return;
       }
-      // The path stays up to its first saturated arc, which its tail passes.
+      // Excess is left, so an arc was the bottleneck and is now saturated;
+      // the path stays up to the first such arc, which its tail passes.
       length = 0;
       while (arcs[path_[length]].residual != 0) ++length;
       ++current_[path_nodes_[length]];
@@ -246,9 +247,11 @@ bool CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Relabel(int32_t u, bool
 
 template <class Cap, bool kHighestLabel, int kPathArcs>
 void CapacityPushRelabel<Cap, kHighestLabel, kPathArcs>::Gap(int32_t empty_label) {
-  // Highest label first: the node being discharged had the highest active
-  // label, so every node above the gap is inactive. First in, first out:
-  // the active ones above stay in the ring and are dropped there.
+  // Highest label first: no active node is above the one being discharged,
+  // so a gap at its own label leaves only inactive ones above; a gap lower
+  // on a partial augment-relabel's path may leave active ones too, lifted
+  // with the rest. First in, first out: the active ones above stay in the
+  // ring and are dropped there.
   for (int32_t d = empty_label + 1; d <= top_; ++d) {
     for (int32_t v = buckets_[d].inactive; v != kNone; v = next_[v]) label_[v] = n_;
     for (int32_t v = buckets_[d].active; v != kNone; v = next_[v]) label_[v] = n_;

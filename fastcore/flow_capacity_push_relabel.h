@@ -55,6 +55,8 @@ class CapacityPushRelabel {
 
   void SaturateSourceArcs(FlowCounters& counters);
   void GlobalRelabel(FlowCounters& counters);
+  // Discharge pushes u's excess arc by arc, AugmentRelabel along paths (see
+  // above); each until u has no excess left or is lifted to n.
   void Discharge(int32_t u, FlowCounters& counters);
   void AugmentRelabel(int32_t u, FlowCounters& counters);
   // Lifts u to one above its lowest residual neighbour (n at most); false
