@@ -107,7 +107,7 @@ void BoykovKolmogorov<Cap>::PushAlongTree(int32_t u, Cap delta) {
   const bool out = tree_[u] == kSourceTree;
   for (uint32_t p; (p = parent_[u]) != kRoot;) {
     const uint32_t a = out ? partner[p] : p;
-    network_.Push(a, delta);
+    network_.Push(a, out ? p : partner[p], delta);
     const int32_t next = arcs[p].head();
     if (arcs[a].residual == 0) Orphan(u);
     u = next;
