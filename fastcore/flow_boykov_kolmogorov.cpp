@@ -9,9 +9,7 @@ BoykovKolmogorov<Cap>::BoykovKolmogorov(CapacityResidual<Cap>& network)
     : network_(network),
       n_(network.nodes()),
       tree_(size_t(n_), kFree),
-      parent_(size_t(n_), kOrphan),
-      distance_(size_t(n_), 0),
-      stamp_(size_t(n_), 0),
+      node_(size_t(n_), Node{kNoArc, kOrphan, 0, 0}),
       next_active_(size_t(n_), kNotQueued),
       orphans_(size_t(n_)) {}
 
@@ -19,7 +17,7 @@ template <class Cap>
 int64_t BoykovKolmogorov<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
   for (int32_t terminal : {network_.source(), network_.sink()}) {
     tree_[terminal] = terminal == network_.source() ? kSourceTree : kSinkTree;
-    parent_[terminal] = kRoot;
+    node_[terminal].parent = kRoot;
     Activate(terminal);
   }
   int64_t value = 0;
@@ -30,7 +28,7 @@ int64_t BoykovKolmogorov<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
     // the place across augmentations, which leave u in its tree or not.
     for (uint32_t from = network_.begin(u); tree_[u] != kFree;) {
       const uint32_t a = Grow(u, from, counters);
-      if (a == kRoot) break;
+      if (a == kNoArc) break;
       from = a;
       const bool out = tree_[u] == kSourceTree;
       value += int64_t(Augment(out ? a : network_.partners()[a]));
@@ -70,9 +68,9 @@ uint32_t BoykovKolmogorov<Cap>::Grow(int32_t u, uint32_t from, FlowCounters& cou
   const uint32_t* partner = network_.partners();
   const bool out = tree_[u] == kSourceTree;
   const uint32_t end = network_.end(u);
-  // Every node taken into the tree reads its partner arc: its load starts
+  // Every node the sink's tree takes reads its partner arc: its load starts
   // with the scan rather than at the first node taken.
-  __builtin_prefetch(partner + from);
+  if (!out) __builtin_prefetch(partner + from);
   for (uint32_t a = from; a < end; ++a) {
     // The source's tree grows along arcs with capacity left, the sink's
     // against them.
@@ -80,9 +78,7 @@ uint32_t BoykovKolmogorov<Cap>::Grow(int32_t u, uint32_t from, FlowCounters& cou
     const int32_t q = arcs[a].head();
     if (tree_[q] == kFree) {
       tree_[q] = tree_[u];
-      parent_[q] = partner[a];
-      distance_[q] = distance_[u] + 1;
-      stamp_[q] = stamp_[u];
+      node_[q] = Node{out ? a : partner[a], u, node_[u].distance + 1, node_[u].stamp};
       Activate(q);
     } else if (tree_[q] != tree_[u]) {
       counters.arc_scans += a - from + 1;
@@ -90,30 +86,24 @@ uint32_t BoykovKolmogorov<Cap>::Grow(int32_t u, uint32_t from, FlowCounters& cou
     }
   }
   counters.arc_scans += end - from;
-  return kRoot;
+  return kNoArc;
 }
 
 template <class Cap>
 Cap BoykovKolmogorov<Cap>::TreeBottleneck(int32_t u, Cap limit) const {
   const auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
-  const bool out = tree_[u] == kSourceTree;
-  for (uint32_t p; (p = parent_[u]) != kRoot; u = arcs[p].head())
-    limit = std::min(limit, arcs[out ? partner[p] : p].residual);
+  for (; node_[u].parent != kRoot; u = node_[u].parent)
+    limit = std::min(limit, arcs[node_[u].arc].residual);
   return limit;
 }
 
 template <class Cap>
 void BoykovKolmogorov<Cap>::PushAlongTree(int32_t u, Cap delta) {
   const auto* arcs = network_.arcs();
-  const uint32_t* partner = network_.partners();
-  const bool out = tree_[u] == kSourceTree;
-  for (uint32_t p; (p = parent_[u]) != kRoot;) {
-    const uint32_t a = out ? partner[p] : p;
-    network_.Push(a, out ? p : partner[p], delta);
-    const int32_t next = arcs[p].head();
+  for (int32_t p; (p = node_[u].parent) != kRoot; u = p) {
+    const uint32_t a = node_[u].arc;
+    network_.Push(a, delta);
     if (arcs[a].residual == 0) Orphan(u);
-    u = next;
   }
 }
 
@@ -130,30 +120,28 @@ Cap BoykovKolmogorov<Cap>::Augment(uint32_t a) {
 
 template <class Cap>
 void BoykovKolmogorov<Cap>::Orphan(int32_t u) {
-  parent_[u] = kOrphan;
+  node_[u].parent = kOrphan;
   size_t tail = orphan_head_ + orphan_count_++;
   orphans_[tail >= orphans_.size() ? tail - orphans_.size() : tail] = u;
 }
 
 template <class Cap>
 int32_t BoykovKolmogorov<Cap>::DistanceToTerminal(int32_t u) {
-  const auto* arcs = network_.arcs();
   int32_t d = 0;
-  int32_t v = u;
-  for (;; ++d) {
-    if (stamp_[v] == round_) {
-      d += distance_[v];
+  for (int32_t v = u;; ++d) {
+    if (node_[v].stamp == round_) {
+      d += node_[v].distance;
       break;
     }
-    const uint32_t p = parent_[v];
+    const int32_t p = node_[v].parent;
     if (p == kRoot) break;
     if (p == kOrphan) return -1;
-    v = arcs[p].head();
+    v = p;
   }
-  for (int32_t k = d; stamp_[u] != round_ && parent_[u] != kRoot;
-       --k, u = arcs[parent_[u]].head()) {
-    stamp_[u] = round_;
-    distance_[u] = k;
+  for (int32_t k = d; node_[u].stamp != round_ && node_[u].parent != kRoot;
+       --k, u = node_[u].parent) {
+    node_[u].stamp = round_;
+    node_[u].distance = k;
   }
   return d;
 }
@@ -172,7 +160,7 @@ void BoykovKolmogorov<Cap>::Adopt(FlowCounters& counters) {
     // A new parent: a neighbour in p's tree that can send to p (or take
     // from it, in the sink's tree) and whose path to the terminal is intact,
     // the closest one.
-    uint32_t best = kRoot;
+    uint32_t best = kNoArc;
     int32_t closest = INT32_MAX;
     for (uint32_t a = begin; a < end; ++a) {
       const int32_t q = arcs[a].head();
@@ -180,17 +168,15 @@ void BoykovKolmogorov<Cap>::Adopt(FlowCounters& counters) {
       const int32_t d = DistanceToTerminal(q);
       if (d >= 0 && d < closest) best = a, closest = d;
     }
-    if (best != kRoot) {
-      parent_[p] = best;
-      distance_[p] = closest + 1;
-      stamp_[p] = round_;
+    if (best != kNoArc) {
+      const uint32_t arc = out ? network_.partners()[best] : best;
+      node_[p] = Node{arc, arcs[best].head(), closest + 1, round_};
       continue;
     }
     for (uint32_t a = begin; a < end; ++a) {
       const int32_t q = arcs[a].head();
       if (tree_[q] != tree_[p]) continue;
-      const uint32_t up = parent_[q];
-      if (up != kRoot && up != kOrphan && arcs[up].head() == p) Orphan(q);
+      if (node_[q].parent == p) Orphan(q);
       if (out ? arcs[a].reverse_open() : arcs[a].residual != 0) Activate(q);
     }
     tree_[p] = kFree;

@@ -33,15 +33,15 @@ class BoykovKolmogorov {
 
  private:
   enum Tree : uint8_t { kFree, kSourceTree, kSinkTree };
-  static constexpr uint32_t kRoot = ~uint32_t{0};        // the parent of a terminal
-  static constexpr uint32_t kOrphan = ~uint32_t{0} - 1;  // the parent of an orphan
+  static constexpr int32_t kRoot = -1, kOrphan = -2;  // the parents of a terminal, an orphan
+  static constexpr uint32_t kNoArc = ~uint32_t{0};
   static constexpr int32_t kNotQueued = -2, kLast = -1;
 
   void Activate(int32_t u);
   // The next active node, or kLast when none is left.
   int32_t NextActive();
   // Grows u's tree from u's arc `from` on; returns u's arc to a node of the
-  // other tree, which closes an augmenting path, or kRoot when none did.
+  // other tree, which closes an augmenting path, or kNoArc when none did.
   uint32_t Grow(int32_t u, uint32_t from, FlowCounters& counters);
   // Sends the bottleneck of the path through arc a (from the source's tree
   // to the sink's) and returns it; orphans the nodes below saturated arcs.
@@ -59,16 +59,25 @@ class BoykovKolmogorov {
   CapacityResidual<Cap>& network_;
   const int32_t n_;
   // The tree u is in; the root of the source's tree is the source, of the
-  // sink's the sink.
+  // sink's the sink. Growth looks at the tree of every neighbour it scans:
+  // a byte a node keeps those looks in cache.
   std::vector<uint8_t> tree_;
-  // u's arc to its parent (in u's own list): in the source's tree the
-  // parent sends to u along its partner, in the sink's tree u sends along
-  // it; kRoot for the terminals, kOrphan for an orphan, any for a free node.
-  std::vector<uint32_t> parent_;
-  // A bound on u's distance to its terminal, exact when stamp_[u] is the
-  // current round's.
-  std::vector<int32_t> distance_;
-  std::vector<int32_t> stamp_;
+  // What the walks up a tree read at each node, in one record so that one
+  // cache line serves a step: they need neither the node's arcs nor the
+  // partner array.
+  struct Node {
+    // The arc of u's tree edge that its path's flow goes along: from the
+    // parent to u in the source's tree, from u to the parent in the sink's.
+    uint32_t arc;
+    // u's parent; kRoot for the terminals, kOrphan for an orphan, any for
+    // a free node.
+    int32_t parent;
+    // A bound on u's distance to its terminal, exact when stamp is the
+    // current round's.
+    int32_t distance;
+    int32_t stamp;
+  };
+  std::vector<Node> node_;
   int32_t round_ = 1;
   // The active nodes, first in, first out, linked by next_active_
   // (kNotQueued when u is not in the queue).
