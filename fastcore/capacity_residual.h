@@ -51,11 +51,9 @@ class CapacityResidual {
   const uint32_t* partners() const { return partner_.data(); }
 
   // Sends `delta` > 0 along arc a, whose residual capacity is at least delta.
-  void Push(uint32_t a, Cap delta) { Push(a, partner_[a], delta); }
-  // The same when the caller has a's partner b at hand already.
-  void Push(uint32_t a, uint32_t b, Cap delta) {
+  void Push(uint32_t a, Cap delta) {
     Arc& forward = arcs_[a];
-    Arc& backward = arcs_[b];
+    Arc& backward = arcs_[partner_[a]];
     forward.residual -= delta;
     forward.word |= kReverseOpen;
     backward.residual += delta;
