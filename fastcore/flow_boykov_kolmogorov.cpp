@@ -24,6 +24,9 @@ int64_t BoykovKolmogorov<Cap>::Run(FlowCounters& counters, CancelPoll& cancel) {
   // The flag is looked at once per active node, whose growth is the unit
   // of work here.
   for (int32_t u; !cancel() && (u = NextActive()) != kLast;) {
+    // The queue's order is the trees', not memory's: the next node's arcs
+    // start loading while u grows.
+    if (first_active_ != kLast) __builtin_prefetch(network_.arcs() + network_.begin(first_active_));
     // u is grown to the end of its arcs, augmenting on the way; `from` keeps
     // the place across augmentations, which leave u in its tree or not.
     for (uint32_t from = network_.begin(u); tree_[u] != kFree;) {
