@@ -96,8 +96,7 @@ enum class Side {
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
 // "greedy", "ks"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
-// "second"; and
-// "auto" for kAuto.
+// "second"; and "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);
 const char* NameOf(Side side);
