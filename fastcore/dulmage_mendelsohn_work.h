@@ -20,7 +20,9 @@ struct DulmageMendelsohn::Work {
   static constexpr uint8_t kOver = 3;
   std::vector<uint8_t> row_part;
   std::vector<uint8_t> col_part;
-  // The alternating searches' queue, a side's count at most.
+  // The alternating searches' queue, a side's count at most; then the
+  // columns of the square part in index order, where the component search
+  // starts.
   std::vector<int32_t> queue;
 
   // The component search over the square part, whose nodes are the

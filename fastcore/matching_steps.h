@@ -146,7 +146,9 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
 // mates are side_mates (other_mates those of the other side): a reached
 // vertex of `side` reaches its neighbours, a reached neighbour its mate.
 // Sets `label` in side_marks and other_marks for every vertex it reaches;
-// a mark other than 0 counts as reached already. `queue` has room for
+// a mark other than 0 counts as reached already, but every free vertex of
+// `side` is searched from (no alternating path from the other side's free
+// vertices reaches one under a maximum matching). `queue` has room for
 // side.count vertices. Under a maximum matching every reached neighbour is
 // matched: the reached vertices of `side` are the ones some maximum
 // matching leaves free, and the reached neighbours the ones every maximum
