@@ -6,8 +6,42 @@
 
 #include "dulmage_mendelsohn_work.h"
 #include "matching_steps.h"
+#include "pothen_fan.h"
 
 namespace fast {
+
+namespace {
+
+// Marks with `label` what alternating paths from the `free` free vertices
+// of `side` reach, as internal::AlternatingReach does. When PF+ from that
+// side proved the matching maximum, its marks tell the reached vertices of
+// the other side (SearchMemory::proof_start), and a pass over them
+// replaces the walk over the reached vertices' lists: their mates and the
+// free vertices are the reached vertices of `side`, and the free ones are
+// left unmarked (the layout tells them by their mates).
+internal::Reached Reach(const internal::Adjacency& side, const internal::SearchMemory& memory,
+                        const int32_t* side_mates, const int32_t* other_mates, int32_t others,
+                        int32_t free, uint8_t label, uint8_t* side_marks, uint8_t* other_marks,
+                        int32_t* queue) {
+  if (memory.proof_start == 0)
+    return internal::AlternatingReach(side, side_mates, other_mates, label, side_marks, other_marks,
+                                      queue);
+  internal::Reached reached;
+  reached.side = free;
+  const int32_t* visited = memory.visited.data();
+  const int32_t proof_start = memory.proof_start;
+  for (int32_t w = 0; w < others; ++w) {
+    const int32_t mark = visited[w];
+    if (mark != internal::kDead && mark < proof_start) continue;
+    other_marks[w] = label;
+    side_marks[other_mates[w]] = label;
+    ++reached.other;
+  }
+  reached.side += reached.other;
+  return reached;
+}
+
+}  // namespace
 
 DulmageMendelsohn::DulmageMendelsohn(const BipartiteGraph& graph, const MatchingOptions& options)
     : graph_(graph), options_(options) {}
@@ -68,15 +102,16 @@ void DulmageMendelsohn::Coarse() {
   // C3. A side matched whole (a perfect matching has neither) has nothing
   // to search from.
   const int32_t rank = static_cast<int32_t>(matching_->size());
+  const internal::Workspace& searches = *matching_->work_;
   internal::Reached under, over;
   if (rank < graph_.cols)
-    under = internal::AlternatingReach({graph_.cols, graph_.col_offsets, graph_.col_targets},
-                                       col_mates, row_mates, Work::kUnder, work.col_part.data(),
-                                       work.row_part.data(), work.queue.data());
+    under = Reach({graph_.cols, graph_.col_offsets, graph_.col_targets}, searches.from_cols,
+                  col_mates, row_mates, graph_.rows, graph_.cols - rank, Work::kUnder,
+                  work.col_part.data(), work.row_part.data(), work.queue.data());
   if (rank < graph_.rows)
-    over = internal::AlternatingReach({graph_.rows, graph_.offsets, graph_.targets}, row_mates,
-                                      col_mates, Work::kOver, work.row_part.data(),
-                                      work.col_part.data(), work.queue.data());
+    over = Reach({graph_.rows, graph_.offsets, graph_.targets}, searches.from_rows, row_mates,
+                 col_mates, graph_.cols, graph_.rows - rank, Work::kOver, work.row_part.data(),
+                 work.col_part.data(), work.queue.data());
   coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
   coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
   // Local pointers: the stores below are of bytes and ints, which the
@@ -95,11 +130,11 @@ void DulmageMendelsohn::Coarse() {
   for (int32_t c = 0; c < graph_.cols; ++c) {
     const uint8_t part = col_part[c];
     const int32_t mate = col_mates[c];
-    rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
-    if (part == Work::kSquare) {
-      *starts++ = c;
-    } else if (mate < 0) {
+    rindex[c] = part == Work::kSquare && mate >= 0 ? 0 : Work::kOutside;
+    if (mate < 0) {
       col_order[free_col++] = c;
+    } else if (part == Work::kSquare) {
+      *starts++ = c;
     } else if (part == Work::kUnder) {
       row_order[under_col - under_shift] = mate;
       col_order[under_col++] = c;

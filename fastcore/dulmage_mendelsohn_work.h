@@ -15,6 +15,7 @@ struct DulmageMendelsohn::Work {
   // free columns reach (R1, C0 + C1), what they reach from the free rows
   // (R3 + R0, C3), and neither (R2, C2). The two reached sets never meet
   // under a maximum matching: a vertex in both would end an augmenting path.
+  // A free vertex may be left kSquare: its mate tells it.
   static constexpr uint8_t kSquare = 0;
   static constexpr uint8_t kUnder = 1;
   static constexpr uint8_t kOver = 3;

@@ -163,6 +163,8 @@ Status MaximumMatching::Solve() {
 }
 
 void MaximumMatching::SolveValid() {
+  // Only a run of this solve proves it (the parallel searches record none).
+  work_->from_rows.proof_start = work_->from_cols.proof_start = 0;
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
   if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
   const internal::Adjacency cols =

@@ -37,6 +37,13 @@ struct SearchMemory {
   std::vector<int64_t> lookahead;
   // Per vertex of the other side: the search that entered it last, or dead.
   std::vector<int32_t> visited;
+  // Once a run of PF+ on one thread from this side has proved the matching
+  // maximum: the first search of its last phase, which augmented nothing
+  // and so entered every vertex of the other side that alternating paths
+  // from this side's free vertices reach and that was not dead already.
+  // Those vertices are exactly the ones marked kDead or at least
+  // proof_start (INT32_MAX when no free vertex had an edge). 0 otherwise.
+  int32_t proof_start = 0;
 };
 
 // Working memory of the steps, allocated and first touched before a solve

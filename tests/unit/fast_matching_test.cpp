@@ -703,6 +703,26 @@ TEST(FastDulmageMendelsohn, NoFreeColumnOrNoFreeRow) {
     }
 }
 
+// PF+ from the rows, no start: the first phase matches rows 0 and 2, and
+// row 1's search fails, leaving column 0 dead; the second phase, which
+// proves the matching maximum, skips the dead column. The over-determined
+// part read off that proof must still hold it.
+TEST(FastDulmageMendelsohn, PartsReadOffTheProofKeepTheDeadColumns) {
+  Rows g(2, {{0}, {0}, {1}});
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kNone;
+  options.search = fast::Search::kPothenFan;
+  options.side = fast::Side::kRows;
+  fast::DulmageMendelsohn dm(g.graph(), options);
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.matching().counters().phases, 2);
+  EXPECT_EQ(dm.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 1, 2}));
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 0, 1, 2, 3}));
+  EXPECT_EQ(dm.col_order(), (std::vector<int32_t>{1, 0}));
+  EXPECT_EQ(dm.row_order()[0], 2);
+}
+
 // Which part each row and column is in, named by the smallest row and
 // column of its fine block (the under- and over-determined parts as one
 // block each): the same whatever maximum matching the decomposition used.
