@@ -796,20 +796,26 @@ TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) 
 
 // A bidiagonal matrix's square part is a path of a million singleton
 // components, ordered along it; with the corner entry it is one cycle, one
-// block. A recursive search would overflow the stack on either.
+// block. A recursive search would overflow the stack on either. Upper
+// bidiagonal, the path's sinks come last in index order, lower bidiagonal
+// first: the search starts from whichever end holds them.
 TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
   const int32_t n = 1000000;
-  for (bool corner : {false, true}) {
-    std::vector<std::vector<int32_t>> lists(n);
-    for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + 1) % n};
-    if (!corner) lists[n - 1].pop_back();
-    Rows g(n, lists);
-    fast::DulmageMendelsohn dm(g.graph());
-    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
-    EXPECT_EQ(dm.structural_rank(), n);
-    EXPECT_EQ(dm.blocks(), corner ? 1 : n);
-    EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
-  }
+  for (int32_t next : {1, n - 1})
+    for (bool corner : {false, true}) {
+      std::vector<std::vector<int32_t>> lists(n);
+      for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + next) % n};
+      lists[next == 1 ? n - 1 : 0].resize(corner ? 2 : 1);
+      Rows g(n, lists);
+      fast::DulmageMendelsohn dm(g.graph());
+      ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+      EXPECT_TRUE(dm.CheckResult());
+      EXPECT_EQ(dm.structural_rank(), n);
+      EXPECT_EQ(dm.blocks(), corner ? 1 : n);
+      if (!corner) {
+        EXPECT_EQ(dm.row_order()[n - 1], next == 1 ? n - 1 : 0);
+      }
+    }
 }
 
 // A flag already set: every search, and every flow algorithm (the matching
