@@ -149,36 +149,25 @@ class ParallelGreedy {
   std::atomic<int64_t> scans_{0}, pairs_{0};
 };
 
-}  // namespace
-
-bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                 Workspace* work, GreedyOrder order, int64_t misses) {
-  uint64_t* const taken = work->taken.data();
-  const bool backward = ReadBackward(rows, cols, taken);
-  std::fill(taken, taken + cols / 64 + 1, 0);
-  // The rows' order; null for index order.
-  int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
-  if (sequence != nullptr) OrderByDegree(rows, sequence);
-  if (work->team != nullptr) {
-    ParallelGreedy run(rows, sequence, taken, backward, mates, misses);
-    work->team->Run(run);
-    counters->arc_scans += run.scans();
-    counters->initial_pairs += run.pairs();
-    *mates.pairs += run.pairs();
-    return !run.gave_up();
-  }
+// What one greedy pass did.
+struct GreedyPass {
   int64_t scans = 0, pairs = 0;
   bool gave_up = false;
+};
+
+GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
+                        bool backward, Mates mates, int64_t misses) {
+  GreedyPass pass;
   for (int32_t i = 0; i < rows.count; ++i) {
     if (i + kAhead < rows.count) {
       const int32_t ahead = sequence != nullptr ? sequence[i + kAhead] : i + kAhead;
       __builtin_prefetch(rows.targets + rows.begin(ahead));
     }
     const int32_t r = sequence != nullptr ? sequence[i] : i;
-    const int64_t e = FirstUntaken(rows, r, taken, backward, &scans);
+    const int64_t e = FirstUntaken(rows, r, taken, backward, &pass.scans);
     if (e < 0) {
       if (rows.end(r) > rows.begin(r) && misses-- == 0) {
-        gave_up = true;
+        pass.gave_up = true;
         break;
       }
       continue;
@@ -187,12 +176,47 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
     Take(taken, c);
     mates.row[r] = c;
     mates.col[c] = r;
-    ++pairs;
+    ++pass.pairs;
   }
-  counters->arc_scans += scans;
-  counters->initial_pairs += pairs;
-  *mates.pairs += pairs;
-  return !gave_up;
+  return pass;
+}
+
+// One pass on mates that are all free, on the team when there is one.
+GreedyPass Pass(const Adjacency& rows, int32_t cols, const int32_t* sequence, bool backward,
+                Mates mates, Workspace* work, int64_t misses) {
+  uint64_t* const taken = work->taken.data();
+  std::fill(taken, taken + cols / 64 + 1, 0);
+  if (work->team == nullptr) return SerialGreedy(rows, sequence, taken, backward, mates, misses);
+  ParallelGreedy run(rows, sequence, taken, backward, mates, misses);
+  work->team->Run(run);
+  return {run.scans(), run.pairs(), run.gave_up()};
+}
+
+}  // namespace
+
+bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                 Workspace* work, GreedyOrder order, int64_t misses) {
+  const bool backward = ReadBackward(rows, cols, work->taken.data());
+  // The rows' order; null for index order.
+  int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
+  if (sequence != nullptr) OrderByDegree(rows, sequence);
+  GreedyPass pass = Pass(rows, cols, sequence, backward, mates, work, misses);
+  if (pass.gave_up && backward) {
+    // The sample sees the first rows only. On a grid numbered row by row
+    // a column's list ends with the row of the next grid row: read
+    // backward, each column takes that row, and the last grid row's
+    // columns find every row of theirs taken, where reading forward takes
+    // the diagonal. So a pass that gives up reading backward is read again
+    // forward; its scans count as work thrown away.
+    counters->arc_scans += pass.scans;
+    std::fill(mates.row, mates.row + rows.count, -1);
+    std::fill(mates.col, mates.col + cols, -1);
+    pass = Pass(rows, cols, sequence, false, mates, work, misses);
+  }
+  counters->arc_scans += pass.scans;
+  counters->initial_pairs += pass.pairs;
+  *mates.pairs += pass.pairs;
+  return !pass.gave_up;
 }
 
 }  // namespace fast::internal

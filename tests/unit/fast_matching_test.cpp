@@ -408,6 +408,20 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   fast::MatchingPlan chain = AutomaticPlan(Chain(50));
   EXPECT_EQ(chain.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(chain.side, fast::Side::kColumns);
+  // A grid numbered row by row, each vertex with its own column: the
+  // probe reads the lists backward (the sample of the first rows reads
+  // fewer entries that way), takes for each column the row below and
+  // leaves the last grid row's columns without one; read again forward,
+  // it takes the diagonal.
+  constexpr int32_t kWidth = 20;
+  std::vector<std::vector<int32_t>> grid_lists(kWidth * kWidth);
+  for (int32_t r = 0; r < kWidth * kWidth; ++r)
+    for (int32_t c : {r - kWidth, r - 1, r, r + 1, r + kWidth})
+      if (c >= 0 && c < kWidth * kWidth && (c / kWidth == r / kWidth || c % kWidth == r % kWidth))
+        grid_lists[r].push_back(c);
+  fast::MatchingPlan grid = AutomaticPlan(Rows(kWidth * kWidth, grid_lists));
+  EXPECT_EQ(grid.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(grid.side, fast::Side::kColumns);
   // Pairs of rows 2k -> {2k, 2k + 1} and 2k + 1 -> {2k}: the probe's
   // column 2k takes row 2k, which column 2k + 1 needed.
   std::vector<std::vector<int32_t>> gadget_lists(40);
@@ -448,12 +462,22 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   // Listed as Chain() lists it, one augmenting path runs through the whole
   // chain, longer than the rows' budget: the two-sided plan takes over.
   EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kColumns);
-  // A band whose rows list their columns backwards: the greedy start leaves
-  // a few rows free, PF+ matches them within its pass.
-  std::vector<std::vector<int32_t>> band(300);
-  for (int32_t r = 0; r < 300; ++r)
-    for (int32_t c = std::min(r + 2, 299); c >= std::max(r - 2, 0); --c) band[r].push_back(c);
-  EXPECT_EQ(AutomaticPlan(Rows(300, band), true).side, fast::Side::kRows);
+  // A tridiagonal band, each row's own column first, but every 50th row
+  // lists the next column first and takes the next row's only one: the
+  // greedy start leaves six rows free, PF+ matches each along a path of
+  // three entries.
+  std::vector<std::vector<int32_t>> bands(300);
+  for (int32_t r = 0; r < 300; ++r) {
+    if (r % 50 == 0) bands[r] = {r + 1, r};
+    if (r % 50 == 1) bands[r] = {r};
+    if (r % 50 > 1)
+      for (int32_t c : {r, r - 1, r + 1})
+        if (c < 300) bands[r].push_back(c);
+  }
+  plan = AutomaticPlan(Rows(300, bands), true);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+  EXPECT_EQ(plan.side, fast::Side::kRows);
   // Tall, wide, and with empty rows: the bound that ends the greedy start
   // early is the rows with an edge or the columns, whichever is fewer.
   std::vector<std::vector<int32_t>> tall(90), wide(30);
