@@ -6,8 +6,42 @@
 
 #include "dulmage_mendelsohn_work.h"
 #include "matching_steps.h"
+#include "pothen_fan.h"
 
 namespace fast {
+
+namespace {
+
+// Marks with `label` what alternating paths from the `free` free vertices
+// of `side` reach, as internal::AlternatingReach does. When PF+ from that
+// side proved the matching maximum, its marks tell the reached vertices of
+// the other side (SearchMemory::proof_start), and a pass over them
+// replaces the walk over the reached vertices' lists: their mates and the
+// free vertices are the reached vertices of `side`, and the free ones are
+// left unmarked (the layout tells them by their mates).
+internal::Reached Reach(const internal::Adjacency& side, const internal::SearchMemory& memory,
+                        const int32_t* side_mates, const int32_t* other_mates, int32_t others,
+                        int32_t free, uint8_t label, uint8_t* side_marks, uint8_t* other_marks,
+                        int32_t* queue) {
+  if (memory.proof_start == 0)
+    return internal::AlternatingReach(side, side_mates, other_mates, label, side_marks, other_marks,
+                                      queue);
+  internal::Reached reached;
+  reached.side = free;
+  const int32_t* visited = memory.visited.data();
+  const int32_t proof_start = memory.proof_start;
+  for (int32_t w = 0; w < others; ++w) {
+    const int32_t mark = visited[w];
+    if (mark != internal::kDead && mark < proof_start) continue;
+    other_marks[w] = label;
+    side_marks[other_mates[w]] = label;
+    ++reached.other;
+  }
+  reached.side += reached.other;
+  return reached;
+}
+
+}  // namespace
 
 DulmageMendelsohn::DulmageMendelsohn(const BipartiteGraph& graph, const MatchingOptions& options)
     : graph_(graph), options_(options) {}
@@ -64,14 +98,20 @@ void DulmageMendelsohn::Coarse() {
   const int32_t* row_mates = matching_->row_mates().data();
   const int32_t* col_mates = matching_->col_mates().data();
   Work& work = *work_;
-  // From the free columns: C0 + C1 and R1; from the free rows: R3 + R0 and C3.
-  const internal::Reached under = internal::AlternatingReach(
-      {graph_.cols, graph_.col_offsets, graph_.col_targets}, col_mates, row_mates, Work::kUnder,
-      work.col_part.data(), work.row_part.data(), work.queue.data());
-  const internal::Reached over = internal::AlternatingReach(
-      {graph_.rows, graph_.offsets, graph_.targets}, row_mates, col_mates, Work::kOver,
-      work.row_part.data(), work.col_part.data(), work.queue.data());
+  // From the free columns: C0 + C1 and R1; from the free rows: R3 + R0 and
+  // C3. A side matched whole (a perfect matching has neither) has nothing
+  // to search from.
   const int32_t rank = static_cast<int32_t>(matching_->size());
+  const internal::Workspace& searches = *matching_->work_;
+  internal::Reached under, over;
+  if (rank < graph_.cols)
+    under = Reach({graph_.cols, graph_.col_offsets, graph_.col_targets}, searches.from_cols,
+                  col_mates, row_mates, graph_.rows, graph_.cols - rank, Work::kUnder,
+                  work.col_part.data(), work.row_part.data(), work.queue.data());
+  if (rank < graph_.rows)
+    over = Reach({graph_.rows, graph_.offsets, graph_.targets}, searches.from_rows, row_mates,
+                 col_mates, graph_.cols, graph_.rows - rank, Work::kOver, work.row_part.data(),
+                 work.col_part.data(), work.queue.data());
   coarse_cols_ = {0, graph_.cols - rank, under.side, graph_.cols - over.other, graph_.cols};
   coarse_rows_ = {0, under.other, graph_.rows - over.side, rank, graph_.rows};
   // Local pointers: the stores below are of bytes and ints, which the
@@ -81,16 +121,20 @@ void DulmageMendelsohn::Coarse() {
   int32_t* col_order = col_order_.data();
   int32_t* row_order = row_order_.data();
   // The row matched to the column in position k of C1 goes to position
-  // k - cc[1] of R1; of C3, to k - cc[3] + rr[2] in R3.
+  // k - cc[1] of R1; of C3, to k - cc[3] + rr[2] in R3. The square part's
+  // columns go, in index order, to the list the component search starts
+  // from.
+  int32_t* starts = work.queue.data();
   const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
     const uint8_t part = col_part[c];
     const int32_t mate = col_mates[c];
-    rindex[c] = part == Work::kSquare ? 0 : Work::kOutside;
-    if (part == Work::kSquare) continue;
+    rindex[c] = part == Work::kSquare && mate >= 0 ? 0 : Work::kOutside;
     if (mate < 0) {
       col_order[free_col++] = c;
+    } else if (part == Work::kSquare) {
+      *starts++ = c;
     } else if (part == Work::kUnder) {
       row_order[under_col - under_shift] = mate;
       col_order[under_col++] = c;
@@ -99,9 +143,14 @@ void DulmageMendelsohn::Coarse() {
       col_order[over_col++] = c;
     }
   }
-  int32_t* free_rows = row_order_.data() + coarse_rows_[3];
-  for (int32_t r = 0; r < graph_.rows; ++r)
-    if (row_mates[r] < 0) *free_rows++ = r;
+  // R0 without a branch per row (free rows lie scattered), up to the last
+  // free row, so that no store passes the end of p.
+  int32_t* free_rows = row_order + coarse_rows_[3];
+  const int32_t* const free_end = row_order + graph_.rows;
+  for (int32_t r = 0; free_rows < free_end; ++r) {
+    *free_rows = r;
+    free_rows += row_mates[r] < 0;
+  }
 }
 
 // Pearce's iterative form of Tarjan's search over the square part: its
@@ -151,7 +200,14 @@ void DulmageMendelsohn::SquarePartComponents() {
     rindex[column] = component;
     --index;
   };
-  for (int32_t start = 0; start < graph_.cols; ++start) {
+  const int32_t* starts = work.queue.data();
+  constexpr int32_t kAhead = 4;
+  for (int32_t i = 0; i < nodes; ++i) {
+    // Most searches of a nearly triangular part are a start alone: the
+    // lists of the starts to come are fetched early.
+    if (i + 2 * kAhead < nodes) __builtin_prefetch(offsets + col_mates[starts[i + 2 * kAhead]]);
+    if (i + kAhead < nodes) __builtin_prefetch(targets + offsets[col_mates[starts[i + kAhead]]]);
+    const int32_t start = starts[i];
     if (rindex[start] != 0) continue;
     enter(start);
     for (;;) {

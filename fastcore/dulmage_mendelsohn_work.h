@@ -15,12 +15,15 @@ struct DulmageMendelsohn::Work {
   // free columns reach (R1, C0 + C1), what they reach from the free rows
   // (R3 + R0, C3), and neither (R2, C2). The two reached sets never meet
   // under a maximum matching: a vertex in both would end an augmenting path.
+  // A free vertex may be left kSquare: its mate tells it.
   static constexpr uint8_t kSquare = 0;
   static constexpr uint8_t kUnder = 1;
   static constexpr uint8_t kOver = 3;
   std::vector<uint8_t> row_part;
   std::vector<uint8_t> col_part;
-  // The alternating searches' queue, a side's count at most.
+  // The alternating searches' queue, a side's count at most; then the
+  // columns of the square part in index order, where the component search
+  // starts.
   std::vector<int32_t> queue;
 
   // The component search over the square part, whose nodes are the

@@ -56,13 +56,21 @@ Reached AlternatingReach(const Adjacency& side, const int32_t* side_mates,
   // for all the compiler knows, and every entry would reload it.
   const int64_t* const offsets = side.offsets;
   const int32_t* const targets = side.targets;
+  const int32_t count = side.count;
   int32_t tail = 0, others = 0;
-  for (int32_t v = 0; v < side.count; ++v)
-    if (side_mates[v] < 0 && side_marks[v] == 0) {
-      side_marks[v] = label;
-      queue[tail++] = v;
-    }
+  // Without branches: free vertices lie scattered, and a branch on each
+  // would be mispredicted about as often as taken.
+  for (int32_t v = 0; v < count; ++v) {
+    queue[tail] = v;
+    tail += side_mates[v] < 0;
+  }
+  for (int32_t i = 0; i < tail; ++i) side_marks[queue[i]] = label;
+  // The queue says which lists come next: their offsets are fetched two
+  // steps before their entries, which are fetched kAhead vertices early.
+  constexpr int32_t kAhead = 4;
   for (int32_t head = 0; head < tail; ++head) {
+    if (head + 2 * kAhead < tail) __builtin_prefetch(offsets + queue[head + 2 * kAhead]);
+    if (head + kAhead < tail) __builtin_prefetch(targets + offsets[queue[head + kAhead]]);
     const int32_t v = queue[head];
     for (int64_t e = offsets[v], end = offsets[v + 1]; e < end; ++e) {
       const int32_t w = targets[e];
@@ -155,6 +163,8 @@ Status MaximumMatching::Solve() {
 }
 
 void MaximumMatching::SolveValid() {
+  // Only a run of this solve proves it (the parallel searches record none).
+  work_->from_rows.proof_start = work_->from_cols.proof_start = 0;
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
   if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
   const internal::Adjacency cols =

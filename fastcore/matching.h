@@ -206,6 +206,10 @@ class MaximumMatching {
   bool CheckResult() const;
 
  private:
+  // The decomposition reads what the last search proved
+  // (internal::SearchMemory::proof_start) instead of searching again.
+  friend class DulmageMendelsohn;
+
   // Starts the team of a parallel solve when the options and the graph's
   // size ask for one.
   void StartTeam();

@@ -37,6 +37,13 @@ struct SearchMemory {
   std::vector<int64_t> lookahead;
   // Per vertex of the other side: the search that entered it last, or dead.
   std::vector<int32_t> visited;
+  // Once a run of PF+ on one thread from this side has proved the matching
+  // maximum: the first search of its last phase, which augmented nothing
+  // and so entered every vertex of the other side that alternating paths
+  // from this side's free vertices reach and that was not dead already.
+  // Those vertices are exactly the ones marked kDead or at least
+  // proof_start (INT32_MAX when no free vertex had an edge). 0 otherwise.
+  int32_t proof_start = 0;
 };
 
 // Working memory of the steps, allocated and first touched before a solve
@@ -151,7 +158,9 @@ void Transpose(const Adjacency& rows, int32_t cols, std::vector<int64_t>* offset
 // mates are side_mates (other_mates those of the other side): a reached
 // vertex of `side` reaches its neighbours, a reached neighbour its mate.
 // Sets `label` in side_marks and other_marks for every vertex it reaches;
-// a mark other than 0 counts as reached already. `queue` has room for
+// a mark other than 0 counts as reached already, but every free vertex of
+// `side` is searched from (no alternating path from the other side's free
+// vertices reaches one under a maximum matching). `queue` has room for
 // side.count vertices. Under a maximum matching every reached neighbour is
 // matched: the reached vertices of `side` are the ones some maximum
 // matching leaves free, and the reached neighbours the ones every maximum

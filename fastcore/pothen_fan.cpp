@@ -44,12 +44,14 @@ class PothenFan {
         cols_(cols),
         mates_(mates),
         counters_(counters),
+        memory_(memory),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
         entered_(work->entered),
         cancel_(work->cancel) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
+    memory->proof_start = 0;
   }
 
   // Phases until one augments nothing. A phase searches once from every
@@ -58,7 +60,8 @@ class PothenFan {
   // augmentation proves that no augmenting path is left. Stops early, with
   // false, once the searches have scanned more than `budget` entries; a
   // later call starts a new phase. A cancelled run stops before its next
-  // phase, with true.
+  // phase, with true. A run that proves the matching maximum says where its
+  // last phase's marks start (SearchMemory::proof_start).
   bool Run(int64_t budget) {
     stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
     FindRoots();
@@ -77,10 +80,14 @@ class PothenFan {
         }
         if (outcome == Outcome::kFailed) roots_[kept++] = roots_[i];
       }
-      if (kept == roots_.size()) break;
+      if (kept == roots_.size()) {
+        memory_->proof_start = phase_start_;
+        return true;
+      }
       roots_.resize(kept);
       forward_ = !forward_;
     }
+    if (roots_.empty()) memory_->proof_start = INT32_MAX;
     return true;
   }
 
@@ -203,6 +210,7 @@ class PothenFan {
   const int32_t cols_;
   Mates mates_;
   MatchingCounters* counters_;
+  SearchMemory* memory_;
   // Per row: the entries before it lead to matched columns.
   int64_t* lookahead_;
   // Per column: kDead, or the last search that entered it.

@@ -732,6 +732,55 @@ TEST(FastDulmageMendelsohn, EmptyAndOneSidedMatrices) {
   EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 0, 0, 0, 2}));
 }
 
+// A side matched whole leaves nothing to search from on it: a tall matrix
+// of full column rank has no under-determined part, a wide one of full row
+// rank no over-determined part. Every search and side ends the matching
+// differently; the parts must not depend on it.
+TEST(FastDulmageMendelsohn, NoFreeColumnOrNoFreeRow) {
+  Rows tall(3, {{0}, {0}, {1, 2}, {2, 1}});
+  Rows wide(4, {{0, 1}, {2, 3}, {2, 3}});
+  for (auto search : kSearches)
+    for (auto side : kSides) {
+      fast::MatchingOptions options;
+      options.search = search;
+      options.side = side;
+      fast::DulmageMendelsohn over(tall.graph(), options);
+      ASSERT_EQ(over.Solve(), fast::Status::kOptimal);
+      EXPECT_TRUE(over.CheckResult());
+      EXPECT_EQ(over.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 2, 3}));
+      EXPECT_EQ(over.coarse_rows(), (std::array<int32_t, 5>{0, 0, 2, 3, 4}));
+      EXPECT_EQ(over.row_blocks(), (std::vector<int32_t>{0, 2, 4}));
+      EXPECT_EQ(over.col_blocks(), (std::vector<int32_t>{0, 2, 3}));
+      fast::DulmageMendelsohn under(wide.graph(), options);
+      ASSERT_EQ(under.Solve(), fast::Status::kOptimal);
+      EXPECT_TRUE(under.CheckResult());
+      EXPECT_EQ(under.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 4, 4}));
+      EXPECT_EQ(under.coarse_rows(), (std::array<int32_t, 5>{0, 1, 3, 3, 3}));
+      EXPECT_EQ(under.row_blocks(), (std::vector<int32_t>{0, 1, 3}));
+      EXPECT_EQ(under.col_blocks(), (std::vector<int32_t>{0, 2, 4}));
+    }
+}
+
+// PF+ from the rows, no start: the first phase matches rows 0 and 2, and
+// row 1's search fails, leaving column 0 dead; the second phase, which
+// proves the matching maximum, skips the dead column. The over-determined
+// part read off that proof must still hold it.
+TEST(FastDulmageMendelsohn, PartsReadOffTheProofKeepTheDeadColumns) {
+  Rows g(2, {{0}, {0}, {1}});
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kNone;
+  options.search = fast::Search::kPothenFan;
+  options.side = fast::Side::kRows;
+  fast::DulmageMendelsohn dm(g.graph(), options);
+  ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(dm.CheckResult());
+  EXPECT_EQ(dm.matching().counters().phases, 2);
+  EXPECT_EQ(dm.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 1, 2}));
+  EXPECT_EQ(dm.coarse_rows(), (std::array<int32_t, 5>{0, 0, 1, 2, 3}));
+  EXPECT_EQ(dm.col_order(), (std::vector<int32_t>{1, 0}));
+  EXPECT_EQ(dm.row_order()[0], 2);
+}
+
 // Which part each row and column is in, named by the smallest row and
 // column of its fine block (the under- and over-determined parts as one
 // block each): the same whatever maximum matching the decomposition used.
