@@ -556,8 +556,10 @@ TEST(FastMatching, KarpSipserLeavingManyFreeIsFollowedByPushRelabel) {
 // [0, 2k) share columns [0, k); columns [k, 3k) share rows [2k, 3k); row r
 // of the rest has column r and columns of [0, k) or [3k, n), which joins
 // the first deficient block to the rest of the graph but not the second.
-// Every row has `degree` entries; `transposed` swaps the sides.
-Rows DeficientBothSides(int32_t n, int32_t degree, bool transposed) {
+// Every row has `degree` entries; `transposed` swaps the sides; unless
+// `at_random`, the vertices keep these numbers and each row lists its own
+// column first.
+Rows DeficientBothSides(int32_t n, int32_t degree, bool transposed, bool at_random = true) {
   const int32_t k = n / 5;
   std::mt19937 random(7);
   auto in = [&](int32_t from, int32_t to) {
@@ -582,8 +584,8 @@ Rows DeficientBothSides(int32_t n, int32_t degree, bool transposed) {
   // generator would not write them.
   std::vector<int32_t> row_name(n), col_name(n);
   for (int32_t v = 0; v < n; ++v) row_name[v] = col_name[v] = v;
-  std::shuffle(row_name.begin(), row_name.end(), random);
-  std::shuffle(col_name.begin(), col_name.end(), random);
+  if (at_random) std::shuffle(row_name.begin(), row_name.end(), random);
+  if (at_random) std::shuffle(col_name.begin(), col_name.end(), random);
   std::vector<std::vector<int32_t>> named(n);
   for (int32_t r = 0; r < n; ++r)
     for (int32_t c : lists[r]) {
@@ -592,7 +594,8 @@ Rows DeficientBothSides(int32_t n, int32_t degree, bool transposed) {
       else
         named[row_name[r]].push_back(col_name[c]);
     }
-  for (auto& list : named) std::shuffle(list.begin(), list.end(), random);
+  if (at_random)
+    for (auto& list : named) std::shuffle(list.begin(), list.end(), random);
   return Rows(n, named);
 }
 
@@ -636,6 +639,17 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   EXPECT_EQ(matching.plan().initialisation, fast::Initialisation::kKarpSipser);
   EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
   ExpectMaximum(g, n);
+  // Dense and deficient on both sides, in the order built: a greedy start
+  // from the columns leaves a fifth of the bound free, and PF+ spends its
+  // pass on searches that fail. Push-relabel goes on from that start
+  // instead of a Karp-Sipser restart. Transposed, the greedy start matches
+  // the maximum at once and PF+ proves it within its pass.
+  fast::MatchingPlan plan = AutomaticPlan(DeficientBothSides(5000, 20, false, false));
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.search, fast::Search::kPushRelabelEitherSide);
+  plan = AutomaticPlan(DeficientBothSides(5000, 20, true, false));
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.search, fast::Search::kPothenFan);
 }
 
 // A network's arcs, solved by `algorithm`: its value, proved by its
