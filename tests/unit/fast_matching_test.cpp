@@ -68,6 +68,18 @@ const fast::Search kSearches[] = {fast::Search::kAuto,
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
+// Every search from every side: each ends the matching differently.
+std::vector<fast::MatchingOptions> SearchesAndSides() {
+  std::vector<fast::MatchingOptions> plans;
+  for (auto search : kSearches)
+    for (auto side : kSides) {
+      plans.emplace_back();
+      plans.back().search = search;
+      plans.back().side = side;
+    }
+  return plans;
+}
+
 // Every plan finds a maximum matching of `expected` pairs and proves it;
 // `threads` > 1 runs the parallel steps however small the graph.
 void ExpectMaximum(const Rows& g, int64_t expected, int threads = 1) {
@@ -753,26 +765,22 @@ TEST(FastDulmageMendelsohn, EmptyAndOneSidedMatrices) {
 TEST(FastDulmageMendelsohn, NoFreeColumnOrNoFreeRow) {
   Rows tall(3, {{0}, {0}, {1, 2}, {2, 1}});
   Rows wide(4, {{0, 1}, {2, 3}, {2, 3}});
-  for (auto search : kSearches)
-    for (auto side : kSides) {
-      fast::MatchingOptions options;
-      options.search = search;
-      options.side = side;
-      fast::DulmageMendelsohn over(tall.graph(), options);
-      ASSERT_EQ(over.Solve(), fast::Status::kOptimal);
-      EXPECT_TRUE(over.CheckResult());
-      EXPECT_EQ(over.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 2, 3}));
-      EXPECT_EQ(over.coarse_rows(), (std::array<int32_t, 5>{0, 0, 2, 3, 4}));
-      EXPECT_EQ(over.row_blocks(), (std::vector<int32_t>{0, 2, 4}));
-      EXPECT_EQ(over.col_blocks(), (std::vector<int32_t>{0, 2, 3}));
-      fast::DulmageMendelsohn under(wide.graph(), options);
-      ASSERT_EQ(under.Solve(), fast::Status::kOptimal);
-      EXPECT_TRUE(under.CheckResult());
-      EXPECT_EQ(under.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 4, 4}));
-      EXPECT_EQ(under.coarse_rows(), (std::array<int32_t, 5>{0, 1, 3, 3, 3}));
-      EXPECT_EQ(under.row_blocks(), (std::vector<int32_t>{0, 1, 3}));
-      EXPECT_EQ(under.col_blocks(), (std::vector<int32_t>{0, 2, 4}));
-    }
+  for (const fast::MatchingOptions& options : SearchesAndSides()) {
+    fast::DulmageMendelsohn over(tall.graph(), options);
+    ASSERT_EQ(over.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(over.CheckResult());
+    EXPECT_EQ(over.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 2, 3}));
+    EXPECT_EQ(over.coarse_rows(), (std::array<int32_t, 5>{0, 0, 2, 3, 4}));
+    EXPECT_EQ(over.row_blocks(), (std::vector<int32_t>{0, 2, 4}));
+    EXPECT_EQ(over.col_blocks(), (std::vector<int32_t>{0, 2, 3}));
+    fast::DulmageMendelsohn under(wide.graph(), options);
+    ASSERT_EQ(under.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(under.CheckResult());
+    EXPECT_EQ(under.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 4, 4}));
+    EXPECT_EQ(under.coarse_rows(), (std::array<int32_t, 5>{0, 1, 3, 3, 3}));
+    EXPECT_EQ(under.row_blocks(), (std::vector<int32_t>{0, 1, 3}));
+    EXPECT_EQ(under.col_blocks(), (std::vector<int32_t>{0, 2, 4}));
+  }
 }
 
 // PF+ from the rows, no start: the first phase matches rows 0 and 2, and
@@ -827,18 +835,14 @@ TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) 
           list.push_back(c);
     Rows g(cols, lists);
     std::vector<int64_t> first;
-    for (auto search : kSearches)
-      for (auto side : kSides) {
-        fast::MatchingOptions options;
-        options.search = search;
-        options.side = side;
-        fast::DulmageMendelsohn dm(g.graph(), options);
-        ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
-        ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
-        EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
-        if (first.empty()) first = BlockNames(dm);
-        EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
-      }
+    for (const fast::MatchingOptions& options : SearchesAndSides()) {
+      fast::DulmageMendelsohn dm(g.graph(), options);
+      ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+      ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
+      EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
+      if (first.empty()) first = BlockNames(dm);
+      EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
+    }
   }
 }
 
