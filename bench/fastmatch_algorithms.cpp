@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
   Run(graph, {}, k);
   if (argc > 2) return 0;
   for (fast::Side side : {fast::Side::kRows, fast::Side::kColumns})
-    for (fast::Initialisation start : {fast::Initialisation::kKarpSipser,
-                                       fast::Initialisation::kGreedy, fast::Initialisation::kNone})
+    for (fast::Initialisation start :
+         {fast::Initialisation::kKarpSipser, fast::Initialisation::kKarpSipserThenGreedy,
+          fast::Initialisation::kGreedy, fast::Initialisation::kNone})
       for (fast::Search search :
            {fast::Search::kPothenFan, fast::Search::kPushRelabel,
             fast::Search::kPushRelabelEitherSide, fast::Search::kPothenFanThenPushRelabel,

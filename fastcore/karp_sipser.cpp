@@ -23,8 +23,7 @@ class KarpSipser : KarpSipserReads {
       : KarpSipserReads(rows, cols, mates), counters_(counters), degree_one_(degree_one) {}
 
   void Run() {
-    for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
-    for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
+    CountDegrees();
     // The rows a batch at a time too, the reads of those still free asked
     // for together; the degree-one vertices that a row's pair makes are
     // matched before the next row, as one by one.
@@ -45,7 +44,35 @@ class KarpSipser : KarpSipserReads {
     MatchDegreeOne();
   }
 
+  // The degree-one rule from the vertices of degree one, whose pairs a
+  // maximum matching may keep, then each free row takes its first free
+  // column and no degree is kept: where every mistake of a first-free
+  // choice is mended by a short augmenting path nearby, keeping the degrees
+  // (both lists of every pair read again) costs more than it saves.
+  void RunThenGreedy() {
+    CountDegrees();
+    MatchDegreeOne();
+    for (int32_t r = 0; r < rows_.count; ++r) {
+      if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
+      const int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
+      if (c < 0) continue;
+      mates_.row[r] = c;
+      mates_.col[c] = r;
+      ++counters_->initial_pairs;
+      ++*mates_.pairs;
+    }
+    // The degrees left in the free slots are stale: every free slot holds
+    // -1 again, as after a whole run.
+    for (int32_t r = 0; r < rows_.count; ++r) mates_.row[r] = std::max(mates_.row[r], -1);
+    for (int32_t c = 0; c < cols_.count; ++c) mates_.col[c] = std::max(mates_.col[c], -1);
+  }
+
  private:
+  void CountDegrees() {
+    for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
+    for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
+  }
+
   // Vertices taken together. A batch of 32 took the stack's vertices in
   // another order, and read more entries on the uniform and hidden-perfect
   // problems.
@@ -129,6 +156,11 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
     ParallelKarpSipserMatch(rows, cols, mates, counters, work);
   else
     KarpSipser(rows, cols, mates, counters, work->degree_one.data()).Run();
+}
+
+void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                               MatchingCounters* counters, Workspace* work) {
+  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).RunThenGreedy();
 }
 
 }  // namespace fast::internal

@@ -170,16 +170,19 @@ void MaximumMatching::SolveValid() {
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const internal::Look look = internal::LookAt(rows, cols);
-  plan_ = internal::ChoosePlan(look, options_);
+  plan_ = internal::ChoosePlan(look, rows, cols, options_);
   plan_.threads = work_->team != nullptr ? work_->team->size() : 1;
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols, look);
   if (size_ == look.bound || work_->cancel()) return;
-  if (plan_.greedy_probe) plan_.search = internal::SearchAfterKarpSipser(look, size_);
+  if (plan_.greedy_probe && plan_.initialisation == Initialisation::kKarpSipser)
+    plan_.search = internal::SearchAfterKarpSipser(look, size_);
   const bool restart = plan_.restart_side != Side::kAuto;
-  // A budget of one pass over the adjacency: PF+ finishes within it where a
+  // A budget of passes over the adjacency: PF+ finishes within it where a
   // greedy start leaves few and short augmenting paths.
-  const int64_t budget = restart ? rows.end(rows.count - 1) + rows.count + cols.count : -1;
+  const int64_t budget = restart ? internal::PassesBeforeRestart(plan_.initialisation) *
+                                       (rows.end(rows.count - 1) + rows.count + cols.count)
+                                 : -1;
   if (Grow(rows, cols, budget) || !restart) return;
   // With many vertices still free, PF+'s pass went on searches that fail,
   // which a Karp-Sipser start would not spare it: push-relabel, whose
@@ -229,8 +232,12 @@ void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal
     internal::GreedyMatch(
         from, from_rows ? graph_.cols : graph_.rows, Mates(), &counters_, work_.get(),
         by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex);
-  } else if (plan_.initialisation == Initialisation::kKarpSipser)
+  } else if (plan_.initialisation == Initialisation::kKarpSipser) {
     internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
+  } else if (plan_.initialisation == Initialisation::kKarpSipserThenGreedy) {
+    internal::KarpSipserThenGreedyMatch(from, from_rows ? cols : rows, Mates(), &counters_,
+                                        work_.get());
+  }
 }
 
 internal::Mates MaximumMatching::Mates() {

@@ -53,6 +53,10 @@ enum class Initialisation {
   // Karp-Sipser: a vertex with one free neighbour left is matched to it
   // first; when none is left, a free row takes its first free column.
   kKarpSipser,
+  // Karp-Sipser's degree-one rule until no vertex with one free neighbour
+  // is left, then each free row takes its first free column, degrees no
+  // longer kept. On one thread whatever the team.
+  kKarpSipserThenGreedy,
 };
 
 // How the first matching is grown to a maximum one.
@@ -95,7 +99,7 @@ enum class Side {
 };
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
-// "greedy", "ks"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
+// "greedy", "ks", "ks-greedy"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
 // "second"; and "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);
@@ -149,9 +153,9 @@ struct MatchingPlan {
   Side side = Side::kRows;
   // Automatic plans only. A greedy probe from the columns comes first and
   // ends the solve when it matches every vertex it can (greedy_probe); PF+
-  // stops after one pass over the adjacency, and the solve starts over with
-  // Karp-Sipser from restart_side and PF+ from both sides (kAuto: no
-  // restart).
+  // stops after one pass over the adjacency (four after
+  // kKarpSipserThenGreedy), and the solve starts over with Karp-Sipser from
+  // restart_side and PF+ from both sides (kAuto: no restart).
   bool greedy_probe = false;
   Side restart_side = Side::kAuto;
   // The threads the steps ran on (options.threads resolved; 1 for a small

@@ -105,6 +105,11 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
                  Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1);
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters, Workspace* work);
+// Karp-Sipser's degree-one rule from the vertices of degree one until none
+// is left, then a greedy start from the rows on what is free, on one
+// thread (Initialisation::kKarpSipserThenGreedy).
+void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                               MatchingCounters* counters, Workspace* work);
 // Karp-Sipser on work->team (parallel_karp_sipser.cpp).
 void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                              MatchingCounters* counters, Workspace* work);

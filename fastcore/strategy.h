@@ -49,8 +49,14 @@ bool NeedsColumnSide(const MatchingOptions& options);
 // that have an edge are still free.
 Search SearchAfterKarpSipser(const Look& look, int64_t pairs);
 
-// The options with every kAuto field decided; the look must include the
-// columns when NeedsColumnSide(options).
-MatchingPlan ChoosePlan(const Look& look, const MatchingOptions& options);
+// How many passes over the adjacency PF+ may scan after the automatic
+// plan's `start` before the solve starts over with Karp-Sipser.
+int64_t PassesBeforeRestart(Initialisation start);
+
+// The options with every kAuto field decided, from the look at `rows` and
+// `cols`, which must include the columns' adjacency when
+// NeedsColumnSide(options).
+MatchingPlan ChoosePlan(const Look& look, const Adjacency& rows, const Adjacency& cols,
+                        const MatchingOptions& options);
 
 }  // namespace fast::internal

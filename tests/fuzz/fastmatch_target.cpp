@@ -27,6 +27,7 @@ const std::vector<std::vector<std::string>> kAlgorithms = {
     {"-a", "none+pr"},
     {"-a", "none+pf"},
     {"-a", "ks+pr-either"},
+    {"-a", "ks-greedy+pf"},
     {"-a", "ks+pf", "-t", "2", "--threads-from", "0"},
     {"-a", "greedy+pf-both", "-t", "2", "--threads-from", "0"},
     {"-t", "2", "--threads-from", "0"}};

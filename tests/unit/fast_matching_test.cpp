@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <numeric>
 #include <random>
 #include <thread>
 #include <vector>
@@ -56,7 +57,7 @@ int64_t ReferenceSize(const Rows& g) {
 
 const fast::Initialisation kInitialisations[] = {
     fast::Initialisation::kAuto, fast::Initialisation::kNone, fast::Initialisation::kGreedy,
-    fast::Initialisation::kKarpSipser};
+    fast::Initialisation::kKarpSipser, fast::Initialisation::kKarpSipserThenGreedy};
 
 const fast::Search kSearches[] = {fast::Search::kAuto,
                                   fast::Search::kPothenFan,
@@ -100,7 +101,8 @@ TEST(FastMatching, ChoiceNamesReadBack) {
   using fast::Search;
   using fast::Side;
   for (Initialisation start :
-       {Initialisation::kNone, Initialisation::kGreedy, Initialisation::kKarpSipser}) {
+       {Initialisation::kNone, Initialisation::kGreedy, Initialisation::kKarpSipser,
+        Initialisation::kKarpSipserThenGreedy}) {
     Initialisation read = Initialisation::kAuto;
     EXPECT_TRUE(fast::FromName(fast::NameOf(start), &read));
     EXPECT_EQ(read, start);
@@ -447,6 +449,38 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   EXPECT_EQ(hub.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(hub.side, fast::Side::kColumns);
   EXPECT_EQ(hub.restart_side, fast::Side::kColumns);
+}
+
+// A band matrix of n rows and columns, |row - column| <= 2, with a fixed
+// 60% of the band's entries, its rows and columns numbered by `row_number`
+// and `col_number` of their place along the band.
+Rows Band(int32_t n, const std::vector<int32_t>& row_number,
+          const std::vector<int32_t>& col_number) {
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t r = 0; r < n; ++r)
+    for (int32_t c = std::max(r - 2, 0); c <= std::min(r + 2, n - 1); ++c)
+      if ((37 * r + 11 * c) % 7 < 4) lists[row_number[r]].push_back(col_number[c]);
+  return Rows(n, lists);
+}
+
+TEST(FastMatching, AutomaticPlanKeepsNoDegreesWhereShortCyclesAbound) {
+  // Sparse, without hubs, most rows on a cycle of four edges: the
+  // degree-one rule, then a greedy start and PF+ from the rows, whatever
+  // the vertices' order.
+  constexpr int32_t kN = 600;
+  std::vector<int32_t> in_order(kN), shuffled(kN), shuffled_cols(kN);
+  std::iota(in_order.begin(), in_order.end(), 0);
+  shuffled = shuffled_cols = in_order;
+  std::mt19937 random(7);
+  std::shuffle(shuffled.begin(), shuffled.end(), random);
+  std::shuffle(shuffled_cols.begin(), shuffled_cols.end(), random);
+  for (const Rows& band : {Band(kN, in_order, in_order), Band(kN, shuffled, shuffled_cols)}) {
+    const fast::MatchingPlan plan = AutomaticPlan(band);
+    EXPECT_EQ(plan.initialisation, fast::Initialisation::kKarpSipserThenGreedy);
+    EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+    EXPECT_EQ(plan.side, fast::Side::kRows);
+    EXPECT_EQ(plan.restart_side, fast::Side::kRows);
+  }
 }
 
 TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
@@ -810,20 +844,26 @@ TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) 
 
 // A bidiagonal matrix's square part is a path of a million singleton
 // components, ordered along it; with the corner entry it is one cycle, one
-// block. A recursive search would overflow the stack on either.
+// block. A recursive search would overflow the stack on either. Upper
+// bidiagonal, the path's sinks come last in index order, lower bidiagonal
+// first: the search starts from whichever end holds them.
 TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
   const int32_t n = 1000000;
-  for (bool corner : {false, true}) {
-    std::vector<std::vector<int32_t>> lists(n);
-    for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + 1) % n};
-    if (!corner) lists[n - 1].pop_back();
-    Rows g(n, lists);
-    fast::DulmageMendelsohn dm(g.graph());
-    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
-    EXPECT_EQ(dm.structural_rank(), n);
-    EXPECT_EQ(dm.blocks(), corner ? 1 : n);
-    EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
-  }
+  for (int32_t next : {1, n - 1})
+    for (bool corner : {false, true}) {
+      std::vector<std::vector<int32_t>> lists(n);
+      for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + next) % n};
+      lists[next == 1 ? n - 1 : 0].resize(corner ? 2 : 1);
+      Rows g(n, lists);
+      fast::DulmageMendelsohn dm(g.graph());
+      ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+      EXPECT_TRUE(dm.CheckResult());
+      EXPECT_EQ(dm.structural_rank(), n);
+      EXPECT_EQ(dm.blocks(), corner ? 1 : n);
+      if (!corner) {
+        EXPECT_EQ(dm.row_order()[n - 1], next == 1 ? n - 1 : 0);
+      }
+    }
 }
 
 // A flag already set: every search, and every flow algorithm (the matching
