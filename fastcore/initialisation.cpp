@@ -212,15 +212,17 @@ bool ListsOwnColumn(const Adjacency& rows, int32_t i, int64_t* scans) {
 // on a grid numbered row by row, to find the diagonal after the row above
 // and the one before). A few rows spread over the numbers are looked at
 // first, so that a diagonal that holds over a leading block alone (genbip's
-// deficient family as written) is given up before that block is read.
+// deficient family as written) is given up before that block is read; a
+// small side has no sample, which would read its few lists again.
 bool DiagonalMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters) {
-  constexpr int64_t kSample = 64;
+  constexpr int64_t kSample = 64, kSpacing = 16;  // rows looked at first; at least apart
   const int32_t count = std::min(rows.count, cols);
+  const int64_t sample = std::min<int64_t>(kSample, count / kSpacing);
   int64_t scans = 0;
   bool diagonal = true;
-  for (int64_t k = 0; k < kSample && count > 0 && diagonal; ++k)
+  for (int64_t k = 0; k < sample && diagonal; ++k)
     diagonal =
-        ListsOwnColumn(rows, static_cast<int32_t>((2 * k + 1) * count / (2 * kSample)), &scans);
+        ListsOwnColumn(rows, static_cast<int32_t>((2 * k + 1) * count / (2 * sample)), &scans);
   for (int32_t i = 0; i < count && diagonal; ++i) diagonal = ListsOwnColumn(rows, i, &scans);
   counters->arc_scans += scans;
   if (!diagonal) return false;

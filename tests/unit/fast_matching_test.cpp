@@ -414,8 +414,8 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   EXPECT_EQ(chain.side, fast::Side::kColumns);
   // A grid numbered row by row, each vertex with its own column: the probe
   // finds the diagonal free of zeros, reading each column's list (in row
-  // order) up to its own row and no further, and those of a sample of 64
-  // columns once more (at most three entries each).
+  // order) up to its own row and no further, and those of a sample of at
+  // most 64 columns once more (at most three entries each).
   constexpr int32_t kWidth = 20, kVertices = kWidth * kWidth;
   std::vector<std::vector<int32_t>> grid_lists(kVertices);
   int64_t up_to_diagonal = 0;
