@@ -99,6 +99,7 @@ class DulmageMendelsohn {
 
   void Coarse();
   void SquarePartComponents();
+  bool SinksLast(const int32_t* starts, int32_t nodes) const;
   void Fine();
   bool Aligned() const;
   bool OnOrAboveBlockDiagonal() const;

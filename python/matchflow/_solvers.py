@@ -92,10 +92,15 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             leaves out entries whose stored value is zero (at the cost of a
             copy when there are any).
         algorithm: how the first matching is grown to a maximum one:
-            'pothen-fan' (phases of depth-first searches with look-ahead) or
-            'push-relabel'; None for the library's default (pothen-fan).
+            'pothen-fan' (phases of depth-first searches with look-ahead),
+            'push-relabel', 'push-relabel-either-side' (from the side with
+            fewer free vertices that may still be matched),
+            'pothen-fan-then-push-relabel' (push-relabel once PF+ has read
+            as many entries as edges plus vertices) or
+            'pothen-fan-both-sides' (PF+ from each side in turn); None
+            (the default) lets the automatic plan choose, as fastmatch does.
         initialisation: the first matching: 'karp-sipser', 'greedy' or
-            'none'; None for the library's default (karp-sipser).
+            'none'; None (the default) lets the automatic plan choose.
         threads: the threads the solve may run on: 1 (the default) one
             thread, 0 every processor this process may use. A graph of
             fewer than about a million entries is solved on one thread

@@ -228,7 +228,11 @@ int CheckedThreads(int64_t threads) {
 fast::MatchingOptions MatchingOptions(const std::string& algorithm,
                                       const std::string& initialisation, int64_t threads) {
   static const std::pair<const char*, fast::Search> kSearches[] = {
-      {"pothen-fan", fast::Search::kPothenFan}, {"push-relabel", fast::Search::kPushRelabel}};
+      {"pothen-fan", fast::Search::kPothenFan},
+      {"push-relabel", fast::Search::kPushRelabel},
+      {"push-relabel-either-side", fast::Search::kPushRelabelEitherSide},
+      {"pothen-fan-then-push-relabel", fast::Search::kPothenFanThenPushRelabel},
+      {"pothen-fan-both-sides", fast::Search::kPothenFanBothSides}};
   static const std::pair<const char*, fast::Initialisation> kStarts[] = {
       {"karp-sipser", fast::Initialisation::kKarpSipser},
       {"greedy", fast::Initialisation::kGreedy},

@@ -24,8 +24,12 @@ def write_listing(path, problem, matching):
         f.writelines(f"{r + 1} matched to {c + 1}\n" for r, c in zip(rows, cols))
 
 
-SETTINGS = [{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push-relabel")
-            for i in ("karp-sipser", "greedy", "none")]
+SETTINGS = ([{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push-relabel")
+             for i in ("karp-sipser", "greedy", "none")] +
+            [{"algorithm": a, "initialisation": i}
+             for a in ("push-relabel-either-side", "pothen-fan-then-push-relabel",
+                       "pothen-fan-both-sides")
+             for i in ("karp-sipser", "greedy")])
 
 
 def test_generated_problems_against_scipy_and_verifier(problems, bindir, tmp_path):

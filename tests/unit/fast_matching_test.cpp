@@ -68,6 +68,18 @@ const fast::Search kSearches[] = {fast::Search::kAuto,
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
+// Every search from every side: each ends the matching differently.
+std::vector<fast::MatchingOptions> SearchesAndSides() {
+  std::vector<fast::MatchingOptions> plans;
+  for (auto search : kSearches)
+    for (auto side : kSides) {
+      plans.emplace_back();
+      plans.back().search = search;
+      plans.back().side = side;
+    }
+  return plans;
+}
+
 // Every plan finds a maximum matching of `expected` pairs and proves it;
 // `threads` > 1 runs the parallel steps however small the graph.
 void ExpectMaximum(const Rows& g, int64_t expected, int threads = 1) {
@@ -770,26 +782,22 @@ TEST(FastDulmageMendelsohn, EmptyAndOneSidedMatrices) {
 TEST(FastDulmageMendelsohn, NoFreeColumnOrNoFreeRow) {
   Rows tall(3, {{0}, {0}, {1, 2}, {2, 1}});
   Rows wide(4, {{0, 1}, {2, 3}, {2, 3}});
-  for (auto search : kSearches)
-    for (auto side : kSides) {
-      fast::MatchingOptions options;
-      options.search = search;
-      options.side = side;
-      fast::DulmageMendelsohn over(tall.graph(), options);
-      ASSERT_EQ(over.Solve(), fast::Status::kOptimal);
-      EXPECT_TRUE(over.CheckResult());
-      EXPECT_EQ(over.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 2, 3}));
-      EXPECT_EQ(over.coarse_rows(), (std::array<int32_t, 5>{0, 0, 2, 3, 4}));
-      EXPECT_EQ(over.row_blocks(), (std::vector<int32_t>{0, 2, 4}));
-      EXPECT_EQ(over.col_blocks(), (std::vector<int32_t>{0, 2, 3}));
-      fast::DulmageMendelsohn under(wide.graph(), options);
-      ASSERT_EQ(under.Solve(), fast::Status::kOptimal);
-      EXPECT_TRUE(under.CheckResult());
-      EXPECT_EQ(under.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 4, 4}));
-      EXPECT_EQ(under.coarse_rows(), (std::array<int32_t, 5>{0, 1, 3, 3, 3}));
-      EXPECT_EQ(under.row_blocks(), (std::vector<int32_t>{0, 1, 3}));
-      EXPECT_EQ(under.col_blocks(), (std::vector<int32_t>{0, 2, 4}));
-    }
+  for (const fast::MatchingOptions& options : SearchesAndSides()) {
+    fast::DulmageMendelsohn over(tall.graph(), options);
+    ASSERT_EQ(over.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(over.CheckResult());
+    EXPECT_EQ(over.coarse_cols(), (std::array<int32_t, 5>{0, 0, 0, 2, 3}));
+    EXPECT_EQ(over.coarse_rows(), (std::array<int32_t, 5>{0, 0, 2, 3, 4}));
+    EXPECT_EQ(over.row_blocks(), (std::vector<int32_t>{0, 2, 4}));
+    EXPECT_EQ(over.col_blocks(), (std::vector<int32_t>{0, 2, 3}));
+    fast::DulmageMendelsohn under(wide.graph(), options);
+    ASSERT_EQ(under.Solve(), fast::Status::kOptimal);
+    EXPECT_TRUE(under.CheckResult());
+    EXPECT_EQ(under.coarse_cols(), (std::array<int32_t, 5>{0, 1, 2, 4, 4}));
+    EXPECT_EQ(under.coarse_rows(), (std::array<int32_t, 5>{0, 1, 3, 3, 3}));
+    EXPECT_EQ(under.row_blocks(), (std::vector<int32_t>{0, 1, 3}));
+    EXPECT_EQ(under.col_blocks(), (std::vector<int32_t>{0, 2, 4}));
+  }
 }
 
 // PF+ from the rows, no start: the first phase matches rows 0 and 2, and
@@ -844,37 +852,39 @@ TEST(FastDulmageMendelsohn, RandomMatricesGiveTheSameBlocksWhateverTheMatching) 
           list.push_back(c);
     Rows g(cols, lists);
     std::vector<int64_t> first;
-    for (auto search : kSearches)
-      for (auto side : kSides) {
-        fast::MatchingOptions options;
-        options.search = search;
-        options.side = side;
-        fast::DulmageMendelsohn dm(g.graph(), options);
-        ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
-        ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
-        EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
-        if (first.empty()) first = BlockNames(dm);
-        EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
-      }
+    for (const fast::MatchingOptions& options : SearchesAndSides()) {
+      fast::DulmageMendelsohn dm(g.graph(), options);
+      ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+      ASSERT_TRUE(dm.CheckResult()) << "trial " << trial;
+      EXPECT_EQ(dm.structural_rank(), ReferenceSize(g));
+      if (first.empty()) first = BlockNames(dm);
+      EXPECT_EQ(BlockNames(dm), first) << "trial " << trial;
+    }
   }
 }
 
 // A bidiagonal matrix's square part is a path of a million singleton
 // components, ordered along it; with the corner entry it is one cycle, one
-// block. A recursive search would overflow the stack on either.
+// block. A recursive search would overflow the stack on either. Upper
+// bidiagonal, the path's sinks come last in index order, lower bidiagonal
+// first: the search starts from whichever end holds them.
 TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
   const int32_t n = 1000000;
-  for (bool corner : {false, true}) {
-    std::vector<std::vector<int32_t>> lists(n);
-    for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + 1) % n};
-    if (!corner) lists[n - 1].pop_back();
-    Rows g(n, lists);
-    fast::DulmageMendelsohn dm(g.graph());
-    ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
-    EXPECT_EQ(dm.structural_rank(), n);
-    EXPECT_EQ(dm.blocks(), corner ? 1 : n);
-    EXPECT_EQ(dm.row_order()[n - 1], corner ? dm.row_order()[n - 1] : n - 1);
-  }
+  for (int32_t next : {1, n - 1})
+    for (bool corner : {false, true}) {
+      std::vector<std::vector<int32_t>> lists(n);
+      for (int32_t i = 0; i < n; ++i) lists[i] = {i, (i + next) % n};
+      lists[next == 1 ? n - 1 : 0].resize(corner ? 2 : 1);
+      Rows g(n, lists);
+      fast::DulmageMendelsohn dm(g.graph());
+      ASSERT_EQ(dm.Solve(), fast::Status::kOptimal);
+      EXPECT_TRUE(dm.CheckResult());
+      EXPECT_EQ(dm.structural_rank(), n);
+      EXPECT_EQ(dm.blocks(), corner ? 1 : n);
+      if (!corner) {
+        EXPECT_EQ(dm.row_order()[n - 1], next == 1 ? n - 1 : 0);
+      }
+    }
 }
 
 // A flag already set: every search, and every flow algorithm (the matching
