@@ -202,15 +202,18 @@ void MaximumMatching::SolveValid() {
   if (size_ < look.bound && !work_->cancel()) Grow(rows, cols, -1);
 }
 
-// A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
-// once more than `misses` columns with an edge stay free; true, and the plan
-// changed to it, when it matches every vertex it can. When it does not, the
-// Karp-Sipser start that follows sets every mate slot afresh.
+// Each column paired with the row of its number when every one of them has
+// it, then a greedy start from the columns, a tenth of Karp-Sipser's cost,
+// given up once more than `misses` columns with an edge stay free; true,
+// and the plan changed to a greedy start, when either matches every vertex
+// it can. When neither does, the start that follows sets every mate slot
+// afresh.
 bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses) {
   MatchingCounters probe;
-  const bool matched =
-      internal::GreedyMatch(cols, graph_.rows, {col_mates_.data(), row_mates_.data(), &size_},
-                            &probe, work_.get(), internal::GreedyOrder::kIndex, misses);
+  const internal::Mates mates{col_mates_.data(), row_mates_.data(), &size_};
+  const bool matched = internal::DiagonalMatch(cols, graph_.rows, mates, &probe) ||
+                       internal::GreedyMatch(cols, graph_.rows, mates, &probe, work_.get(),
+                                             internal::GreedyOrder::kIndex, misses);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {
     plan_ = {

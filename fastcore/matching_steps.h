@@ -103,6 +103,12 @@ enum class GreedyOrder {
 // kByDegree uses `work->degree_one` for the order.
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                  Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1);
+// On mates that are all free: when row i lists column i for every i below
+// the smaller side's count (the diagonal of a square matrix free of zeros),
+// pairs each such row with that column, a matching as large as the smaller
+// side and so maximum, and returns true; else changes nothing and returns
+// false, having read the rows' lists up to the first without its column.
+bool DiagonalMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters);
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                      MatchingCounters* counters, Workspace* work);
 // Karp-Sipser's degree-one rule from the vertices of degree one until none

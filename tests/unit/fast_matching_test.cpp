@@ -384,8 +384,9 @@ TEST(FastMatching, GivenColumnSideIsUsed) {
 }
 
 // The plan an automatic solve ran on `g`, given with its column side
-// unless `rows_alone`.
-fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false) {
+// unless `rows_alone`; its counters in `counters` when given.
+fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false,
+                                 fast::MatchingCounters* counters = nullptr) {
   std::vector<int64_t> col_offsets(g.cols + 1, 0);
   for (int32_t c : g.targets) ++col_offsets[c + 1];
   for (int32_t c = 0; c < g.cols; ++c) col_offsets[c + 1] += col_offsets[c];
@@ -403,6 +404,7 @@ fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false) {
   EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
   EXPECT_EQ(matching.size(), ReferenceSize(g));
   EXPECT_TRUE(matching.CheckResult());
+  if (counters != nullptr) *counters = matching.counters();
   return matching.plan();
 }
 
@@ -422,20 +424,35 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   fast::MatchingPlan chain = AutomaticPlan(Chain(50));
   EXPECT_EQ(chain.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(chain.side, fast::Side::kColumns);
-  // A grid numbered row by row, each vertex with its own column: the
-  // probe reads the lists backward (the sample of the first rows reads
-  // fewer entries that way), takes for each column the row below and
-  // leaves the last grid row's columns without one; read again forward,
-  // it takes the diagonal.
-  constexpr int32_t kWidth = 20;
-  std::vector<std::vector<int32_t>> grid_lists(kWidth * kWidth);
-  for (int32_t r = 0; r < kWidth * kWidth; ++r)
+  // A grid numbered row by row, each vertex with its own column: the probe
+  // finds the diagonal free of zeros, reading each column's list (in row
+  // order) up to its own row and no further, and those of a sample of at
+  // most 64 columns once more (at most three entries each).
+  constexpr int32_t kWidth = 20, kVertices = kWidth * kWidth;
+  std::vector<std::vector<int32_t>> grid_lists(kVertices);
+  int64_t up_to_diagonal = 0;
+  for (int32_t r = 0; r < kVertices; ++r)
     for (int32_t c : {r - kWidth, r - 1, r, r + 1, r + kWidth})
-      if (c >= 0 && c < kWidth * kWidth && (c / kWidth == r / kWidth || c % kWidth == r % kWidth))
+      if (c >= 0 && c < kVertices && (c / kWidth == r / kWidth || c % kWidth == r % kWidth)) {
         grid_lists[r].push_back(c);
-  fast::MatchingPlan grid = AutomaticPlan(Rows(kWidth * kWidth, grid_lists));
+        up_to_diagonal += r <= c;
+      }
+  fast::MatchingCounters counters;
+  fast::MatchingPlan grid = AutomaticPlan(Rows(kVertices, grid_lists), false, &counters);
   EXPECT_EQ(grid.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(grid.side, fast::Side::kColumns);
+  EXPECT_EQ(counters.initial_pairs, kVertices);
+  EXPECT_LE(counters.arc_scans, up_to_diagonal + 64 * 3);
+  // Without its first diagonal entry (row 0 then takes column 1, row 1
+  // column 0): the probe reads the lists backward (the sample of the first
+  // rows reads fewer entries that way), takes for each column the row
+  // below and leaves the last grid row's columns without one; read again
+  // forward, it matches every vertex.
+  grid_lists[0].erase(std::find(grid_lists[0].begin(), grid_lists[0].end(), 0));
+  grid = AutomaticPlan(Rows(kVertices, grid_lists), false, &counters);
+  EXPECT_EQ(grid.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(grid.side, fast::Side::kColumns);
+  EXPECT_EQ(counters.initial_pairs, kVertices);
   // Pairs of rows 2k -> {2k, 2k + 1} and 2k + 1 -> {2k}: the probe's
   // column 2k takes row 2k, which column 2k + 1 needed.
   std::vector<std::vector<int32_t>> gadget_lists(40);
