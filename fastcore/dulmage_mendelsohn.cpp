@@ -12,22 +12,22 @@ namespace fast {
 
 namespace {
 
-// Marks with `label` what alternating paths from the `free` free vertices
-// of `side` reach, as internal::AlternatingReach does. When PF+ from that
-// side proved the matching maximum, its marks tell the reached vertices of
-// the other side (SearchMemory::proof_start), and a pass over them
-// replaces the walk over the reached vertices' lists: their mates and the
-// free vertices are the reached vertices of `side`, and the free ones are
-// left unmarked (the layout tells them by their mates).
+// Marks with `label` what alternating paths from the free vertices of
+// `side` (`free_count` of them) reach, as internal::AlternatingReach does.
+// When PF+ from that side proved the matching maximum, its marks tell the
+// reached vertices of the other side (SearchMemory::proof_start), and a
+// pass over them replaces the walk over the reached vertices' lists: their
+// mates and the free vertices are the reached vertices of `side`, and the
+// free ones are left unmarked (the layout tells them by their mates).
 internal::Reached Reach(const internal::Adjacency& side, const internal::SearchMemory& memory,
                         const int32_t* side_mates, const int32_t* other_mates, int32_t others,
-                        int32_t free, uint8_t label, uint8_t* side_marks, uint8_t* other_marks,
-                        int32_t* queue) {
+                        int32_t free_count, uint8_t label, uint8_t* side_marks,
+                        uint8_t* other_marks, int32_t* queue) {
   if (memory.proof_start == 0)
     return internal::AlternatingReach(side, side_mates, other_mates, label, side_marks, other_marks,
                                       queue);
   internal::Reached reached;
-  reached.side = free;
+  reached.side = free_count;
   const int32_t* visited = memory.visited.data();
   const int32_t proof_start = memory.proof_start;
   for (int32_t w = 0; w < others; ++w) {
