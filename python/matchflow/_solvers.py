@@ -99,8 +99,10 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             as many entries as edges plus vertices) or
             'pothen-fan-both-sides' (PF+ from each side in turn); None
             (the default) lets the automatic plan choose, as fastmatch does.
-        initialisation: the first matching: 'karp-sipser', 'greedy' or
-            'none'; None (the default) lets the automatic plan choose.
+        initialisation: the first matching: 'karp-sipser', 'greedy',
+            'degree-one-then-greedy' (Karp-Sipser's degree-one rule, then a
+            greedy start without degrees) or 'none'; None (the default)
+            lets the automatic plan choose.
         threads: the threads the solve may run on: 1 (the default) one
             thread, 0 every processor this process may use. A graph of
             fewer than about a million entries is solved on one thread

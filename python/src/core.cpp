@@ -236,6 +236,7 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
   static const std::pair<const char*, fast::Initialisation> kStarts[] = {
       {"karp-sipser", fast::Initialisation::kKarpSipser},
       {"greedy", fast::Initialisation::kGreedy},
+      {"degree-one-then-greedy", fast::Initialisation::kKarpSipserThenGreedy},
       {"none", fast::Initialisation::kNone}};
   fast::MatchingOptions options;
   Choose(algorithm, kSearches, "algorithm", &options.search);

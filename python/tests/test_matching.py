@@ -29,7 +29,8 @@ SETTINGS = ([{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push
             [{"algorithm": a, "initialisation": i}
              for a in ("push-relabel-either-side", "pothen-fan-then-push-relabel",
                        "pothen-fan-both-sides")
-             for i in ("karp-sipser", "greedy")])
+             for i in ("karp-sipser", "greedy")] +
+            [{"algorithm": "pothen-fan", "initialisation": "degree-one-then-greedy"}])
 
 
 def test_generated_problems_against_scipy_and_verifier(problems, bindir, tmp_path):
