@@ -202,7 +202,7 @@ void DulmageMendelsohn::SquarePartComponents() {
   };
   int32_t* starts = work.queue.data();
   if (SinksLast(starts, nodes)) std::reverse(starts, starts + nodes);
-  constexpr int32_t kAhead = 4;
+  constexpr int32_t kAhead = 16;
   for (int32_t i = 0; i < nodes; ++i) {
     // Most searches of a nearly triangular part are a start alone: the
     // lists of the starts to come are fetched early.
