@@ -184,7 +184,7 @@ void MaximumMatching::SolveValid() {
                                        (rows.end(rows.count - 1) + rows.count + cols.count)
                                  : -1;
   if (Grow(rows, cols, budget) || !restart) return;
-  // With many vertices still free, PF+'s pass went on searches that fail,
+  // With many vertices still free, PF+'s passes went on searches that fail,
   // which a Karp-Sipser start would not spare it: push-relabel, whose
   // global relabelling proves them hopeless at once, goes on from here.
   if (internal::SearchAfterKarpSipser(look, size_) == Search::kPushRelabelEitherSide) {
