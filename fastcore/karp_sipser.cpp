@@ -55,11 +55,7 @@ class KarpSipser : KarpSipserReads {
     for (int32_t r = 0; r < rows_.count; ++r) {
       if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
       const int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
-      if (c < 0) continue;
-      mates_.row[r] = c;
-      mates_.col[c] = r;
-      ++counters_->initial_pairs;
-      ++*mates_.pairs;
+      if (c >= 0) Match(r, c, kNoList);
     }
     // The degrees left in the free slots are stale: every free slot holds
     // -1 again, as after a whole run.
@@ -113,8 +109,9 @@ class KarpSipser : KarpSipserReads {
     }
   }
 
-  // Which of a pair's lists Match reads.
-  static constexpr int kRowList = 1, kColumnList = 2;
+  // Which of a pair's lists Match reads (none: the degrees are no longer
+  // kept).
+  static constexpr int kNoList = 0, kRowList = 1, kColumnList = 2;
 
   // Pairs r and c, and takes both out of their free neighbours' degrees.
   // A vertex matched by the degree-one rule had no free neighbour but its
