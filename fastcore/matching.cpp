@@ -101,6 +101,11 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
   from_cols.lookahead.reserve(cols);
   from_cols.visited.reserve(rows);
   entered.reserve(std::max(rows, cols));
+  const size_t most = std::max(rows, cols);
+  for (auto* vertices :
+       {&meeting.forward, &meeting.backward, &meeting.free_rows, &meeting.free_cols})
+    vertices->reserve(most);
+  meeting.marks.reserve(most);
   if (unfold) Unfold();
 }
 
