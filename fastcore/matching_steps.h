@@ -89,6 +89,7 @@ struct Workspace {
   std::vector<uint64_t> taken;
   SearchMemory from_rows;
   SearchMemory from_cols;
+  // Reserved only: pages are touched when the meeting searches run.
   MeetingMemory meeting;
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.

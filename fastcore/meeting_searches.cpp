@@ -82,7 +82,7 @@ class MeetingSearches {
   // most to prove the matching maximum; a depth-first search reads about a
   // k-th of it for each of the last paths with k free columns left (the
   // hidden perfect matching of 2M + 2M vertices, 13 free after
-  // Karp-Sipser: 80,000 entries against PF+ from both sides' 10.7M). But
+  // Karp-Sipser: 63,000 entries against PF+ from both sides' 10.7M). But
   // each round starts afresh from every free vertex, so with many of them
   // (a grid's thousands, whose paths are short and local) PF+ is cheaper.
   // The meeting searches run while the free vertices with an edge on one
