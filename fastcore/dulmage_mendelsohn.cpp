@@ -123,8 +123,13 @@ void DulmageMendelsohn::Coarse() {
   // The row matched to the column in position k of C1 goes to position
   // k - cc[1] of R1; of C3, to k - cc[3] + rr[2] in R3. The square part's
   // columns go, in index order, to the list the component search starts
-  // from.
+  // from, and their mates' entries to Work::spans.
   int32_t* starts = work.queue.data();
+  Work::Span* spans = work.spans.data();
+  const int64_t* offsets = graph_.offsets;
+  const int32_t* targets = graph_.targets;
+  constexpr int32_t kAhead = 16;
+  const bool gather = coarse_cols_[3] - coarse_cols_[2] >= Work::kSpansFrom;
   const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];
   for (int32_t c = 0; c < graph_.cols; ++c) {
@@ -135,6 +140,11 @@ void DulmageMendelsohn::Coarse() {
       col_order[free_col++] = c;
     } else if (part == Work::kSquare) {
       *starts++ = c;
+      if (gather) {
+        if (c + kAhead < graph_.cols)
+          __builtin_prefetch(offsets + std::max(col_mates[c + kAhead], 0));
+        spans[c] = {targets + offsets[mate], targets + offsets[mate + 1]};
+      }
     } else if (part == Work::kUnder) {
       row_order[under_col - under_shift] = mate;
       col_order[under_col++] = c;
@@ -166,8 +176,6 @@ void DulmageMendelsohn::Coarse() {
 // frame at all.
 void DulmageMendelsohn::SquarePartComponents() {
   Work& work = *work_;
-  const int64_t* offsets = graph_.offsets;
-  const int32_t* targets = graph_.targets;
   const int32_t* col_mates = matching_->col_mates().data();
   int32_t* rindex = work.rindex.data();
   Work::Frame* frames = work.frames.data();
@@ -186,12 +194,21 @@ void DulmageMendelsohn::SquarePartComponents() {
   // to reach, its next entry and the end of its row's entries.
   int32_t c = 0, own = 0, low = 0;
   const int32_t *e = nullptr, *end = nullptr;
+  const int64_t* offsets = graph_.offsets;
+  const int32_t* targets = graph_.targets;
+  const Work::Span* spans = work.spans.data();
+  const bool gathered = nodes >= Work::kSpansFrom;
   auto enter = [&](int32_t column) {
     c = column;
     own = low = index++;
     rindex[c] = own;
-    e = targets + offsets[col_mates[c]];
-    end = targets + offsets[col_mates[c] + 1];
+    if (gathered) {
+      e = spans[c].begin;
+      end = spans[c].end;
+    } else {
+      e = targets + offsets[col_mates[c]];
+      end = targets + offsets[col_mates[c] + 1];
+    }
   };
   auto place = [&](int32_t column) {
     --position;
@@ -206,8 +223,12 @@ void DulmageMendelsohn::SquarePartComponents() {
   for (int32_t i = 0; i < nodes; ++i) {
     // Most searches of a nearly triangular part are a start alone: the
     // lists of the starts to come are fetched early.
-    if (i + 2 * kAhead < nodes) __builtin_prefetch(offsets + col_mates[starts[i + 2 * kAhead]]);
-    if (i + kAhead < nodes) __builtin_prefetch(targets + offsets[col_mates[starts[i + kAhead]]]);
+    if (i + 2 * kAhead < nodes)
+      __builtin_prefetch(gathered ? static_cast<const void*>(spans + starts[i + 2 * kAhead])
+                                  : offsets + col_mates[starts[i + 2 * kAhead]]);
+    if (i + kAhead < nodes)
+      __builtin_prefetch(gathered ? spans[starts[i + kAhead]].begin
+                                  : targets + offsets[col_mates[starts[i + kAhead]]]);
     const int32_t start = starts[i];
     if (rindex[start] != 0) continue;
     enter(start);

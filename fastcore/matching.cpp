@@ -100,7 +100,14 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
   from_rows.visited.reserve(cols);
   from_cols.lookahead.reserve(cols);
   from_cols.visited.reserve(rows);
-  entered.reserve(std::max(rows, cols));
+  const size_t larger = static_cast<size_t>(std::max(rows, cols));
+  entered.reserve(larger);
+  push_relabel.label.reserve(larger);
+  push_relabel.labelled_in.reserve(larger);
+  push_relabel.columns_at.reserve(2 * larger + 2);
+  push_relabel.queue.reserve(larger + 1);
+  push_relabel.bfs.reserve(larger);
+  push_relabel.live.reserve(larger);
   if (unfold) Unfold();
 }
 
@@ -130,8 +137,10 @@ Status MaximumMatching::Prepare() {
   try {
     row_mates_.assign(graph_.rows, -1);
     col_mates_.assign(graph_.cols, -1);
+    const bool rows_alone_first = FromRowsAloneFirst();
     work_ = std::make_unique<internal::Workspace>(graph_.rows, graph_.cols, options_.cancel,
-                                                  !FromRowsAloneFirst());
+                                                  !rows_alone_first);
+    if (!rows_alone_first && internal::NeedsColumnSide(options_)) ColumnSide();
     StartTeam();
   } catch (const std::bad_alloc&) {
     work_.reset();
@@ -274,17 +283,17 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
   switch (plan_.search) {
     case Search::kPushRelabel:
       internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
-                                  &work_->cancel);
+                                  work_.get());
       return true;
     case Search::kPushRelabelEitherSide:
       internal::PushRelabelEitherSide(from, to, Mates(), options_.global_relabel_factor, &counters_,
-                                      &work_->cancel);
+                                      work_.get());
       return true;
     case Search::kPothenFanThenPushRelabel:
       if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory, work_.get(),
                                      from.end(from.count - 1) + from.count + to.count))
         internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
-                                    &work_->cancel);
+                                    work_.get());
       return true;
     case Search::kPothenFanBothSides:
       internal::PothenFanBothSides(from, to, Mates(), &counters_, from_memory, to_memory,

@@ -169,10 +169,12 @@ class MaximumMatching {
   explicit MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options = {});
   ~MaximumMatching();
 
-  // Checks the arrays (unless options.check_input is false) and allocates
-  // the working memory, touching every page of it, and starts the threads
-  // of a parallel solve, so that Solve() spends its time on the matching
-  // alone; Solve() calls it when the caller has not. (An automatic plan
+  // Checks the arrays (unless options.check_input is false), allocates
+  // the working memory, touching every page of it (push-relabel's only
+  // when a search uses it), builds the columns' lists when the plan needs
+  // them and the caller gave none, and starts the threads of a parallel
+  // solve, so that Solve() spends its time on the matching alone and
+  // allocates nothing; Solve() calls it when the caller has not. (An automatic plan
   // without a column side touches only what its try from the rows needs:
   // the rest, and the column side itself, come in Solve() where that try
   // does not finish.) Returns kInvalidInput

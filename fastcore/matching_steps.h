@@ -46,6 +46,17 @@ struct SearchMemory {
   int32_t proof_start = 0;
 };
 
+// Push-relabel's arrays, for a search from either side: reserved for the
+// larger side before a solve, filled by the search that uses them.
+struct PushRelabelMemory {
+  std::vector<int32_t> label;         // per vertex of the other side
+  std::vector<uint32_t> labelled_in;  // per vertex of the other side
+  std::vector<int32_t> columns_at;    // per label, twice the other side + 2
+  std::vector<int32_t> queue;         // the side + 1
+  std::vector<int32_t> bfs;           // the other side
+  std::vector<uint8_t> live;          // per vertex of the side
+};
+
 // Working memory of the steps, allocated and first touched before a solve
 // starts, so that the solve itself allocates nothing (but PF+'s list of
 // free roots and its search path, which grow on demand).
@@ -62,6 +73,8 @@ struct Workspace {
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.
   std::vector<int32_t> entered;
+  // Reserved only: pages are touched when a push-relabel search runs.
+  PushRelabelMemory push_relabel;
   // The caller's cancel flag: the searches poll it at their phase
   // boundaries and, once it is seen, return as if done.
   CancelPoll cancel;
@@ -142,14 +155,13 @@ void ParallelPothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Ma
                                 SearchMemory* cols_memory, Workspace* work);
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                       double global_relabel_factor, MatchingCounters* counters,
-                       CancelPoll* cancel);
+                       double global_relabel_factor, MatchingCounters* counters, Workspace* work);
 // Push-relabel from the rows when at most half their free vertices with an
 // edge lie on an alternating path to a free column; else from the columns
 // when at most half of theirs lie on one to a free row; else from the rows.
 void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
                            double global_relabel_factor, MatchingCounters* counters,
-                           CancelPoll* cancel);
+                           Workspace* work);
 
 // Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
 // decreasing, every target in range, a column side that lists as many

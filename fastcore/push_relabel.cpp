@@ -2,7 +2,6 @@
 // taken first-in-first-out; column labels bound the alternating distance to
 // a free column.
 #include <algorithm>
-#include <vector>
 
 #include "matching_steps.h"
 
@@ -18,8 +17,10 @@ int64_t FreeWithAnEdge(const Adjacency& side, const int32_t* mates) {
 
 class PushRelabel {
  public:
+  // Fills the arrays of `memory`, reserved before the solve for the
+  // larger side, so that nothing is allocated here.
   PushRelabel(const Adjacency& rows, const Adjacency& cols, Mates mates, double factor,
-              MatchingCounters* counters, CancelPoll* cancel)
+              MatchingCounters* counters, Workspace* work)
       : rows_(rows),
         cols_(cols),
         mates_(mates),
@@ -27,11 +28,20 @@ class PushRelabel {
         dead_(2 * cols.count + 2),
         relabel_period_(
             std::max<int64_t>(1, static_cast<int64_t>(factor * (double(rows.count) + cols.count)))),
-        label_(cols.count),
-        labelled_in_(cols.count, 0),
-        columns_at_(static_cast<size_t>(dead_), 0),
-        queue_(static_cast<size_t>(rows.count) + 1),
-        cancel_(*cancel) {}
+        label_(work->push_relabel.label),
+        labelled_in_(work->push_relabel.labelled_in),
+        columns_at_(work->push_relabel.columns_at),
+        queue_(work->push_relabel.queue),
+        bfs_(work->push_relabel.bfs),
+        live_(work->push_relabel.live),
+        cancel_(work->cancel) {
+    label_.resize(cols.count);
+    labelled_in_.assign(cols.count, 0);
+    columns_at_.assign(static_cast<size_t>(dead_), 0);
+    queue_.resize(static_cast<size_t>(rows.count) + 1);
+    bfs_.clear();
+    live_.clear();
+  }
 
   // Exact labels, and the free rows queued, in index order, that an
   // alternating path joins to a free column: an augmenting path may start
@@ -46,7 +56,7 @@ class PushRelabel {
     if (!GlobalRelabel()) return false;
     for (int32_t r = 0; r < rows_.count; ++r)
       if (live_[r]) Activate(r);
-    live_ = {};
+    live_.clear();
     return true;
   }
 
@@ -172,22 +182,22 @@ class PushRelabel {
   // Per column: a lower bound on twice its alternating distance to a free
   // column; 0 exactly for free columns; never decreases between global
   // relabellings.
-  std::vector<int32_t> label_;
+  std::vector<int32_t>& label_;
   // Per column: the value of gaps_ when its label was last set.
-  std::vector<uint32_t> labelled_in_;
+  std::vector<uint32_t>& labelled_in_;
   // Per label below dead_: the columns holding it. When a count drops to
   // zero every label above it is dead (the gap), since labels are even and
   // fall by at most 2 a step along an alternating path.
-  std::vector<int32_t> columns_at_;
+  std::vector<int32_t>& columns_at_;
   int32_t gap_ = 0;
   uint32_t gaps_ = 0;     // gaps found so far
   bool forward_ = false;  // the scan direction, flipped at each global relabelling
   // Active rows, a ring of rows + 1 slots: a row is queued at most once.
-  std::vector<int32_t> queue_;
+  std::vector<int32_t>& queue_;
   size_t head_ = 0, tail_ = 0;
-  std::vector<int32_t> bfs_;
+  std::vector<int32_t>& bfs_;
   // Per row, while Begin() looks for the live free rows: 1 once found.
-  std::vector<uint8_t> live_;
+  std::vector<uint8_t>& live_;
   int64_t most_live_ = 0;
   CancelPoll& cancel_;
 };
@@ -195,9 +205,8 @@ class PushRelabel {
 }  // namespace
 
 void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                       double global_relabel_factor, MatchingCounters* counters,
-                       CancelPoll* cancel) {
-  PushRelabel search(rows, cols, mates, global_relabel_factor, counters, cancel);
+                       double global_relabel_factor, MatchingCounters* counters, Workspace* work) {
+  PushRelabel search(rows, cols, mates, global_relabel_factor, counters, work);
   search.Begin(rows.count);
   search.Run();
 }
@@ -213,9 +222,9 @@ void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates
 // part of the way through its breadth-first search.
 void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
                            double global_relabel_factor, MatchingCounters* counters,
-                           CancelPoll* cancel) {
+                           Workspace* work) {
   {
-    PushRelabel from_rows(rows, cols, mates, global_relabel_factor, counters, cancel);
+    PushRelabel from_rows(rows, cols, mates, global_relabel_factor, counters, work);
     if (from_rows.Begin(FreeWithAnEdge(rows, mates.row) / 2)) {
       from_rows.Run();
       return;
@@ -223,13 +232,13 @@ void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates m
   }
   {
     PushRelabel from_cols(cols, rows, {mates.col, mates.row, mates.pairs}, global_relabel_factor,
-                          counters, cancel);
+                          counters, work);
     if (from_cols.Begin(FreeWithAnEdge(cols, mates.col) / 2)) {
       from_cols.Run();
       return;
     }
   }
-  PushRelabelSearch(rows, cols, mates, global_relabel_factor, counters, cancel);
+  PushRelabelSearch(rows, cols, mates, global_relabel_factor, counters, work);
 }
 
 }  // namespace fast::internal
