@@ -192,14 +192,23 @@ GreedyPass Pass(const Adjacency& rows, int32_t cols, const int32_t* sequence, bo
   return {run.scans(), run.pairs(), run.gave_up()};
 }
 
-// Whether row i lists column i; *scans counts the entries read.
-bool ListsOwnColumn(const Adjacency& rows, int32_t i, int64_t* scans) {
+// Whether row i lists column i, its list read from the end when
+// `backward`; *scans counts the entries read.
+bool ListsOwnColumn(const Adjacency& rows, int32_t i, bool backward, int64_t* scans) {
   const int64_t begin = rows.begin(i), end = rows.end(i);
-  for (int64_t e = begin; e < end; ++e)
-    if (rows.targets[e] == i) {
-      *scans += e - begin + 1;
-      return true;
-    }
+  if (backward) {
+    for (int64_t e = end - 1; e >= begin; --e)
+      if (rows.targets[e] == i) {
+        *scans += end - e;
+        return true;
+      }
+  } else {
+    for (int64_t e = begin; e < end; ++e)
+      if (rows.targets[e] == i) {
+        *scans += e - begin + 1;
+        return true;
+      }
+  }
   *scans += end - begin;
   return false;
 }
@@ -213,17 +222,27 @@ bool ListsOwnColumn(const Adjacency& rows, int32_t i, int64_t* scans) {
 // and the one before). A few rows spread over the numbers are looked at
 // first, so that a diagonal that holds over a leading block alone (genbip's
 // deficient family as written) is given up before that block is read; a
-// small side has no sample, which would read its few lists again.
+// small side has no sample, which would read its few lists again. The
+// sample also tells from which end to read the lists: the columns' lists
+// come in row order, and where each column's own row comes after the rows
+// of the block before it (genbip's long paths and ks-hard as written) the
+// lists are read from the end, one entry each.
 bool DiagonalMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters) {
   constexpr int64_t kSample = 64, kSpacing = 16;  // rows looked at first; at least apart
   const int32_t count = std::min(rows.count, cols);
   const int64_t sample = std::min<int64_t>(kSample, count / kSpacing);
-  int64_t scans = 0;
+  int64_t scans = 0, sampled_lists = 0;
   bool diagonal = true;
-  for (int64_t k = 0; k < sample && diagonal; ++k)
-    diagonal =
-        ListsOwnColumn(rows, static_cast<int32_t>((2 * k + 1) * count / (2 * sample)), &scans);
-  for (int32_t i = 0; i < count && diagonal; ++i) diagonal = ListsOwnColumn(rows, i, &scans);
+  for (int64_t k = 0; k < sample && diagonal; ++k) {
+    const int32_t i = static_cast<int32_t>((2 * k + 1) * count / (2 * sample));
+    diagonal = ListsOwnColumn(rows, i, false, &scans);
+    sampled_lists += rows.end(i) - rows.begin(i);
+  }
+  // Read from the start, the sample's rows read `scans` entries; from the
+  // end, one more than each list's length minus that.
+  const bool backward = sample > 0 && 2 * scans > sampled_lists + sample;
+  for (int32_t i = 0; i < count && diagonal; ++i)
+    diagonal = ListsOwnColumn(rows, i, backward, &scans);
   counters->arc_scans += scans;
   if (!diagonal) return false;
   for (int32_t i = 0; i < count; ++i) mates.row[i] = mates.col[i] = i;

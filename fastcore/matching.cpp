@@ -182,9 +182,11 @@ void MaximumMatching::SolveValid() {
   if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
+  const int threads = work_->team != nullptr ? work_->team->size() : 1;
+  if (DiagonalFirst(cols, threads)) return;
   const internal::Look look = internal::LookAt(rows, cols);
   plan_ = internal::ChoosePlan(look, rows, cols, options_);
-  plan_.threads = work_->team != nullptr ? work_->team->size() : 1;
+  plan_.threads = threads;
   if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
   Initialise(rows, cols, look);
   if (size_ == look.bound || work_->cancel()) return;
@@ -215,17 +217,29 @@ void MaximumMatching::SolveValid() {
   if (size_ < look.bound && !work_->cancel()) Grow(rows, cols, -1);
 }
 
-// Each column paired with the row of its number when every one of them has
-// it, then a greedy start from the columns, a tenth of Karp-Sipser's cost,
-// given up once more than `misses` columns with an edge stay free; true,
-// and the plan changed to a greedy start, when either matches every vertex
-// it can. When neither does, the start that follows sets every mate slot
-// afresh.
+// An automatic plan first pairs each column with the row of its number
+// when every one of them has it (ordered grids, honeycombs and long paths):
+// a matching as large as the smaller side, found before the look at the
+// degrees, whose pass over both sides' offsets would cost about as much
+// again. True, with the plan a greedy start from the columns, when it did.
+bool MaximumMatching::DiagonalFirst(const internal::Adjacency& cols, int threads) {
+  if (options_.initialisation != Initialisation::kAuto || options_.search != Search::kAuto)
+    return false;
+  const internal::Mates mates{col_mates_.data(), row_mates_.data(), &size_};
+  if (!internal::DiagonalMatch(cols, graph_.rows, mates, &counters_)) return false;
+  plan_ = {
+      Initialisation::kGreedy, Search::kPothenFan, Side::kColumns, false, Side::kAuto, threads};
+  return true;
+}
+
+// A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
+// once more than `misses` columns with an edge stay free; true, and the
+// plan changed to a greedy start, when it matches every vertex it can.
+// When it does not, the start that follows sets every mate slot afresh.
 bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses) {
   MatchingCounters probe;
   const internal::Mates mates{col_mates_.data(), row_mates_.data(), &size_};
-  const bool matched = internal::DiagonalMatch(cols, graph_.rows, mates, &probe) ||
-                       internal::GreedyMatch(cols, graph_.rows, mates, &probe, work_.get(),
+  const bool matched = internal::GreedyMatch(cols, graph_.rows, mates, &probe, work_.get(),
                                              internal::GreedyOrder::kIndex, misses);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {

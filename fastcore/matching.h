@@ -216,6 +216,7 @@ class MaximumMatching {
   // size ask for one.
   void StartTeam();
   void SolveValid();
+  bool DiagonalFirst(const internal::Adjacency& cols, int threads);
   bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
   // Whether the solve tries the rows alone first (rows_alone.cpp): the
   // plan is automatic and the caller gave no column side.

@@ -506,6 +506,16 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   EXPECT_EQ(grid.side, fast::Side::kColumns);
   EXPECT_EQ(counters.initial_pairs, kVertices);
   EXPECT_LE(counters.arc_scans, up_to_diagonal + 64 * 3);
+  // A honeycomb numbered row by row, row i with columns i + width, i + 1
+  // and i: each column lists its own row last, and the diagonal is read
+  // from the lists' ends, one entry a column after the sample's three.
+  std::vector<std::vector<int32_t>> honeycomb_lists(kVertices);
+  for (int32_t r = 0; r < kVertices; ++r)
+    for (int32_t c : {r + kWidth, r + 1, r})
+      if (c < kVertices) honeycomb_lists[r].push_back(c);
+  grid = AutomaticPlan(Rows(kVertices, honeycomb_lists), false, &counters);
+  EXPECT_EQ(counters.initial_pairs, kVertices);
+  EXPECT_LE(counters.arc_scans, kVertices + 64 * 3);
   // Without its first diagonal entry (row 0 then takes column 1, row 1
   // column 0): the probe reads the lists backward (the sample of the first
   // rows reads fewer entries that way), takes for each column the row
@@ -729,11 +739,13 @@ TEST(FastMatching, PushRelabelAllocatesNothingInTheSolve) {
 
 TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   // Complete blocks of rows chained to the next block's columns, listed
-  // first, and each row's own column: the greedy start from the rows (the
-  // spare columns make them the smaller side) leaves the last block free
-  // and paths across every block. PF+ needs more than its pass, and the
-  // solve starts over with Karp-Sipser, still maximum. Without a column
-  // side the rows alone try the same first, and give up the same way.
+  // first, and a column of each row's own block (the next one round, so
+  // that no diagonal matches them at once): the greedy start from the rows
+  // (the spare columns make them the smaller side) leaves the last block
+  // free and paths across every block. PF+ needs more than its pass, and
+  // the solve starts over with Karp-Sipser, still maximum. Without a
+  // column side the rows alone try the same first, and give up the same
+  // way.
   const int32_t blocks = 100, b = 6, n = blocks * b, spare = n / 4;
   std::vector<std::vector<int32_t>> lists(n);
   for (int32_t block = 0; block < blocks; ++block)
@@ -741,7 +753,7 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
       auto& list = lists[block * b + j];
       for (int32_t t = 0; t < b && block + 1 < blocks; ++t)
         list.push_back((block + 1) * b + (j + t) % b);
-      list.push_back(block * b + j);
+      list.push_back(block * b + (j + 1) % b);
     }
   for (int32_t c = n; c < n + spare; ++c) lists[0].push_back(c);
   Rows g(n + spare, lists);
