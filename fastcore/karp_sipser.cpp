@@ -57,13 +57,25 @@ class KarpSipser : KarpSipserReads {
       const int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
       if (c >= 0) Match(r, c, kNoList);
     }
-    // The degrees left in the free slots are stale: every free slot holds
-    // -1 again, as after a whole run.
+    ClearDegrees();
+  }
+
+  // The degree-one rule alone, from the vertices of degree one until none
+  // is left; the vertices it leaves free are the search's.
+  void RunDegreeOne() {
+    CountDegrees();
+    MatchDegreeOne();
+    ClearDegrees();
+  }
+
+ private:
+  // The degrees left in the free slots are stale once the degree-one rule
+  // is over: every free slot holds -1 again, as after a whole run.
+  void ClearDegrees() {
     for (int32_t r = 0; r < rows_.count; ++r) mates_.row[r] = std::max(mates_.row[r], -1);
     for (int32_t c = 0; c < cols_.count; ++c) mates_.col[c] = std::max(mates_.col[c], -1);
   }
 
- private:
   void CountDegrees() {
     for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
     for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
@@ -158,6 +170,11 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work) {
   KarpSipser(rows, cols, mates, counters, work->degree_one.data()).RunThenGreedy();
+}
+
+void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                    MatchingCounters* counters, Workspace* work) {
+  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).RunDegreeOne();
 }
 
 }  // namespace fast::internal
