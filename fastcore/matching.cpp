@@ -108,6 +108,10 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
   push_relabel.queue.reserve(larger + 1);
   push_relabel.bfs.reserve(larger);
   push_relabel.live.reserve(larger);
+  for (auto* vertices :
+       {&meeting.forward, &meeting.backward, &meeting.free_rows, &meeting.free_cols})
+    vertices->reserve(larger);
+  meeting.marks.reserve(larger);
   if (unfold) Unfold();
 }
 

@@ -57,6 +57,25 @@ struct PushRelabelMemory {
   std::vector<uint8_t> live;          // per vertex of the side
 };
 
+// The meeting searches' memory (meeting_searches.cpp), for the side they
+// call the rows.
+struct MeetingMemory {
+  // Per row, valid where the stamp is the current round's: reached forward
+  // from the row `parent` (-1 for a free row), and backward, able to take
+  // the column `target`.
+  struct Marks {
+    int32_t forward = 0;
+    int32_t parent = -1;
+    int32_t backward = 0;
+    int32_t target = -1;
+  };
+  std::vector<Marks> marks;
+  std::vector<int32_t> forward;    // the rows the forward search reached, in order
+  std::vector<int32_t> backward;   // the columns the backward search freed, in order
+  std::vector<int32_t> free_rows;  // with an edge, those matched since dropped each round
+  std::vector<int32_t> free_cols;
+};
+
 // Working memory of the steps, allocated and first touched before a solve
 // starts, so that the solve itself allocates nothing (but PF+'s list of
 // free roots and its search path, which grow on demand).
@@ -70,6 +89,8 @@ struct Workspace {
   std::vector<uint64_t> taken;
   SearchMemory from_rows;
   SearchMemory from_cols;
+  // Reserved only: pages are touched when the meeting searches run.
+  MeetingMemory meeting;
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.
   std::vector<int32_t> entered;
@@ -149,6 +170,13 @@ bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingC
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
                         MatchingCounters* counters, SearchMemory* rows_memory,
                         SearchMemory* cols_memory, Workspace* work);
+
+// Where few vertices are free: augmenting paths one at a time, each by a
+// breadth-first search from the free rows and one from the free columns
+// that meet, until one of them runs out and so proves the matching
+// maximum; true then. False, having changed nothing, where many are free.
+bool MeetingSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                   MatchingCounters* counters, MeetingMemory* memory, CancelPoll* cancel);
 
 // PF+ on work->team (parallel_pothen_fan.cpp).
 bool ParallelPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,

@@ -245,6 +245,7 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
                         SearchMemory* cols_memory, Workspace* work) {
   if (work->team != nullptr)
     return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);
+  if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel)) return;
   TakeTurns(
       rows, cols, [&] { return PothenFan(rows, cols.count, mates, counters, rows_memory, work); },
       [&] {
