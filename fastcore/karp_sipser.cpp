@@ -16,13 +16,23 @@ int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, 
   return -1;
 }
 
+// With kXors, each free vertex keeps the XOR of its free neighbours beside
+// its degree (Run); without, a degree-one vertex reads its list to find its
+// neighbour (RunThenGreedy, where the degree-one rule matches too few pairs
+// to pay for the XORs' first pass over every list).
+template <bool kXors>
 class KarpSipser : KarpSipserReads {
  public:
   KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters,
-             int32_t* degree_one)
-      : KarpSipserReads(rows, cols, mates), counters_(counters), degree_one_(degree_one) {}
+             int32_t* degree_one, int32_t* free_xor)
+      : KarpSipserReads(rows, cols, mates),
+        counters_(counters),
+        degree_one_(degree_one),
+        row_xor_(free_xor),
+        col_xor_(kXors ? free_xor + rows.count : nullptr) {}
 
   void Run() {
+    static_assert(kXors);
     CountDegrees();
     // The rows a batch at a time too, the reads of those still free asked
     // for together; the degree-one vertices that a row's pair makes are
@@ -50,6 +60,7 @@ class KarpSipser : KarpSipserReads {
   // choice is mended by a short augmenting path nearby, keeping the degrees
   // (both lists of every pair read again) costs more than it saves.
   void RunThenGreedy() {
+    static_assert(!kXors);
     CountDegrees();
     MatchDegreeOne();
     for (int32_t r = 0; r < rows_.count; ++r) {
@@ -77,8 +88,20 @@ class KarpSipser : KarpSipserReads {
   }
 
   void CountDegrees() {
-    for (int32_t r = 0; r < rows_.count; ++r) Count(r, rows_.end(r) - rows_.begin(r));
-    for (int32_t c = 0; c < cols_.count; ++c) Count(~c, cols_.end(c) - cols_.begin(c));
+    for (int32_t r = 0; r < rows_.count; ++r) {
+      Count(r, rows_.end(r) - rows_.begin(r));
+      if constexpr (kXors) row_xor_[r] = Xor(rows_, r);
+    }
+    for (int32_t c = 0; c < cols_.count; ++c) {
+      Count(~c, cols_.end(c) - cols_.begin(c));
+      if constexpr (kXors) col_xor_[c] = Xor(cols_, c);
+    }
+  }
+
+  static int32_t Xor(const Adjacency& side, int32_t v) {
+    int32_t x = 0;
+    for (int64_t e = side.begin(v); e < side.end(v); ++e) x ^= side.targets[e];
+    return x;
   }
 
   // Vertices taken together. A batch of 32 took the stack's vertices in
@@ -103,22 +126,56 @@ class KarpSipser : KarpSipserReads {
       const int32_t n = std::min(pushed_, kBatch);
       pushed_ -= n;
       std::copy(degree_one_ + pushed_, degree_one_ + pushed_ + n, batch);
-      AskFor(batch, n);
+      if constexpr (kXors)
+        AskForPartners(batch, n);
+      else
+        AskFor(batch, n);
       for (int32_t i = n; i-- > 0;) MatchIfDegreeOne(batch[i]);
     }
   }
 
+  // With the XORs a degree-one vertex's one free neighbour is the XOR of
+  // its free neighbours: it is matched without reading its list.
   void MatchIfDegreeOne(int32_t v) {
     if (v >= 0) {
       if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
-      int32_t c = FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
-      if (c >= 0) Match(v, c, kColumnList);
+      const int32_t c =
+          kXors ? row_xor_[v] : FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
+      Match(v, c, kColumnList);
     } else {
-      int32_t c = ~v;
+      const int32_t c = ~v;
       if (mates_.col[c] != -2) return;
-      int32_t r = FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
-      if (r >= 0) Match(r, c, kRowList);
+      const int32_t r =
+          kXors ? col_xor_[c] : FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
+      Match(r, c, kRowList);
     }
+  }
+
+  // The partners of the batch's degree-one vertices: their lists, then
+  // their neighbours' slots and XORs, each stage across the batch before
+  // the next reads it (the partners' list positions were asked for when the
+  // vertices were pushed).
+  [[gnu::always_inline]] void AskForPartners(const int32_t* vertices, int32_t n) const {
+    Seen partners[kBatch];
+    int32_t k = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t v = vertices[i];
+      if (v >= 0 && mates_.row[v] == -2) partners[k++] = Of(~row_xor_[v]);
+      if (v < 0 && mates_.col[~v] == -2) partners[k++] = Of(col_xor_[~v]);
+    }
+    for (int32_t i = 0; i < k; ++i) PrefetchList(partners[i]);
+    for (int32_t i = 0; i < k; ++i) {
+      PrefetchSlots(partners[i]);
+      PrefetchXors(partners[i]);
+    }
+  }
+
+  void PrefetchXors(Seen s) const {
+    int32_t* xors = s.side == &rows_ ? col_xor_ : row_xor_;
+    constexpr int64_t kFirst = 8;
+    const int64_t end = std::min(s.side->end(s.v), s.side->begin(s.v) + kFirst);
+    for (int64_t e = s.side->begin(s.v); e < end; ++e)
+      __builtin_prefetch(xors + s.side->targets[e], 1);
   }
 
   // Which of a pair's lists Match reads (none: the degrees are no longer
@@ -137,16 +194,34 @@ class KarpSipser : KarpSipserReads {
     if (lists & kRowList) {
       counters_->arc_scans += rows_.end(r) - rows_.begin(r);
       for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
-        int32_t& slot = mates_.col[rows_.targets[e]];
-        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = ~rows_.targets[e];
+        const int32_t t = rows_.targets[e];
+        int32_t& slot = mates_.col[t];
+        if (slot >= 0) continue;
+        if constexpr (kXors) col_xor_[t] ^= r;
+        if (++slot == -2) Push(~t);
       }
     }
     if (lists & kColumnList) {
       counters_->arc_scans += cols_.end(c) - cols_.begin(c);
       for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
-        int32_t& slot = mates_.row[cols_.targets[e]];
-        if (slot < 0 && ++slot == -2) degree_one_[pushed_++] = cols_.targets[e];
+        const int32_t t = cols_.targets[e];
+        int32_t& slot = mates_.row[t];
+        if (slot >= 0) continue;
+        if constexpr (kXors) row_xor_[t] ^= c;
+        if (++slot == -2) Push(t);
       }
+    }
+  }
+
+  // A vertex whose degree dropped to one. With the XORs its partner is
+  // known, and its list position is asked for now, as it will be read next.
+  void Push(int32_t vertex) {
+    degree_one_[pushed_++] = vertex;
+    if constexpr (kXors) {
+      if (vertex >= 0)
+        __builtin_prefetch(cols_.offsets + row_xor_[vertex]);
+      else
+        __builtin_prefetch(rows_.offsets + col_xor_[~vertex]);
     }
   }
 
@@ -155,6 +230,10 @@ class KarpSipser : KarpSipserReads {
   // reaches one at most once. Stale ones are skipped.
   int32_t* degree_one_;
   int32_t pushed_ = 0;
+  // Per free vertex: the XOR of the entries of its list that lead to a free
+  // vertex, so the neighbour itself once the degree is one.
+  int32_t* row_xor_;
+  int32_t* col_xor_;
 };
 
 }  // namespace
@@ -164,12 +243,13 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
   if (work->team != nullptr)
     ParallelKarpSipserMatch(rows, cols, mates, counters, work);
   else
-    KarpSipser(rows, cols, mates, counters, work->degree_one.data()).Run();
+    KarpSipser<true>(rows, cols, mates, counters, work->degree_one.data(), work->free_xor.data())
+        .Run();
 }
 
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work) {
-  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).RunThenGreedy();
+  KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunThenGreedy();
 }
 
 void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,

@@ -12,7 +12,8 @@
 // that one random access per entry both tells whether a neighbour is free
 // and updates its degree: a slot holds the mate (>= 0), or -2 for a free
 // vertex with one free neighbour, -1 for one with none. Once a run is over
-// every free slot holds -1.
+// every free slot holds -1. The run on one thread also keeps, for each free
+// vertex, the XOR of its free neighbours (karp_sipser.cpp).
 #pragma once
 
 #include <algorithm>
@@ -80,7 +81,6 @@ class KarpSipserReads {
   const Adjacency& cols_;
   Mates mates_;
 
- private:
   void PrefetchList(Seen s) const { __builtin_prefetch(s.side->targets + s.side->begin(s.v)); }
 
   // The slots of the first entries of the list: enough for the short lists
@@ -92,6 +92,7 @@ class KarpSipserReads {
       __builtin_prefetch(s.neighbour_slots + s.side->targets[e], 1);
   }
 
+ private:
   // The free neighbour the vertex would take now, or -1; nothing counted.
   static int32_t FirstFreeGuess(Seen s) {
     for (int64_t e = s.side->begin(s.v); e < s.side->end(s.v); ++e)

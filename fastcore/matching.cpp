@@ -96,6 +96,7 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
       rows_(rows),
       cols_(cols) {
   degree_one.reserve(static_cast<size_t>(rows) + cols);
+  free_xor.reserve(static_cast<size_t>(rows) + cols);
   from_rows.lookahead.reserve(rows);
   from_rows.visited.reserve(cols);
   from_cols.lookahead.reserve(cols);
@@ -124,6 +125,7 @@ void internal::Workspace::UnfoldRows() {
 
 void internal::Workspace::Unfold() {
   UnfoldOrder();
+  free_xor.resize(static_cast<size_t>(rows_) + cols_);
   UnfoldRows();
   from_cols.lookahead.resize(cols_);
   from_cols.visited.resize(rows_);

@@ -83,6 +83,9 @@ struct Workspace {
   // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
   // A greedy start by degree keeps its order of the vertices here.
   std::vector<int32_t> degree_one;
+  // Karp-Sipser on one thread: per vertex, rows then columns, the XOR of
+  // its free neighbours.
+  std::vector<int32_t> free_xor;
   // Greedy start: a bit per vertex of the larger side, set once it is
   // matched; small enough to stay in cache, where reading the mates would
   // miss it at nearly every entry.

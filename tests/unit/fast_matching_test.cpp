@@ -484,6 +484,23 @@ Rows Chain(int32_t n) {
   return Rows(n, lists);
 }
 
+TEST(FastMatching, DegreeOnePairsReadOnlyThePartnersList) {
+  // Every pair of the chain is made by the degree-one rule, whose vertex
+  // finds its one free neighbour in the XOR of its free neighbours: only
+  // the partner's list (two entries) is read, to update its neighbours.
+  const int32_t n = 1000;
+  const Rows chain = Chain(n);
+  for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
+    fast::MatchingOptions options;
+    options.initialisation = fast::Initialisation::kKarpSipser;
+    options.side = side;
+    fast::MaximumMatching matching(chain.graph(), options);
+    ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+    EXPECT_EQ(matching.counters().initial_pairs, n);
+    EXPECT_LE(matching.counters().arc_scans, 2 * n);
+  }
+}
+
 TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   // Sparse without hubs: Karp-Sipser, unless the greedy probe from the
   // columns already matches every vertex.
