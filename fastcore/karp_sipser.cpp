@@ -18,8 +18,8 @@ int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, 
 
 // With kXors, each free vertex keeps the XOR of its free neighbours beside
 // its degree (Run); without, a degree-one vertex reads its list to find its
-// neighbour (RunThenGreedy, where the degree-one rule matches too few pairs
-// to pay for the XORs' first pass over every list).
+// neighbour (RunThenGreedy and RunDegreeOne, where the degree-one rule
+// matches too few pairs to pay for the XORs' first pass over every list).
 template <bool kXors>
 class KarpSipser : KarpSipserReads {
  public:
@@ -74,6 +74,7 @@ class KarpSipser : KarpSipserReads {
   // The degree-one rule alone, from the vertices of degree one until none
   // is left; the vertices it leaves free are the search's.
   void RunDegreeOne() {
+    static_assert(!kXors);
     CountDegrees();
     MatchDegreeOne();
     ClearDegrees();
@@ -254,7 +255,7 @@ void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mat
 
 void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                     MatchingCounters* counters, Workspace* work) {
-  KarpSipser(rows, cols, mates, counters, work->degree_one.data()).RunDegreeOne();
+  KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunDegreeOne();
 }
 
 }  // namespace fast::internal
