@@ -18,8 +18,8 @@ int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, 
 
 // With kXors, each free vertex keeps the XOR of its free neighbours beside
 // its degree (Run); without, a degree-one vertex reads its list to find its
-// neighbour (RunThenGreedy and RunDegreeOne, where the degree-one rule
-// matches too few pairs to pay for the XORs' first pass over every list).
+// neighbour (RunThenGreedy, where the degree-one rule matches too few pairs
+// to pay for the XORs' first pass over every list).
 template <bool kXors>
 class KarpSipser : KarpSipserReads {
  public:
@@ -74,7 +74,6 @@ class KarpSipser : KarpSipserReads {
   // The degree-one rule alone, from the vertices of degree one until none
   // is left; the vertices it leaves free are the search's.
   void RunDegreeOne() {
-    static_assert(!kXors);
     CountDegrees();
     MatchDegreeOne();
     ClearDegrees();
@@ -253,9 +252,19 @@ void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mat
   KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunThenGreedy();
 }
 
+// With no vertex of degree one the rule has nothing to start from, and its
+// passes over the degrees are spared; with some, the XORs find each
+// partner without reading its list, as in a whole run.
 void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                     MatchingCounters* counters, Workspace* work) {
-  KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunDegreeOne();
+  const auto degree_one = [](const Adjacency& side) {
+    for (int32_t v = 0; v < side.count; ++v)
+      if (side.end(v) - side.begin(v) == 1) return true;
+    return false;
+  };
+  if (!degree_one(rows) && !degree_one(cols)) return;
+  KarpSipser<true>(rows, cols, mates, counters, work->degree_one.data(), work->free_xor.data())
+      .RunDegreeOne();
 }
 
 }  // namespace fast::internal
