@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   for (fast::Side side : {fast::Side::kRows, fast::Side::kColumns})
     for (fast::Initialisation start :
          {fast::Initialisation::kKarpSipser, fast::Initialisation::kKarpSipserThenGreedy,
-          fast::Initialisation::kGreedy, fast::Initialisation::kNone})
+          fast::Initialisation::kDegreeOne, fast::Initialisation::kGreedy,
+          fast::Initialisation::kNone})
       for (fast::Search search :
            {fast::Search::kPothenFan, fast::Search::kPushRelabel,
             fast::Search::kPushRelabelEitherSide, fast::Search::kPothenFanThenPushRelabel,

@@ -68,13 +68,25 @@ class KarpSipser : KarpSipserReads {
       const int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
       if (c >= 0) Match(r, c, kNoList);
     }
-    // The degrees left in the free slots are stale: every free slot holds
-    // -1 again, as after a whole run.
+    ClearDegrees();
+  }
+
+  // The degree-one rule alone, from the vertices of degree one until none
+  // is left; the vertices it leaves free are the search's.
+  void RunDegreeOne() {
+    CountDegrees();
+    MatchDegreeOne();
+    ClearDegrees();
+  }
+
+ private:
+  // The degrees left in the free slots are stale once the degree-one rule
+  // is over: every free slot holds -1 again, as after a whole run.
+  void ClearDegrees() {
     for (int32_t r = 0; r < rows_.count; ++r) mates_.row[r] = std::max(mates_.row[r], -1);
     for (int32_t c = 0; c < cols_.count; ++c) mates_.col[c] = std::max(mates_.col[c], -1);
   }
 
- private:
   void CountDegrees() {
     for (int32_t r = 0; r < rows_.count; ++r) {
       Count(r, rows_.end(r) - rows_.begin(r));
@@ -238,6 +250,21 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work) {
   KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunThenGreedy();
+}
+
+// With no vertex of degree one the rule has nothing to start from, and its
+// passes over the degrees are spared; with some, the XORs find each
+// partner without reading its list, as in a whole run.
+void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                    MatchingCounters* counters, Workspace* work) {
+  const auto degree_one = [](const Adjacency& side) {
+    for (int32_t v = 0; v < side.count; ++v)
+      if (side.end(v) - side.begin(v) == 1) return true;
+    return false;
+  };
+  if (!degree_one(rows) && !degree_one(cols)) return;
+  KarpSipser<true>(rows, cols, mates, counters, work->degree_one.data(), work->free_xor.data())
+      .RunDegreeOne();
 }
 
 }  // namespace fast::internal

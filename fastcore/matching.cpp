@@ -269,6 +269,8 @@ void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal
   } else if (plan_.initialisation == Initialisation::kKarpSipserThenGreedy) {
     internal::KarpSipserThenGreedyMatch(from, from_rows ? cols : rows, Mates(), &counters_,
                                         work_.get());
+  } else if (plan_.initialisation == Initialisation::kDegreeOne) {
+    internal::DegreeOneMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
   }
 }
 

@@ -57,6 +57,10 @@ enum class Initialisation {
   // is left, then each free row takes its first free column, degrees no
   // longer kept. On one thread whatever the team.
   kKarpSipserThenGreedy,
+  // Karp-Sipser's degree-one rule alone; the search's first phase then
+  // does a greedy start's work, searching at once from each vertex whose
+  // neighbours are all taken. On one thread whatever the team.
+  kDegreeOne,
 };
 
 // How the first matching is grown to a maximum one.
@@ -99,7 +103,7 @@ enum class Side {
 };
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
-// "greedy", "ks", "ks-greedy"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
+// "greedy", "ks", "ks-greedy", "ks-one"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
 // "second"; and "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);

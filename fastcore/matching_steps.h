@@ -153,6 +153,10 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 // thread (Initialisation::kKarpSipserThenGreedy).
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work);
+// Karp-Sipser's degree-one rule alone, on one thread
+// (Initialisation::kDegreeOne).
+void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                    MatchingCounters* counters, Workspace* work);
 // Karp-Sipser on work->team (parallel_karp_sipser.cpp).
 void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                              MatchingCounters* counters, Workspace* work);

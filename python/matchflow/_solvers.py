@@ -101,7 +101,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             (the default) lets the automatic plan choose, as fastmatch does.
         initialisation: the first matching: 'karp-sipser', 'greedy',
             'degree-one-then-greedy' (Karp-Sipser's degree-one rule, then a
-            greedy start without degrees) or 'none'; None (the default)
+            greedy start without degrees), 'degree-one' (the rule alone)
+            or 'none'; None (the default)
             lets the automatic plan choose.
         threads: the threads the solve may run on: 1 (the default) one
             thread, 0 every processor this process may use. A graph of

@@ -237,6 +237,7 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
       {"karp-sipser", fast::Initialisation::kKarpSipser},
       {"greedy", fast::Initialisation::kGreedy},
       {"degree-one-then-greedy", fast::Initialisation::kKarpSipserThenGreedy},
+      {"degree-one", fast::Initialisation::kDegreeOne},
       {"none", fast::Initialisation::kNone}};
   fast::MatchingOptions options;
   Choose(algorithm, kSearches, "algorithm", &options.search);

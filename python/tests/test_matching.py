@@ -30,7 +30,8 @@ SETTINGS = ([{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push
              for a in ("push-relabel-either-side", "pothen-fan-then-push-relabel",
                        "pothen-fan-both-sides")
              for i in ("karp-sipser", "greedy")] +
-            [{"algorithm": "pothen-fan", "initialisation": "degree-one-then-greedy"}])
+            [{"algorithm": "pothen-fan", "initialisation": i}
+             for i in ("degree-one-then-greedy", "degree-one")])
 
 
 def test_generated_problems_against_scipy_and_verifier(problems, bindir, tmp_path):

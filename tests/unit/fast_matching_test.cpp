@@ -78,9 +78,12 @@ int64_t ReferenceSize(const Rows& g) {
   return size;
 }
 
-const fast::Initialisation kInitialisations[] = {
-    fast::Initialisation::kAuto, fast::Initialisation::kNone, fast::Initialisation::kGreedy,
-    fast::Initialisation::kKarpSipser, fast::Initialisation::kKarpSipserThenGreedy};
+const fast::Initialisation kInitialisations[] = {fast::Initialisation::kAuto,
+                                                 fast::Initialisation::kNone,
+                                                 fast::Initialisation::kGreedy,
+                                                 fast::Initialisation::kKarpSipser,
+                                                 fast::Initialisation::kKarpSipserThenGreedy,
+                                                 fast::Initialisation::kDegreeOne};
 
 const fast::Search kSearches[] = {fast::Search::kAuto,
                                   fast::Search::kPothenFan,
@@ -137,7 +140,7 @@ TEST(FastMatching, ChoiceNamesReadBack) {
   using fast::Side;
   for (Initialisation start :
        {Initialisation::kNone, Initialisation::kGreedy, Initialisation::kKarpSipser,
-        Initialisation::kKarpSipserThenGreedy}) {
+        Initialisation::kKarpSipserThenGreedy, Initialisation::kDegreeOne}) {
     Initialisation read = Initialisation::kAuto;
     EXPECT_TRUE(fast::FromName(fast::NameOf(start), &read));
     EXPECT_EQ(read, start);
@@ -600,6 +603,43 @@ TEST(FastMatching, AutomaticPlanKeepsNoDegreesWhereShortCyclesAbound) {
     EXPECT_EQ(plan.side, fast::Side::kRows);
     EXPECT_EQ(plan.restart_side, fast::Side::kRows);
   }
+}
+
+TEST(FastMatching, AutomaticPlanSearchesAtOnceAlongADenseChain) {
+  // About a dozen entries a row, no hubs: a greedy start, unless the rows
+  // lie along a chain. A band, |row - column| <= 12, half its entries at
+  // random, in order or not: the degree-one rule, then PF+ from the
+  // columns, with Karp-Sipser from the rows for the restart.
+  constexpr int32_t kN = 3200, kWidth = 12;  // kN: a multiple of the components' 16
+  std::mt19937 random(5);
+  std::vector<int32_t> row_number(kN), col_number(kN);
+  std::iota(row_number.begin(), row_number.end(), 0);
+  std::iota(col_number.begin(), col_number.end(), 0);
+  for (bool shuffled : {false, true}) {
+    if (shuffled) {
+      std::shuffle(row_number.begin(), row_number.end(), random);
+      std::shuffle(col_number.begin(), col_number.end(), random);
+    }
+    std::vector<std::vector<int32_t>> band(kN);
+    for (int32_t r = 0; r < kN; ++r)
+      for (int32_t c = std::max(r - kWidth, 0); c <= std::min(r + kWidth, kN - 1); ++c)
+        if (random() % 2) band[row_number[r]].push_back(col_number[c]);
+    const fast::MatchingPlan plan = AutomaticPlan(Rows(kN, band));
+    EXPECT_EQ(plan.initialisation, fast::Initialisation::kDegreeOne) << "shuffled " << shuffled;
+    EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+    EXPECT_EQ(plan.side, fast::Side::kColumns);
+    EXPECT_EQ(plan.restart_side, fast::Side::kRows);
+  }
+  // The same degrees at random, or in components of 16 rows and columns,
+  // whose reach stops growing: a greedy start.
+  std::vector<std::vector<int32_t>> spread(kN), components(kN);
+  for (int32_t r = 0; r < kN; ++r)
+    for (int32_t k = 0; k < kWidth; ++k) {
+      spread[r].push_back(static_cast<int32_t>(random() % kN));
+      components[r].push_back(r / 16 * 16 + static_cast<int32_t>(random() % 16));
+    }
+  EXPECT_EQ(AutomaticPlan(Rows(kN, spread)).initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(AutomaticPlan(Rows(kN, components)).initialisation, fast::Initialisation::kGreedy);
 }
 
 TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
