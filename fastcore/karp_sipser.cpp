@@ -141,13 +141,13 @@ class KarpSipser : KarpSipserReads {
       if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
       const int32_t c =
           kXors ? row_xor_[v] : FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
-      Match(v, c, kColumnList);
+      if (c >= 0) Match(v, c, kColumnList);
     } else {
       const int32_t c = ~v;
       if (mates_.col[c] != -2) return;
       const int32_t r =
           kXors ? col_xor_[c] : FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
-      Match(r, c, kRowList);
+      if (r >= 0) Match(r, c, kRowList);
     }
   }
 

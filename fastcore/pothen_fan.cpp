@@ -243,9 +243,11 @@ bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingC
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
                         MatchingCounters* counters, SearchMemory* rows_memory,
                         SearchMemory* cols_memory, Workspace* work) {
+  // Where few vertices are free the meeting searches read so little that
+  // a team would have nothing to share.
+  if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel)) return;
   if (work->team != nullptr)
     return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);
-  if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel)) return;
   TakeTurns(
       rows, cols, [&] { return PothenFan(rows, cols.count, mates, counters, rows_memory, work); },
       [&] {
