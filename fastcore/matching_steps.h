@@ -177,9 +177,12 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
 // Where few vertices are free: augmenting paths one at a time, each by a
 // breadth-first search from the free rows and one from the free columns
 // that meet, until one of them runs out and so proves the matching
-// maximum; true then. False, having changed nothing, where many are free.
+// maximum; true then. False, having changed nothing, where many are free;
+// false too, the matching valid but not proved maximum, once its rounds
+// have read more than `budget` entries.
 bool MeetingSearch(const Adjacency& rows, const Adjacency& cols, Mates mates,
-                   MatchingCounters* counters, MeetingMemory* memory, CancelPoll* cancel);
+                   MatchingCounters* counters, MeetingMemory* memory, CancelPoll* cancel,
+                   int64_t budget);
 
 // PF+ on work->team (parallel_pothen_fan.cpp).
 bool ParallelPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,

@@ -244,8 +244,14 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
                         MatchingCounters* counters, SearchMemory* rows_memory,
                         SearchMemory* cols_memory, Workspace* work) {
   // Where few vertices are free the meeting searches read so little that
-  // a team would have nothing to share.
-  if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel)) return;
+  // a team would have nothing to share. Where they read more than a
+  // quarter of a pass (a graph that spreads slowly, as grids do), the
+  // turns go on from the matching they leave.
+  constexpr int64_t kMeetingShare = 4;
+  const int64_t pass = rows.end(rows.count - 1) + rows.count + cols.count;
+  if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel,
+                    pass / kMeetingShare))
+    return;
   if (work->team != nullptr)
     return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);
   TakeTurns(
