@@ -17,7 +17,7 @@ int64_t FreeWithAnEdge(const Adjacency& side, const int32_t* mates) {
 
 class PushRelabel {
  public:
-  // Fills the arrays of `memory`, reserved before the solve for the
+  // Sizes the arrays of work->push_relabel, reserved before the solve for the
   // larger side, so that nothing is allocated here.
   PushRelabel(const Adjacency& rows, const Adjacency& cols, Mates mates, double factor,
               MatchingCounters* counters, Workspace* work)
@@ -28,19 +28,20 @@ class PushRelabel {
         dead_(2 * cols.count + 2),
         relabel_period_(
             std::max<int64_t>(1, static_cast<int64_t>(factor * (double(rows.count) + cols.count)))),
-        label_(work->push_relabel.label),
-        labelled_in_(work->push_relabel.labelled_in),
-        columns_at_(work->push_relabel.columns_at),
-        queue_(work->push_relabel.queue),
-        bfs_(work->push_relabel.bfs),
-        live_(work->push_relabel.live),
         cancel_(work->cancel) {
-    label_.resize(cols.count);
-    labelled_in_.assign(cols.count, 0);
-    columns_at_.assign(static_cast<size_t>(dead_), 0);
-    queue_.resize(static_cast<size_t>(rows.count) + 1);
-    bfs_.clear();
-    live_.clear();
+    PushRelabelMemory& memory = work->push_relabel;
+    memory.label.resize(cols.count);
+    memory.labelled_in.assign(cols.count, 0);
+    memory.columns_at.assign(static_cast<size_t>(dead_), 0);
+    memory.queue.resize(static_cast<size_t>(rows.count) + 1);
+    memory.bfs.resize(cols.count);
+    memory.live.resize(rows.count);
+    label_ = memory.label.data();
+    labelled_in_ = memory.labelled_in.data();
+    columns_at_ = memory.columns_at.data();
+    queue_ = memory.queue.data();
+    bfs_ = memory.bfs.data();
+    live_ = memory.live.data();
   }
 
   // Exact labels, and the free rows queued, in index order, that an
@@ -52,11 +53,13 @@ class PushRelabel {
   // search is then of no further use. Changes no mate.
   bool Begin(int64_t most_live) {
     most_live_ = most_live;
-    live_.assign(rows_.count, 0);
-    if (!GlobalRelabel()) return false;
+    std::fill(live_, live_ + rows_.count, 0);
+    marking_ = true;
+    const bool found = GlobalRelabel();
+    marking_ = false;
+    if (!found) return false;
     for (int32_t r = 0; r < rows_.count; ++r)
       if (live_[r]) Activate(r);
-    live_.clear();
     return true;
   }
 
@@ -67,7 +70,7 @@ class PushRelabel {
     int64_t pushes_until_relabel = relabel_period_;
     while (head_ != tail_) {
       int32_t r = queue_[head_];
-      head_ = head_ + 1 == queue_.size() ? 0 : head_ + 1;
+      head_ = head_ + 1 == queue_size() ? 0 : head_ + 1;
       DoublePush(r);
       if (--pushes_until_relabel == 0) {
         if (cancel_()) return;
@@ -84,9 +87,11 @@ class PushRelabel {
     return label_[c] > gap_ && labelled_in_[c] != gaps_ ? dead_ : label_[c];
   }
 
+  size_t queue_size() const { return static_cast<size_t>(rows_.count) + 1; }
+
   void Activate(int32_t r) {
     queue_[tail_] = r;
-    tail_ = tail_ + 1 == queue_.size() ? 0 : tail_ + 1;
+    tail_ = tail_ + 1 == queue_size() ? 0 : tail_ + 1;
   }
 
   // Row r takes its lowest-labelled column, whose mate (if any) becomes
@@ -137,23 +142,23 @@ class PushRelabel {
 
   // Exact labels: twice the alternating distance from a free column,
   // found by a breadth-first search from all free columns at once. While
-  // live_ is sized, marks the free rows it reaches there, and gives up,
-  // false, once more than most_live_ are marked.
+  // marking_, marks the free rows it reaches there, and gives up, false,
+  // once more than most_live_ are marked.
   bool GlobalRelabel() {
     ++counters_->phases;
     forward_ = !forward_;
-    std::fill(label_.begin(), label_.end(), dead_);
-    std::fill(columns_at_.begin(), columns_at_.end(), 0);
+    std::fill(label_, label_ + cols_.count, dead_);
+    std::fill(columns_at_, columns_at_ + dead_, 0);
     gap_ = dead_;
-    bfs_.clear();
+    size_t queued = 0;
     for (int32_t c = 0; c < cols_.count; ++c)
       if (mates_.col[c] < 0) {
         label_[c] = 0;
-        bfs_.push_back(c);
+        bfs_[queued++] = c;
       }
-    const bool marking = !live_.empty();
+    const bool marking = marking_;
     int64_t marked = 0;
-    for (size_t head = 0; head < bfs_.size(); ++head) {
+    for (size_t head = 0; head < queued; ++head) {
       const int32_t c = bfs_[head];
       ++columns_at_[label_[c]];
       for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
@@ -162,7 +167,7 @@ class PushRelabel {
         const int32_t next = mates_.row[r];
         if (next >= 0 && label_[next] == dead_) {
           label_[next] = label_[c] + 2;
-          bfs_.push_back(next);
+          bfs_[queued++] = next;
         } else if (next < 0 && marking && !live_[r]) {
           live_[r] = 1;
           if (++marked > most_live_) return false;
@@ -182,22 +187,23 @@ class PushRelabel {
   // Per column: a lower bound on twice its alternating distance to a free
   // column; 0 exactly for free columns; never decreases between global
   // relabellings.
-  std::vector<int32_t>& label_;
+  int32_t* label_;
   // Per column: the value of gaps_ when its label was last set.
-  std::vector<uint32_t>& labelled_in_;
+  uint32_t* labelled_in_;
   // Per label below dead_: the columns holding it. When a count drops to
   // zero every label above it is dead (the gap), since labels are even and
   // fall by at most 2 a step along an alternating path.
-  std::vector<int32_t>& columns_at_;
+  int32_t* columns_at_;
   int32_t gap_ = 0;
   uint32_t gaps_ = 0;     // gaps found so far
   bool forward_ = false;  // the scan direction, flipped at each global relabelling
   // Active rows, a ring of rows + 1 slots: a row is queued at most once.
-  std::vector<int32_t>& queue_;
+  int32_t* queue_;
   size_t head_ = 0, tail_ = 0;
-  std::vector<int32_t>& bfs_;
+  int32_t* bfs_;  // the breadth-first queue of a global relabelling, a column at most once
   // Per row, while Begin() looks for the live free rows: 1 once found.
-  std::vector<uint8_t>& live_;
+  uint8_t* live_;
+  bool marking_ = false;
   int64_t most_live_ = 0;
   CancelPoll& cancel_;
 };
