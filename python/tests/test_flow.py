@@ -200,10 +200,13 @@ def test_ctrl_c_stops_a_long_solve():
     source-sink paths of every length from 1 to 4000, a phase per length)
     raises KeyboardInterrupt: the solver stops at its next phase, where a
     signal honoured only at the end would run into the timeout. In a child
-    interpreter, so that the signal cannot reach the test runner."""
+    interpreter, so that the signal cannot reach the test runner; one that
+    answers Ctrl-C even when started with it ignored, as a background job
+    of a non-interactive shell is."""
     script = """if True:
         import os, signal, threading
         import numpy as np, matchflow
+        signal.signal(signal.SIGINT, signal.default_int_handler)
         k = 4000
         lengths = np.arange(1, k + 1)
         path = np.repeat(lengths, lengths)              # the path of each arc
