@@ -198,7 +198,7 @@ void MaximumMatching::SolveValid() {
   // A budget of passes over the adjacency: PF+ finishes within it where a
   // greedy start leaves few and short augmenting paths.
   const int64_t budget = restart ? internal::PassesBeforeRestart(plan_.initialisation) *
-                                       (rows.end(rows.count - 1) + rows.count + cols.count)
+                                       internal::OnePass(rows, cols.count)
                                  : -1;
   if (Grow(rows, cols, budget) || !restart) return;
   // With many vertices still free, PF+'s passes went on searches that fail,
@@ -299,7 +299,7 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
       return true;
     case Search::kPothenFanThenPushRelabel:
       if (!internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory, work_.get(),
-                                     from.end(from.count - 1) + from.count + to.count))
+                                     internal::OnePass(from, to.count)))
         internal::PushRelabelSearch(from, to, Mates(), options_.global_relabel_factor, &counters_,
                                     work_.get());
       return true;

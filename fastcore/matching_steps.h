@@ -23,6 +23,12 @@ struct Adjacency {
   int64_t end(int32_t v) const { return offsets[v + 1]; }
 };
 
+// One pass over the graph whose rows are `rows`: each entry and each
+// vertex of both sides once, the unit the searches' budgets count in.
+inline int64_t OnePass(const Adjacency& rows, int32_t cols) {
+  return rows.end(rows.count - 1) + rows.count + cols;
+}
+
 // Both sides' mates, -1 for a free vertex. row[r] == c exactly when col[c] == r;
 // *pairs counts the matched pairs, kept by every step that changes them.
 struct Mates {

@@ -248,9 +248,8 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
   // quarter of a pass (a graph that spreads slowly, as grids do), the
   // turns go on from the matching they leave.
   constexpr int64_t kMeetingShare = 4;
-  const int64_t pass = rows.end(rows.count - 1) + rows.count + cols.count;
   if (MeetingSearch(rows, cols, mates, counters, &work->meeting, &work->cancel,
-                    pass / kMeetingShare))
+                    OnePass(rows, cols.count) / kMeetingShare))
     return;
   if (work->team != nullptr)
     return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);

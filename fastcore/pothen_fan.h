@@ -32,8 +32,7 @@ template <class MakeRows, class MakeCols>
 void TakeTurns(const Adjacency& rows, const Adjacency& cols, MakeRows make_rows,
                MakeCols make_cols) {
   constexpr int64_t kFirstShare = 16;  // the first budget: this share of one pass
-  int64_t budget =
-      std::max<int64_t>(1, (rows.end(rows.count - 1) + rows.count + cols.count) / kFirstShare);
+  int64_t budget = std::max<int64_t>(1, OnePass(rows, cols.count) / kFirstShare);
   auto from_rows = make_rows();
   if (from_rows.Run(budget)) return;
   auto from_cols = make_cols();

@@ -40,7 +40,7 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
       by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex, misses);
   if (matched && (size_ == look.bound || work_->cancel())) return true;
   // PF+ gets what is left of one pass after the greedy start.
-  const int64_t budget = rows.end(rows.count - 1) + rows.count + graph_.cols - counters_.arc_scans;
+  const int64_t budget = internal::OnePass(rows, graph_.cols) - counters_.arc_scans;
   if (matched && budget > 0) {
     work_->UnfoldRows();
     if (Grow(rows, internal::Adjacency{graph_.cols}, budget)) return true;
