@@ -604,6 +604,12 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   grid = AutomaticPlan(Rows(kVertices, honeycomb_lists), false, &counters);
   EXPECT_EQ(counters.initial_pairs, kVertices);
   EXPECT_LE(counters.arc_scans, kVertices + 64 * 3);
+  // The same from the rows' lists alone (each row lists its own column
+  // last), where a greedy start would take column i + width for row i.
+  grid = AutomaticPlan(Rows(kVertices, honeycomb_lists), true, &counters);
+  EXPECT_EQ(grid.side, fast::Side::kRows);
+  EXPECT_EQ(counters.initial_pairs, kVertices);
+  EXPECT_LE(counters.arc_scans, kVertices + 64 * 3);
   // Without its first diagonal entry (row 0 then takes column 1, row 1
   // column 0): the probe reads the lists backward (the sample of the first
   // rows reads fewer entries that way), takes for each column the row
@@ -720,9 +726,15 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(plan.search, fast::Search::kPothenFan);
   EXPECT_EQ(plan.side, fast::Side::kRows);
-  // Listed as Chain() lists it, one augmenting path runs through the whole
-  // chain, longer than the rows' budget: the two-sided plan takes over.
-  EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kColumns);
+  // Listed as Chain() lists it, the diagonal matches it at once. Shifted by
+  // a column, so that no diagonal does, one augmenting path runs through
+  // the whole chain, longer than the rows' budget: the two-sided plan takes
+  // over.
+  EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kRows);
+  std::vector<std::vector<int32_t>> shifted(200);
+  for (int32_t r = 0; r + 1 < 200; ++r) shifted[r] = {r + 2, r + 1};
+  shifted[199] = {200};
+  EXPECT_EQ(AutomaticPlan(Rows(201, shifted), true).side, fast::Side::kColumns);
   // A tridiagonal band, each row's own column first, but every 50th row
   // lists the next column first and takes the next row's only one: the
   // greedy start leaves six rows free, PF+ matches each along a path of
