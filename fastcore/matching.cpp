@@ -114,6 +114,7 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
       cols_(cols) {
   degree_one.reserve(static_cast<size_t>(rows) + cols);
   free_xor.reserve(static_cast<size_t>(rows) + cols);
+  narrow_offsets.reserve(static_cast<size_t>(rows) + cols + 2);
   from_rows.lookahead.reserve(rows);
   from_rows.visited.reserve(cols);
   from_cols.lookahead.reserve(cols);
@@ -143,6 +144,7 @@ void internal::Workspace::UnfoldRows() {
 void internal::Workspace::Unfold() {
   UnfoldOrder();
   free_xor.resize(static_cast<size_t>(rows_) + cols_);
+  narrow_offsets.resize(static_cast<size_t>(rows_) + cols_ + 2);
   UnfoldRows();
   from_cols.lookahead.resize(cols_);
   from_cols.visited.resize(rows_);

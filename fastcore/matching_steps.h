@@ -92,6 +92,9 @@ struct Workspace {
   // Karp-Sipser on one thread: per vertex, rows then columns, the XOR of
   // its free neighbours.
   std::vector<int32_t> free_xor;
+  // Karp-Sipser on one thread: both sides' list positions in 32 bits,
+  // rows' (rows + 1) then columns' (columns + 1).
+  std::vector<uint32_t> narrow_offsets;
   // Greedy start: a bit per vertex of the larger side, set once it is
   // matched; small enough to stay in cache, where reading the mates would
   // miss it at nearly every entry.
