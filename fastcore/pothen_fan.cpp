@@ -75,7 +75,6 @@ class PothenFan {
         memory_(memory),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
-        lanes_(kLanes),
         cancel_(work->cancel) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
@@ -117,7 +116,7 @@ class PothenFan {
   // roots that failed, those in flight and those not yet searched then
   // stay for the next run.
   bool Phase() {
-    Lane* const lanes = lanes_.data();
+    Lane* const lanes = lanes_;
     size_t next = 0, kept = 0;
     int active = 0;
     while (active < kLanes && next < roots_.size()) Begin(&lanes[active++], roots_[next++]);
@@ -320,7 +319,7 @@ class PothenFan {
   int64_t* lookahead_;
   // Per column: kDead, or the last search that entered it.
   int32_t* visited_;
-  std::vector<Lane> lanes_;
+  Lane lanes_[kLanes];
   // The entered columns of every lane but the first, which has the
   // workspace's.
   std::vector<int32_t> own_entered_[kLanes > 1 ? kLanes - 1 : 1];
