@@ -27,11 +27,15 @@ bool MaximumMatching::FromRowsAloneFirst() const {
 // scans stay counted).
 bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   constexpr int64_t kMissShare = 32;  // rows left free at most: this share of the matchable ones
-  const internal::Look look = internal::LookAt(rows, internal::Adjacency{graph_.cols});
   plan_.initialisation = Initialisation::kGreedy;
   plan_.search = Search::kPothenFan;
   plan_.side = Side::kRows;
   plan_.threads = work_->team != nullptr ? work_->team->size() : 1;
+  // As in the two-sided plan, the diagonal first (read from the rows' lists
+  // here): on an ordered grid or band it matches every row reading a few
+  // entries of each, where the greedy start leaves paths for PF+.
+  if (internal::DiagonalMatch(rows, graph_.cols, Mates(), &counters_)) return true;
+  const internal::Look look = internal::LookAt(rows, internal::Adjacency{graph_.cols});
   const bool by_degree = internal::GreedyByDegree(look.rows);
   if (by_degree) work_->UnfoldOrder();
   const int64_t misses = look.rows.non_empty - look.bound + look.bound / kMissShare;

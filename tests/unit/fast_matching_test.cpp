@@ -468,6 +468,35 @@ TEST(FastMatching, KarpSipserAloneSolvesForests) {
   }
 }
 
+// Karp-Sipser from the rows takes them in batches and matches the
+// degree-one vertices that a batch's pairs make before the next batch.
+// Cycles of five rows and five columns, each cycle's rows numbered far
+// apart and in the order 0, 2, 1, 3, 4 along it: row 0's first choice,
+// column 1, leaves a path that the degree-one rule matches whole, but row
+// 2 choosing before that (column 2, its first) would leave row 1 without
+// a free column.
+TEST(FastMatching, KarpSipserMatchesABatchsDegreeOneVerticesBeforeTheNext) {
+  constexpr int32_t kCycles = 40, kLength = 5;
+  constexpr int32_t kOrder[kLength] = {0, 2, 1, 3, 4};
+  std::vector<std::vector<int32_t>> lists(kCycles * kLength);
+  for (int32_t j = 0; j < kCycles; ++j)
+    for (int32_t p = 0; p < kLength; ++p) {
+      // Row i of cycle j lies between columns i and i + 1 of it.
+      const int32_t i = kOrder[p];
+      const int32_t here = i * kCycles + j, next = (i + 1) % kLength * kCycles + j;
+      lists[p * kCycles + j] = i == 0 ? std::vector<int32_t>{next, here} : std::vector{here, next};
+    }
+  const Rows g(kCycles * kLength, lists);
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kKarpSipser;
+  options.search = fast::Search::kPothenFan;
+  options.side = fast::Side::kRows;
+  fast::MaximumMatching matching(g.graph(), options);
+  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.counters().initial_pairs, kCycles * kLength);
+  EXPECT_TRUE(matching.CheckResult());
+}
+
 TEST(FastMatching, CoverHasOneEndOfEveryEdge) {
   Rows g(3, {{0, 1, 2}, {0}, {0}});
   fast::MaximumMatching matching(g.graph());
@@ -579,6 +608,12 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
     for (int32_t c : {r + kWidth, r + 1, r})
       if (c < kVertices) honeycomb_lists[r].push_back(c);
   grid = AutomaticPlan(Rows(kVertices, honeycomb_lists), false, &counters);
+  EXPECT_EQ(counters.initial_pairs, kVertices);
+  EXPECT_LE(counters.arc_scans, kVertices + 64 * 3);
+  // The same from the rows' lists alone (each row lists its own column
+  // last), where a greedy start would take column i + width for row i.
+  grid = AutomaticPlan(Rows(kVertices, honeycomb_lists), true, &counters);
+  EXPECT_EQ(grid.side, fast::Side::kRows);
   EXPECT_EQ(counters.initial_pairs, kVertices);
   EXPECT_LE(counters.arc_scans, kVertices + 64 * 3);
   // Without its first diagonal entry (row 0 then takes column 1, row 1
@@ -721,9 +756,15 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(plan.search, fast::Search::kPothenFan);
   EXPECT_EQ(plan.side, fast::Side::kRows);
-  // Listed as Chain() lists it, one augmenting path runs through the whole
-  // chain, longer than the rows' budget: the two-sided plan takes over.
-  EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kColumns);
+  // Listed as Chain() lists it, the diagonal matches it at once. Shifted by
+  // a column, so that no diagonal does, one augmenting path runs through
+  // the whole chain, longer than the rows' budget: the two-sided plan takes
+  // over.
+  EXPECT_EQ(AutomaticPlan(Chain(200), true).side, fast::Side::kRows);
+  std::vector<std::vector<int32_t>> shifted(200);
+  for (int32_t r = 0; r + 1 < 200; ++r) shifted[r] = {r + 2, r + 1};
+  shifted[199] = {200};
+  EXPECT_EQ(AutomaticPlan(Rows(201, shifted), true).side, fast::Side::kColumns);
   // A tridiagonal band, each row's own column first, but every 50th row
   // lists the next column first and takes the next row's only one: the
   // greedy start leaves six rows free, PF+ matches each along a path of
