@@ -34,9 +34,17 @@ class KarpSipser : KarpSipserReads {
   void Run() {
     static_assert(kXors);
     CountDegrees();
+    MatchDegreeOne();
     // The rows a batch at a time too, the reads of those still free asked
-    // for together; the degree-one vertices that a row's pair makes are
-    // matched before the next row, as one by one.
+    // for together. The degree-one vertices that a batch's pairs make are
+    // matched after the batch, not before the next row: each pair's are a
+    // chain of dependent misses (partner, its list, its neighbours' slots,
+    // their partners), mostly one or two vertices long, and the batch's
+    // chains are taken from the stack together, their misses in flight at
+    // once. A row that chooses ahead of a waiting vertex may take its one
+    // free neighbour, a pair the search then finds: 1 and 2 more left
+    // free of 244,455 and 250,000 on the 1M uniform and hidden-perfect
+    // problems, for a fifth less time (docs/fast.md).
     int32_t batch[kBatch];
     for (int32_t first = 0; first < rows_.count; first += kBatch) {
       const int32_t last = std::min(first + kBatch, rows_.count);
@@ -45,13 +53,12 @@ class KarpSipser : KarpSipserReads {
         if (mates_.row[r] < -1) batch[n++] = r;
       AskFor(batch, n);
       for (int32_t r = first; r < last; ++r) {
-        MatchDegreeOne();
         if (mates_.row[r] >= -1) continue;  // matched, or no free neighbour
-        int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
+        const int32_t c = FirstFree(rows_, r, mates_.col, &counters_->arc_scans);
         if (c >= 0) Match(r, c, kRowList | kColumnList);
       }
+      MatchDegreeOne();
     }
-    MatchDegreeOne();
   }
 
   // The degree-one rule from the vertices of degree one, whose pairs a

@@ -466,6 +466,35 @@ TEST(FastMatching, KarpSipserAloneSolvesForests) {
   }
 }
 
+// Karp-Sipser from the rows takes them in batches and matches the
+// degree-one vertices that a batch's pairs make before the next batch.
+// Cycles of five rows and five columns, each cycle's rows numbered far
+// apart and in the order 0, 2, 1, 3, 4 along it: row 0's first choice,
+// column 1, leaves a path that the degree-one rule matches whole, but row
+// 2 choosing before that (column 2, its first) would leave row 1 without
+// a free column.
+TEST(FastMatching, KarpSipserMatchesABatchsDegreeOneVerticesBeforeTheNext) {
+  constexpr int32_t kCycles = 40, kLength = 5;
+  constexpr int32_t kOrder[kLength] = {0, 2, 1, 3, 4};
+  std::vector<std::vector<int32_t>> lists(kCycles * kLength);
+  for (int32_t j = 0; j < kCycles; ++j)
+    for (int32_t p = 0; p < kLength; ++p) {
+      // Row i of cycle j lies between columns i and i + 1 of it.
+      const int32_t i = kOrder[p];
+      const int32_t here = i * kCycles + j, next = (i + 1) % kLength * kCycles + j;
+      lists[p * kCycles + j] = i == 0 ? std::vector<int32_t>{next, here} : std::vector{here, next};
+    }
+  const Rows g(kCycles * kLength, lists);
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kKarpSipser;
+  options.search = fast::Search::kPothenFan;
+  options.side = fast::Side::kRows;
+  fast::MaximumMatching matching(g.graph(), options);
+  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+  EXPECT_EQ(matching.counters().initial_pairs, kCycles * kLength);
+  EXPECT_TRUE(matching.CheckResult());
+}
+
 TEST(FastMatching, CoverHasOneEndOfEveryEdge) {
   Rows g(3, {{0, 1, 2}, {0}, {0}});
   fast::MaximumMatching matching(g.graph());
