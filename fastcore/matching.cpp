@@ -324,6 +324,9 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
       internal::PothenFanBothSides(from, to, Mates(), &counters_, from_memory, to_memory,
                                    work_.get());
       return true;
+    case Search::kPothenFanInterleaved:
+      return internal::InterleavedPothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
+                                                  work_.get(), budget);
     default:
       return internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
                                        work_.get(), budget);

@@ -91,6 +91,11 @@ enum class Search {
   // matching maximum: on a deficient graph the failed searches of one side
   // may explore nearly all of it, those of the other side little.
   kPothenFanBothSides,
+  // PF+ as kPothenFan, with eight searches in flight at once on one
+  // thread: each hands over to the next while the data of the row it
+  // entered is fetched, so that their cache misses are waited for
+  // together. For graphs whose numbering scatters neighbours over memory.
+  kPothenFanInterleaved,
 };
 
 // The side whose free vertices the initialisation and the search start
@@ -103,8 +108,8 @@ enum class Side {
 };
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
-// "greedy", "ks", "ks-greedy", "ks-one"; "pf", "pr", "pr-either", "pf-pr", "pf-both"; "first",
-// "second"; and "auto" for kAuto.
+// "greedy", "ks", "ks-greedy", "ks-one"; "pf", "pr", "pr-either", "pf-pr", "pf-both",
+// "pf-interleaved"; "first", "second"; and "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);
 const char* NameOf(Side side);

@@ -84,7 +84,8 @@ struct MeetingMemory {
 
 // Working memory of the steps, allocated and first touched before a solve
 // starts, so that the solve itself allocates nothing (but PF+'s list of
-// free roots and its search path, which grow on demand).
+// free roots and its search paths, and the entered columns of its searches
+// in flight but the first, which grow on demand).
 struct Workspace {
   // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
   // A greedy start by degree keeps its order of the vertices here.
@@ -173,6 +174,13 @@ void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates
 // returns true, as do the others below: the solve is over either way.
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                      SearchMemory* memory, Workspace* work, int64_t budget = -1);
+
+// PF+ as above with several searches in flight at once on one thread,
+// each handing over to the next while the data of the row it entered is
+// fetched (Search::kPothenFanInterleaved).
+bool InterleavedPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
+                                MatchingCounters* counters, SearchMemory* memory, Workspace* work,
+                                int64_t budget = -1);
 
 // PF+ from both sides in turn, `rows` first, with doubling budgets, until
 // one side proves the matching maximum.

@@ -29,13 +29,41 @@ namespace {
 // search, so the failed searches that follow the first phase cost little
 // more than their roots' lists: a deficient graph is explored once, not
 // once a phase.
+//
+// Searches in flight. With kLanes > 1, that many searches of a phase run
+// at once on the one thread, each handing over to the next whenever it
+// enters a row, until the row's list position, its list and its columns'
+// mates and marks have been asked for (prefetched), one step at a time.
+// On a graph whose numbering scatters neighbours over memory each step of
+// a search waits for a chain of cache misses (a column's mate, the mate's
+// list position, its list, the list's marks); the lanes wait for theirs
+// together. Nothing above changes: a column is entered by one search a
+// phase, so searches in flight share no row, an augmentation flips only
+// columns its own search entered, and another lane's column taints a
+// search as an earlier search's does.
+template <int kLanes>
 class PothenFan {
   // A row of the search path and the next entry its depth-first scan reads.
   struct Step {
     int32_t row;
     int64_t next;
   };
-  enum class Outcome { kAugmented, kFailed, kStopped };
+  enum class Outcome { kAugmented, kFailed, kStopped, kGoingOn };
+  // What a lane waits for before its top row is worked on: the row's list
+  // position, then its list, then its columns' mates and marks.
+  enum class Stage { kList, kMarks, kWork };
+  // One search in flight.
+  struct Lane {
+    int32_t root = -1;
+    int32_t stamp = 0;     // its number in the visited marks
+    bool tainted = false;  // it met another live search's column
+    Stage stage = Stage::kWork;
+    // The search path, root first; each row after the root is the mate of
+    // a column its predecessor entered.
+    std::vector<Step> path;
+    // The columns it entered while untainted.
+    std::vector<int32_t>* entered = nullptr;
+  };
 
  public:
   PothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
@@ -47,11 +75,12 @@ class PothenFan {
         memory_(memory),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
-        entered_(work->entered),
         cancel_(work->cancel) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
     memory->proof_start = 0;
+    lanes_[0].entered = &work->entered;
+    for (int i = 1; i < kLanes; ++i) lanes_[i].entered = &own_entered_[i - 1];
   }
 
   // Phases until one augments nothing. A phase searches once from every
@@ -65,26 +94,16 @@ class PothenFan {
   bool Run(int64_t budget) {
     stop_ = budget < 0 ? INT64_MAX : counters_->arc_scans + budget;
     FindRoots();
-    path_.reserve(64);
+    for (Lane& lane : lanes_) lane.path.reserve(64);
     while (!roots_.empty() && !cancel_()) {
       ++counters_->phases;
       StartPhase(roots_.size());
-      size_t kept = 0;
-      for (size_t i = 0; i < roots_.size(); ++i) {
-        const Outcome outcome = Search(roots_[i]);
-        if (outcome == Outcome::kStopped) {
-          // The roots that failed in this phase and those not yet searched
-          // stay for the next run, still in index order.
-          roots_.erase(roots_.begin() + kept, roots_.begin() + i);
-          return false;
-        }
-        if (outcome == Outcome::kFailed) roots_[kept++] = roots_[i];
-      }
-      if (kept == roots_.size()) {
+      const size_t searched = roots_.size();
+      if (!Phase()) return false;
+      if (roots_.size() == searched) {
         memory_->proof_start = phase_start_;
         return true;
       }
-      roots_.resize(kept);
       forward_ = !forward_;
     }
     if (roots_.empty()) memory_->proof_start = INT32_MAX;
@@ -92,6 +111,41 @@ class PothenFan {
   }
 
  private:
+  // A search from every root, kLanes of them in flight at a time; leaves
+  // in roots_ those that failed. False when the budget stopped it: the
+  // roots that failed, those in flight and those not yet searched then
+  // stay for the next run.
+  bool Phase() {
+    Lane* const lanes = lanes_;
+    size_t next = 0, kept = 0;
+    int active = 0;
+    while (active < kLanes && next < roots_.size()) Begin(&lanes[active++], roots_[next++]);
+    while (active > 0) {
+      for (int i = 0; i < active;) {
+        Lane& lane = lanes[i];
+        const Outcome outcome = Advance(&lane);
+        if (outcome == Outcome::kGoingOn) {
+          ++i;
+          continue;
+        }
+        if (outcome == Outcome::kStopped) {
+          roots_.erase(roots_.begin() + kept, roots_.begin() + next);
+          for (int j = 0; j < active; ++j) roots_.insert(roots_.begin() + kept++, lanes[j].root);
+          return false;
+        }
+        if (outcome == Outcome::kFailed) roots_[kept++] = lane.root;
+        if (next < roots_.size()) {
+          Begin(&lane, roots_[next++]);
+          ++i;
+        } else {
+          std::swap(lane, lanes[--active]);
+        }
+      }
+    }
+    roots_.resize(kept);
+    return true;
+  }
+
   // The free rows with an edge: found with a pass over the rows by the
   // first run; a later one (after the other side's turn) drops those
   // matched since, as rows never become free again.
@@ -135,41 +189,91 @@ class PothenFan {
     return -1;
   }
 
-  // Depth-first search from the free row `root` for a free column; the
-  // scan direction alternates between phases (fairness). A search stopped
-  // at the budget leaves the matching as it was and proves nothing.
-  Outcome Search(int32_t root) {
-    ++stamp_;
-    tainted_ = false;
-    entered_.clear();
-    path_.clear();
-    Enter(root);
-    while (!path_.empty()) {
+  void Begin(Lane* lane, int32_t root) {
+    lane->root = root;
+    lane->stamp = ++stamp_;
+    lane->tainted = false;
+    lane->entered->clear();
+    lane->path.clear();
+    Enter(lane, root);
+  }
+
+  // Depth-first search from the lane's root for a free column; the scan
+  // direction alternates between phases (fairness). A search stopped at
+  // the budget leaves the matching as it was and proves nothing. With
+  // more than one lane, a search hands over to the next lane whenever it
+  // enters a row, until the row's data has been asked for (Fetch).
+  Outcome Advance(Lane* lane) {
+    if constexpr (kLanes > 1) {
+      if (lane->stage != Stage::kWork) {
+        Fetch(lane);
+        return Outcome::kGoingOn;
+      }
+    }
+    while (!lane->path.empty()) {
       if (counters_->arc_scans > stop_) return Outcome::kStopped;
-      Step& top = path_.back();
+      Step& top = lane->path.back();
       int32_t free_col = LookAhead(top.row);
       if (free_col >= 0) {
-        Augment(free_col);
+        Augment(*lane, free_col);
         return Outcome::kAugmented;
       }
-      int32_t c = NextUnvisited(&top);
+      int32_t c = NextUnvisited(lane, &top);
       if (c < 0) {
-        path_.pop_back();
+        lane->path.pop_back();
         continue;
       }
-      Enter(mates_.col[c]);
+      Enter(lane, mates_.col[c]);
+      if constexpr (kLanes > 1) return Outcome::kGoingOn;
     }
-    if (!tainted_)
-      for (int32_t c : entered_) visited_[c] = kDead;
+    if (!lane->tainted)
+      for (int32_t c : *lane->entered) visited_[c] = kDead;
     return Outcome::kFailed;
   }
 
-  void Enter(int32_t r) { path_.push_back({r, forward_ ? rows_.begin(r) : rows_.end(r) - 1}); }
+  // Not inlined: on one lane, inlined into the search loop, it made PF+
+  // a quarter slower on the shuffled 1M banded problem (same instructions,
+  // fewer of them even; interleaved runs, CPU 1).
+  [[gnu::noinline]] void Enter(Lane* lane, int32_t r) {
+    if constexpr (kLanes == 1) {
+      lane->path.push_back({r, forward_ ? rows_.begin(r) : rows_.end(r) - 1});
+    } else {
+      lane->path.push_back({r, 0});
+      __builtin_prefetch(rows_.offsets + r);
+      __builtin_prefetch(lookahead_ + r);
+      lane->stage = Stage::kList;
+    }
+  }
+
+  // The stages of a row just entered: its list position is read and its
+  // list asked for, then its columns' mates (for the look-ahead) and
+  // marks (for the search) are.
+  void Fetch(Lane* lane) {
+    constexpr int64_t kAhead = 8;  // entries whose columns are asked for
+    Step& top = lane->path.back();
+    const int32_t r = top.row;
+    if (lane->stage == Stage::kList) {
+      top.next = forward_ ? rows_.begin(r) : rows_.end(r) - 1;
+      __builtin_prefetch(rows_.targets + lookahead_[r]);
+      __builtin_prefetch(rows_.targets + top.next);
+      lane->stage = Stage::kMarks;
+      return;
+    }
+    const int64_t end = rows_.end(r);
+    for (int64_t e = lookahead_[r], stop = std::min(end, e + kAhead); e < stop; ++e)
+      __builtin_prefetch(mates_.col + rows_.targets[e]);
+    const int64_t step = forward_ ? 1 : -1;
+    const int64_t stop = forward_ ? std::min(end, top.next + kAhead)
+                                  : std::max(rows_.begin(r) - 1, top.next - kAhead);
+    for (int64_t e = top.next; e != stop; e += step)
+      __builtin_prefetch(visited_ + rows_.targets[e]);
+    lane->stage = Stage::kWork;
+  }
 
   // The next column of the step's row that is neither dead nor entered in
   // this phase, marked entered; -1 when none is left. Every column here is
   // matched, since the look-ahead has passed all of the row's entries.
-  int32_t NextUnvisited(Step* step_at) {
+  int32_t NextUnvisited(Lane* lane, Step* step_at) {
     const int32_t r = step_at->row;
     int64_t e = step_at->next;
     const int64_t step = forward_ ? 1 : -1;
@@ -179,12 +283,12 @@ class PothenFan {
       int32_t c = rows_.targets[e];
       int32_t mark = visited_[c];
       if (mark >= phase_start_) {
-        tainted_ |= mark != stamp_;
+        lane->tainted |= mark != lane->stamp;
         continue;
       }
       if (mark == kDead) continue;
-      visited_[c] = stamp_;
-      if (!tainted_) entered_.push_back(c);
+      visited_[c] = lane->stamp;
+      if (!lane->tainted) lane->entered->push_back(c);
       step_at->next = e + step;
       return c;
     }
@@ -192,12 +296,12 @@ class PothenFan {
     return -1;
   }
 
-  // Flips the path: the last row takes `free_col`, every row before it
-  // the column its successor held.
-  void Augment(int32_t free_col) {
+  // Flips the lane's path: the last row takes `free_col`, every row before
+  // it the column its successor held.
+  void Augment(const Lane& lane, int32_t free_col) {
     int32_t c = free_col;
-    for (size_t i = path_.size(); i-- > 0;) {
-      int32_t r = path_[i].row;
+    for (size_t i = lane.path.size(); i-- > 0;) {
+      int32_t r = lane.path[i].row;
       int32_t previous = mates_.row[r];
       mates_.row[r] = c;
       mates_.col[c] = r;
@@ -215,19 +319,17 @@ class PothenFan {
   int64_t* lookahead_;
   // Per column: kDead, or the last search that entered it.
   int32_t* visited_;
-  // The columns the current search entered while untainted.
-  std::vector<int32_t>& entered_;
+  Lane lanes_[kLanes];
+  // The entered columns of every lane but the first, which has the
+  // workspace's.
+  std::vector<int32_t> own_entered_[kLanes > 1 ? kLanes - 1 : 1];
   int64_t stop_ = INT64_MAX;  // the run stops once arc_scans passes it
-  int32_t stamp_ = 0;         // the current search
+  int32_t stamp_ = 0;         // the last search begun
   int32_t phase_start_ = 1;   // the first search of the current phase
-  bool tainted_ = false;      // the current search met another live search's column
   bool forward_ = true;       // odd phases scan forward, even ones backward
   // Free rows with an edge, in index order, as the last run left them.
   std::vector<int32_t> roots_;
   bool found_roots_ = false;
-  // The current search path, root first; each row after the root is the
-  // mate of a column its predecessor entered.
-  std::vector<Step> path_;
   CancelPoll& cancel_;
 };
 
@@ -237,7 +339,19 @@ bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingC
                      SearchMemory* memory, Workspace* work, int64_t budget) {
   if (work->team != nullptr)
     return ParallelPothenFanSearch(rows, cols, mates, counters, memory, work, budget);
-  return PothenFan(rows, cols, mates, counters, memory, work).Run(budget);
+  return PothenFan<1>(rows, cols, mates, counters, memory, work).Run(budget);
+}
+
+bool InterleavedPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
+                                MatchingCounters* counters, SearchMemory* memory, Workspace* work,
+                                int64_t budget) {
+  // Eight: on the shuffled banded problems 16 lanes read 1.45 times the
+  // entries of one at 10M (their searches cut each other short), and were
+  // no faster than eight at 1M; four were slower.
+  constexpr int kLanes = 8;
+  if (work->team != nullptr)
+    return ParallelPothenFanSearch(rows, cols, mates, counters, memory, work, budget);
+  return PothenFan<kLanes>(rows, cols, mates, counters, memory, work).Run(budget);
 }
 
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,
@@ -254,10 +368,11 @@ void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mate
   if (work->team != nullptr)
     return ParallelPothenFanBothSides(rows, cols, mates, counters, rows_memory, cols_memory, work);
   TakeTurns(
-      rows, cols, [&] { return PothenFan(rows, cols.count, mates, counters, rows_memory, work); },
+      rows, cols,
+      [&] { return PothenFan<1>(rows, cols.count, mates, counters, rows_memory, work); },
       [&] {
-        return PothenFan(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters,
-                         cols_memory, work);
+        return PothenFan<1>(cols, rows.count, {mates.col, mates.row, mates.pairs}, counters,
+                            cols_memory, work);
       });
 }
 

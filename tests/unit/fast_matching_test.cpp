@@ -90,7 +90,8 @@ const fast::Search kSearches[] = {fast::Search::kAuto,
                                   fast::Search::kPushRelabel,
                                   fast::Search::kPushRelabelEitherSide,
                                   fast::Search::kPothenFanThenPushRelabel,
-                                  fast::Search::kPothenFanBothSides};
+                                  fast::Search::kPothenFanBothSides,
+                                  fast::Search::kPothenFanInterleaved};
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
@@ -146,7 +147,8 @@ TEST(FastMatching, ChoiceNamesReadBack) {
     EXPECT_EQ(read, start);
   }
   for (Search search : {Search::kPothenFan, Search::kPushRelabel, Search::kPushRelabelEitherSide,
-                        Search::kPothenFanThenPushRelabel, Search::kPothenFanBothSides}) {
+                        Search::kPothenFanThenPushRelabel, Search::kPothenFanBothSides,
+                        Search::kPothenFanInterleaved}) {
     Search read = Search::kAuto;
     EXPECT_TRUE(fast::FromName(fast::NameOf(search), &read));
     EXPECT_EQ(read, search);
@@ -518,9 +520,11 @@ TEST(FastMatching, GivenColumnSideIsUsed) {
 }
 
 // The plan an automatic solve ran on `g`, given with its column side
-// unless `rows_alone`; its counters in `counters` when given.
+// unless `rows_alone`; its counters in `counters` when given. The matching
+// is proved maximum by its certificate, and compared with Kuhn's
+// algorithm's, whose time grows as the square of the rows, unless `large`.
 fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false,
-                                 fast::MatchingCounters* counters = nullptr) {
+                                 fast::MatchingCounters* counters = nullptr, bool large = false) {
   std::vector<int64_t> col_offsets(g.cols + 1, 0);
   for (int32_t c : g.targets) ++col_offsets[c + 1];
   for (int32_t c = 0; c < g.cols; ++c) col_offsets[c + 1] += col_offsets[c];
@@ -536,7 +540,9 @@ fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false,
   }
   fast::MaximumMatching matching(graph);
   EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
-  EXPECT_EQ(matching.size(), ReferenceSize(g));
+  if (!large) {
+    EXPECT_EQ(matching.size(), ReferenceSize(g));
+  }
   EXPECT_TRUE(matching.CheckResult());
   if (counters != nullptr) *counters = matching.counters();
   return matching.plan();
@@ -676,6 +682,30 @@ TEST(FastMatching, AutomaticPlanKeepsNoDegreesWhereShortCyclesAbound) {
     EXPECT_EQ(plan.search, fast::Search::kPothenFan);
     EXPECT_EQ(plan.side, fast::Side::kRows);
     EXPECT_EQ(plan.restart_side, fast::Side::kRows);
+  }
+}
+
+TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightWhereNeighboursLieFarApart) {
+  // The band of AutomaticPlanKeepsNoDegreesWhereShortCyclesAbound, large
+  // enough to pass a core's cache: numbered at random, PF+ keeps several
+  // searches in flight; in order, or small, one at a time (in order, PF+
+  // then passes its budget and the solve starts over with Karp-Sipser).
+  constexpr int32_t kLarge = 70000, kSmall = 600;
+  std::mt19937 random(11);
+  for (int32_t n : {kLarge, kSmall}) {
+    std::vector<int32_t> in_order(n), shuffled(n), shuffled_cols(n);
+    std::iota(in_order.begin(), in_order.end(), 0);
+    shuffled = shuffled_cols = in_order;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    std::shuffle(shuffled_cols.begin(), shuffled_cols.end(), random);
+    const bool large = n == kLarge;
+    EXPECT_EQ(AutomaticPlan(Band(n, shuffled, shuffled_cols), false, nullptr, large).search,
+              large ? fast::Search::kPothenFanInterleaved : fast::Search::kPothenFan);
+    EXPECT_NE(AutomaticPlan(Band(n, in_order, in_order), false, nullptr, large).search,
+              fast::Search::kPothenFanInterleaved);
+    // Rows at random, columns in order: the columns' lists scatter.
+    EXPECT_EQ(AutomaticPlan(Band(n, shuffled, in_order), false, nullptr, large).search,
+              large ? fast::Search::kPothenFanInterleaved : fast::Search::kPothenFan);
   }
 }
 
