@@ -213,7 +213,12 @@ void MaximumMatching::SolveValid() {
   // Only a run of this solve proves it (the parallel searches record none).
   work_->from_rows.proof_start = work_->from_cols.proof_start = 0;
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
-  if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
+  if (FromRowsAloneFirst()) {
+    if (SolveFromRowsAlone(rows)) return;
+    // The two-sided plan reads and writes every array of the workspace,
+    // however early the try gave up.
+    work_->Unfold();
+  }
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const int threads = work_->team != nullptr ? work_->team->size() : 1;
