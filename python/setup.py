@@ -1,6 +1,7 @@
 """Builds matchflow._core from this tree's sources: the bindings in src/, the
-fastcore library's sources as fastcore/CMakeLists.txt lists them, and the
-programs' memory budget (common/memory_budget.cpp).
+fastcore library's sources as fastcore/CMakeLists.txt lists them, the
+programs' memory budget (common/memory_budget.cpp) and their allocation on
+huge pages (common/large_pages.cpp).
 
     /usr/bin/python3 -m venv --system-site-packages build/venv
     build/venv/bin/pip install --no-build-isolation ./python
@@ -70,7 +71,8 @@ class BuildPy(build_py):
 core = Extension(
     "matchflow._core",
     # relative to this directory; the memory budget is the programs' readers'
-    sources=["src/core.cpp", "../common/memory_budget.cpp"] + fastcore_sources(),
+    sources=["src/core.cpp", "../common/memory_budget.cpp", "../common/large_pages.cpp"]
+    + fastcore_sources(),
     include_dirs=[ROOT, pybind11.get_include()],
     language="c++",
     extra_compile_args=["-std=c++17", "-O2", "-g0", "-fvisibility=hidden"],
