@@ -347,7 +347,7 @@ bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingC
 bool InterleavedPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
                                 MatchingCounters* counters, SearchMemory* memory, Workspace* work,
                                 int64_t budget) {
-  // Eight: on the shuffled banded problems 16 lanes read 1.45 times the
+  // Eight: on the shuffled banded problems 16 lanes read 1.47 times the
   // entries of one at 10M (their searches cut each other short), and were
   // no faster than eight at 1M; four were slower.
   constexpr int kLanes = 8;
