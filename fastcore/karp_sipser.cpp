@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 namespace fast::internal {
 
@@ -35,9 +36,16 @@ class KarpSipser : KarpSipserReads<Side> {
   using typename Reads::Seen;
 
  public:
-  KarpSipser(const Side& rows, const Side& cols, Mates mates, MatchingCounters* counters,
+  // `rows` and `cols` are the lists as given; the run reads them as `side_rows` and `side_cols`,
+  // whose list positions it writes at `narrow` (rows + 1, then columns + 1) when they are
+  // NarrowAdjacency, and which are the lists as given otherwise.
+  KarpSipser(const Adjacency& rows, const Adjacency& cols, const Side& side_rows,
+             const Side& side_cols, uint32_t* narrow, Mates mates, MatchingCounters* counters,
              int32_t* degree_one, int32_t* free_xor)
-      : Reads(rows, cols, mates),
+      : Reads(side_rows, side_cols, mates),
+        given_rows_(rows),
+        given_cols_(cols),
+        narrow_(narrow),
         counters_(counters),
         degree_one_(degree_one),
         row_xor_(free_xor),
@@ -106,18 +114,31 @@ class KarpSipser : KarpSipserReads<Side> {
     for (int32_t c = 0; c < cols_.count; ++c) mates_.col[c] = std::max(mates_.col[c], -1);
   }
 
+  // Every vertex's degree and, with kXors, its XOR, from the lists as
+  // given; the 32-bit list positions, where the run reads them, are
+  // written in the same pass, so that the given ones are read once.
   void CountDegrees() {
-    for (int32_t r = 0; r < rows_.count; ++r) {
-      Count(r, rows_.end(r) - rows_.begin(r));
-      if constexpr (kXors) row_xor_[r] = Xor(rows_, r);
+    for (int32_t r = 0; r < given_rows_.count; ++r) {
+      if constexpr (kNarrow) narrow_[r] = static_cast<uint32_t>(given_rows_.begin(r));
+      Count(r, given_rows_.end(r) - given_rows_.begin(r));
+      if constexpr (kXors) row_xor_[r] = Xor(given_rows_, r);
     }
-    for (int32_t c = 0; c < cols_.count; ++c) {
-      Count(~c, cols_.end(c) - cols_.begin(c));
-      if constexpr (kXors) col_xor_[c] = Xor(cols_, c);
+    uint32_t* const narrow_cols = kNarrow ? narrow_ + given_rows_.count + 1 : nullptr;
+    for (int32_t c = 0; c < given_cols_.count; ++c) {
+      if constexpr (kNarrow) narrow_cols[c] = static_cast<uint32_t>(given_cols_.begin(c));
+      Count(~c, given_cols_.end(c) - given_cols_.begin(c));
+      if constexpr (kXors) col_xor_[c] = Xor(given_cols_, c);
+    }
+    if constexpr (kNarrow) {
+      narrow_[given_rows_.count] = static_cast<uint32_t>(given_rows_.offsets[given_rows_.count]);
+      narrow_cols[given_cols_.count] =
+          static_cast<uint32_t>(given_cols_.offsets[given_cols_.count]);
     }
   }
 
-  static int32_t Xor(const Side& side, int32_t v) {
+  static constexpr bool kNarrow = std::is_same_v<Side, NarrowAdjacency>;
+
+  static int32_t Xor(const Adjacency& side, int32_t v) {
     int32_t x = 0;
     for (int64_t e = side.begin(v); e < side.end(v); ++e) x ^= side.targets[e];
     return x;
@@ -244,6 +265,9 @@ class KarpSipser : KarpSipserReads<Side> {
     }
   }
 
+  const Adjacency& given_rows_;
+  const Adjacency& given_cols_;
+  uint32_t* const narrow_;
   MatchingCounters* counters_;
   // Vertices whose degree was one when pushed, rows + cols slots: a degree
   // reaches one at most once. Stale ones are skipped.
@@ -260,12 +284,6 @@ bool Narrows(const Adjacency& rows) {
   return rows.count == 0 || rows.end(rows.count - 1) <= int64_t{UINT32_MAX};
 }
 
-// The side with its list positions copied to `offsets` (count + 1 of them).
-NarrowAdjacency Narrow(const Adjacency& side, uint32_t* offsets) {
-  for (int32_t v = 0; v <= side.count; ++v) offsets[v] = static_cast<uint32_t>(side.offsets[v]);
-  return {side.count, offsets, side.targets};
-}
-
 // Run or RunDegreeOne of KarpSipser<true>, on 32-bit list positions where
 // they fit: the runs reach the positions of partners at random, and half
 // the bytes keep more of them in cache.
@@ -275,14 +293,15 @@ void OnOneThread(const Adjacency& rows, const Adjacency& cols, Mates mates,
   int32_t* const stack = work->degree_one.data();
   int32_t* const xors = work->free_xor.data();
   if (!Narrows(rows)) {
-    KarpSipser<true> run(rows, cols, mates, counters, stack, xors);
+    KarpSipser<true> run(rows, cols, rows, cols, nullptr, mates, counters, stack, xors);
     step(run);
     return;
   }
   uint32_t* const offsets = work->narrow_offsets.data();
-  const NarrowAdjacency narrow_rows = Narrow(rows, offsets);
-  const NarrowAdjacency narrow_cols = Narrow(cols, offsets + rows.count + 1);
-  KarpSipser<true, NarrowAdjacency> run(narrow_rows, narrow_cols, mates, counters, stack, xors);
+  const NarrowAdjacency narrow_rows{rows.count, offsets, rows.targets};
+  const NarrowAdjacency narrow_cols{cols.count, offsets + rows.count + 1, cols.targets};
+  KarpSipser<true, NarrowAdjacency> run(rows, cols, narrow_rows, narrow_cols, offsets, mates,
+                                        counters, stack, xors);
   step(run);
 }
 
@@ -298,7 +317,9 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work) {
-  KarpSipser<false>(rows, cols, mates, counters, work->degree_one.data(), nullptr).RunThenGreedy();
+  KarpSipser<false>(rows, cols, rows, cols, nullptr, mates, counters, work->degree_one.data(),
+                    nullptr)
+      .RunThenGreedy();
 }
 
 // With no vertex of degree one the rule has nothing to start from, and its
