@@ -172,13 +172,10 @@ class PothenFan {
     phase_start_ = stamp_ + 1;
   }
 
-  // Where row r's look-ahead goes on (SearchMemory::lookahead).
-  int64_t LookAheadFrom(int32_t r) const { return std::max(lookahead_[r], rows_.begin(r)); }
-
   // A free column next to row r, or -1. Columns never become free again,
   // so the look-ahead resumes where it stopped last time.
   int32_t LookAhead(int32_t r) {
-    int64_t e = LookAheadFrom(r), end = rows_.end(r);
+    int64_t e = std::max(lookahead_[r], rows_.begin(r)), end = rows_.end(r);
     while (e < end) {
       ++counters_->arc_scans;
       int32_t c = rows_.targets[e++];
@@ -256,13 +253,13 @@ class PothenFan {
     const int32_t r = top.row;
     if (lane->stage == Stage::kList) {
       top.next = forward_ ? rows_.begin(r) : rows_.end(r) - 1;
-      __builtin_prefetch(rows_.targets + LookAheadFrom(r));
+      __builtin_prefetch(rows_.targets + lookahead_[r]);
       __builtin_prefetch(rows_.targets + top.next);
       lane->stage = Stage::kMarks;
       return;
     }
     const int64_t end = rows_.end(r);
-    for (int64_t e = LookAheadFrom(r), stop = std::min(end, e + kAhead); e < stop; ++e)
+    for (int64_t e = lookahead_[r], stop = std::min(end, e + kAhead); e < stop; ++e)
       __builtin_prefetch(mates_.col + rows_.targets[e]);
     const int64_t step = forward_ ? 1 : -1;
     const int64_t stop = forward_ ? std::min(end, top.next + kAhead)
