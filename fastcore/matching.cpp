@@ -136,31 +136,18 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
 
 void internal::Workspace::UnfoldOrder() { degree_one.resize(static_cast<size_t>(rows_) + cols_); }
 
-void internal::SearchMemory::Size(int32_t count, int32_t other) {
-  if (lookahead.size() == static_cast<size_t>(count) &&
-      visited.size() == static_cast<size_t>(other))
-    return;
-  lookahead.assign(count, 0);
-  visited.assign(other, 0);
-  zeroed = true;
+void internal::Workspace::UnfoldRows() {
+  from_rows.lookahead.resize(rows_);
+  from_rows.visited.resize(cols_);
 }
-
-void internal::SearchMemory::Clear() {
-  if (!zeroed) {
-    std::fill(lookahead.begin(), lookahead.end(), 0);
-    std::fill(visited.begin(), visited.end(), 0);
-  }
-  zeroed = false;
-}
-
-void internal::Workspace::UnfoldRows() { from_rows.Size(rows_, cols_); }
 
 void internal::Workspace::Unfold() {
   UnfoldOrder();
   free_xor.resize(static_cast<size_t>(rows_) + cols_);
   narrow_offsets.resize(static_cast<size_t>(rows_) + cols_ + 2);
   UnfoldRows();
-  from_cols.Size(cols_, rows_);
+  from_cols.lookahead.resize(cols_);
+  from_cols.visited.resize(rows_);
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)

@@ -76,7 +76,8 @@ class PothenFan {
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
         cancel_(work->cancel) {
-    memory->Clear();
+    std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
+    std::fill(visited_, visited_ + cols, 0);
     memory->proof_start = 0;
     lanes_[0].entered = &work->entered;
     for (int i = 1; i < kLanes; ++i) lanes_[i].entered = &own_entered_[i - 1];
@@ -175,7 +176,7 @@ class PothenFan {
   // A free column next to row r, or -1. Columns never become free again,
   // so the look-ahead resumes where it stopped last time.
   int32_t LookAhead(int32_t r) {
-    int64_t e = std::max(lookahead_[r], rows_.begin(r)), end = rows_.end(r);
+    int64_t e = lookahead_[r], end = rows_.end(r);
     while (e < end) {
       ++counters_->arc_scans;
       int32_t c = rows_.targets[e++];
