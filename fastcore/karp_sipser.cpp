@@ -2,13 +2,15 @@
 #include "karp_sipser.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace fast::internal {
 
 namespace {
 
 // The first free vertex among v's neighbours, or -1.
-int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, int64_t* scans) {
+template <class Side>
+int32_t FirstFree(const Side& side, int32_t v, const int32_t* other_mates, int64_t* scans) {
   for (int64_t e = side.begin(v); e < side.end(v); ++e) {
     ++*scans;
     if (other_mates[side.targets[e]] < 0) return side.targets[e];
@@ -20,12 +22,22 @@ int32_t FirstFree(const Adjacency& side, int32_t v, const int32_t* other_mates, 
 // its degree (Run); without, a degree-one vertex reads its list to find its
 // neighbour (RunThenGreedy, where the degree-one rule matches too few pairs
 // to pay for the XORs' first pass over every list).
-template <bool kXors>
-class KarpSipser : KarpSipserReads {
+template <bool kXors, class Side = Adjacency>
+class KarpSipser : KarpSipserReads<Side> {
+  using Reads = KarpSipserReads<Side>;
+  using Reads::AskFor;
+  using Reads::cols_;
+  using Reads::mates_;
+  using Reads::Of;
+  using Reads::PrefetchList;
+  using Reads::PrefetchSlots;
+  using Reads::rows_;
+  using typename Reads::Seen;
+
  public:
-  KarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, MatchingCounters* counters,
+  KarpSipser(const Side& rows, const Side& cols, Mates mates, MatchingCounters* counters,
              int32_t* degree_one, int32_t* free_xor)
-      : KarpSipserReads(rows, cols, mates),
+      : Reads(rows, cols, mates),
         counters_(counters),
         degree_one_(degree_one),
         row_xor_(free_xor),
@@ -105,7 +117,7 @@ class KarpSipser : KarpSipserReads {
     }
   }
 
-  static int32_t Xor(const Adjacency& side, int32_t v) {
+  static int32_t Xor(const Side& side, int32_t v) {
     int32_t x = 0;
     for (int64_t e = side.begin(v); e < side.end(v); ++e) x ^= side.targets[e];
     return x;
@@ -243,6 +255,37 @@ class KarpSipser : KarpSipserReads {
   int32_t* col_xor_;
 };
 
+// Whether a graph's list positions fit the 32 bits of NarrowAdjacency.
+bool Narrows(const Adjacency& rows) {
+  return rows.count == 0 || rows.end(rows.count - 1) <= int64_t{UINT32_MAX};
+}
+
+// The side with its list positions copied to `offsets` (count + 1 of them).
+NarrowAdjacency Narrow(const Adjacency& side, uint32_t* offsets) {
+  for (int32_t v = 0; v <= side.count; ++v) offsets[v] = static_cast<uint32_t>(side.offsets[v]);
+  return {side.count, offsets, side.targets};
+}
+
+// Run or RunDegreeOne of KarpSipser<true>, on 32-bit list positions where
+// they fit: the runs reach the positions of partners at random, and half
+// the bytes keep more of them in cache.
+template <class Step>
+void OnOneThread(const Adjacency& rows, const Adjacency& cols, Mates mates,
+                 MatchingCounters* counters, Workspace* work, Step step) {
+  int32_t* const stack = work->degree_one.data();
+  int32_t* const xors = work->free_xor.data();
+  if (!Narrows(rows)) {
+    KarpSipser<true> run(rows, cols, mates, counters, stack, xors);
+    step(run);
+    return;
+  }
+  uint32_t* const offsets = work->narrow_offsets.data();
+  const NarrowAdjacency narrow_rows = Narrow(rows, offsets);
+  const NarrowAdjacency narrow_cols = Narrow(cols, offsets + rows.count + 1);
+  KarpSipser<true, NarrowAdjacency> run(narrow_rows, narrow_cols, mates, counters, stack, xors);
+  step(run);
+}
+
 }  // namespace
 
 void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
@@ -250,8 +293,7 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
   if (work->team != nullptr)
     ParallelKarpSipserMatch(rows, cols, mates, counters, work);
   else
-    KarpSipser<true>(rows, cols, mates, counters, work->degree_one.data(), work->free_xor.data())
-        .Run();
+    OnOneThread(rows, cols, mates, counters, work, [](auto& run) { run.Run(); });
 }
 
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
@@ -270,8 +312,7 @@ void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
     return false;
   };
   if (!degree_one(rows) && !degree_one(cols)) return;
-  KarpSipser<true>(rows, cols, mates, counters, work->degree_one.data(), work->free_xor.data())
-      .RunDegreeOne();
+  OnOneThread(rows, cols, mates, counters, work, [](auto& run) { run.RunDegreeOne(); });
 }
 
 }  // namespace fast::internal

@@ -24,12 +24,25 @@
 
 namespace fast::internal {
 
+// One side's adjacency with 32-bit list positions, for a graph of fewer
+// than 2^32 entries: half the bytes of the list positions, which the runs
+// reach at random.
+struct NarrowAdjacency {
+  int32_t count = 0;
+  const uint32_t* offsets = nullptr;
+  const int32_t* targets = nullptr;
+  int64_t begin(int32_t v) const { return offsets[v]; }
+  int64_t end(int32_t v) const { return offsets[v + 1]; }
+};
+
+// Side: Adjacency or NarrowAdjacency.
+template <class Side>
 class KarpSipserReads {
  public:
   // Vertices whose reads are asked for together: at most kMostBatch.
   static constexpr int32_t kMostBatch = 64;
 
-  KarpSipserReads(const Adjacency& rows, const Adjacency& cols, Mates mates)
+  KarpSipserReads(const Side& rows, const Side& cols, Mates mates)
       : rows_(rows), cols_(cols), mates_(mates) {}
 
   // Asks for what matching the vertices (ids as below) will read. Matching
@@ -68,7 +81,7 @@ class KarpSipserReads {
   // slots and its neighbours'.
   struct Seen {
     int32_t v;
-    const Adjacency* side;
+    const Side* side;
     int32_t* own_slots;
     int32_t* neighbour_slots;
   };
@@ -77,8 +90,8 @@ class KarpSipserReads {
                        : Seen{~vertex, &cols_, mates_.col, mates_.row};
   }
 
-  const Adjacency& rows_;
-  const Adjacency& cols_;
+  const Side& rows_;
+  const Side& cols_;
   Mates mates_;
 
   void PrefetchList(Seen s) const { __builtin_prefetch(s.side->targets + s.side->begin(s.v)); }

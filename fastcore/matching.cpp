@@ -114,6 +114,7 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
       cols_(cols) {
   degree_one.reserve(static_cast<size_t>(rows) + cols);
   free_xor.reserve(static_cast<size_t>(rows) + cols);
+  narrow_offsets.reserve(static_cast<size_t>(rows) + cols + 2);
   from_rows.lookahead.reserve(rows);
   from_rows.visited.reserve(cols);
   from_cols.lookahead.reserve(cols);
@@ -135,17 +136,31 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
 
 void internal::Workspace::UnfoldOrder() { degree_one.resize(static_cast<size_t>(rows_) + cols_); }
 
-void internal::Workspace::UnfoldRows() {
-  from_rows.lookahead.resize(rows_);
-  from_rows.visited.resize(cols_);
+void internal::SearchMemory::Size(int32_t count, int32_t other) {
+  if (lookahead.size() == static_cast<size_t>(count) &&
+      visited.size() == static_cast<size_t>(other))
+    return;
+  lookahead.assign(count, 0);
+  visited.assign(other, 0);
+  zeroed = true;
 }
+
+void internal::SearchMemory::Clear() {
+  if (!zeroed) {
+    std::fill(lookahead.begin(), lookahead.end(), 0);
+    std::fill(visited.begin(), visited.end(), 0);
+  }
+  zeroed = false;
+}
+
+void internal::Workspace::UnfoldRows() { from_rows.Size(rows_, cols_); }
 
 void internal::Workspace::Unfold() {
   UnfoldOrder();
   free_xor.resize(static_cast<size_t>(rows_) + cols_);
+  narrow_offsets.resize(static_cast<size_t>(rows_) + cols_ + 2);
   UnfoldRows();
-  from_cols.lookahead.resize(cols_);
-  from_cols.visited.resize(rows_);
+  from_cols.Size(cols_, rows_);
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)
@@ -198,7 +213,12 @@ void MaximumMatching::SolveValid() {
   // Only a run of this solve proves it (the parallel searches record none).
   work_->from_rows.proof_start = work_->from_cols.proof_start = 0;
   const internal::Adjacency rows{graph_.rows, graph_.offsets, graph_.targets};
-  if (FromRowsAloneFirst() && SolveFromRowsAlone(rows)) return;
+  if (FromRowsAloneFirst()) {
+    if (SolveFromRowsAlone(rows)) return;
+    // The two-sided plan reads and writes every array of the workspace,
+    // however early the try gave up.
+    work_->Unfold();
+  }
   const internal::Adjacency cols =
       internal::NeedsColumnSide(options_) ? ColumnSide() : internal::Adjacency{graph_.cols};
   const int threads = work_->team != nullptr ? work_->team->size() : 1;

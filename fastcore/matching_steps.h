@@ -39,7 +39,9 @@ struct Mates {
 
 // PF+'s memory for searches from one side.
 struct SearchMemory {
-  // Per vertex of the side: the entries before it lead to matched vertices.
+  // Per vertex of the side: the entries of its list before this position
+  // (or before the list's start, whichever is later) lead to matched
+  // vertices; 0 before a run has looked.
   std::vector<int64_t> lookahead;
   // Per vertex of the other side: the search that entered it last, or dead.
   std::vector<int32_t> visited;
@@ -50,6 +52,15 @@ struct SearchMemory {
   // Those vertices are exactly the ones marked kDead or at least
   // proof_start (INT32_MAX when no free vertex had an edge). 0 otherwise.
   int32_t proof_start = 0;
+  // Whether lookahead and visited hold the zeros they were sized with,
+  // which is what a run starts from: the first run from a side need not
+  // write them again (two passes over the side and one over the other).
+  bool zeroed = false;
+
+  // Sizes both arrays (zeroed) unless they are sized already.
+  void Size(int32_t count, int32_t other);
+  // Gets both arrays ready for a run: all zero.
+  void Clear();
 };
 
 // Push-relabel's arrays, for a search from either side: reserved for the
@@ -93,6 +104,9 @@ struct Workspace {
   // Karp-Sipser on one thread: per vertex, rows then columns, the XOR of
   // its free neighbours.
   std::vector<int32_t> free_xor;
+  // Karp-Sipser on one thread: both sides' list positions in 32 bits,
+  // rows' (rows + 1) then columns' (columns + 1).
+  std::vector<uint32_t> narrow_offsets;
   // Greedy start: a bit per vertex of the larger side, set once it is
   // matched; small enough to stay in cache, where reading the mates would
   // miss it at nearly every entry.

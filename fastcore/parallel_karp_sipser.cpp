@@ -27,11 +27,11 @@ namespace {
 // The slot of a free vertex that a member is matching.
 constexpr int32_t kBusy = INT32_MIN;
 
-class ParallelKarpSipser : KarpSipserReads {
+class ParallelKarpSipser : KarpSipserReads<Adjacency> {
  public:
   ParallelKarpSipser(const Adjacency& rows, const Adjacency& cols, Mates mates, Team* team,
                      int32_t* stacks)
-      : KarpSipserReads(rows, cols, mates),
+      : KarpSipserReads<Adjacency>(rows, cols, mates),
         team_(team),
         members_(team->size()),
         stack_size_(static_cast<int32_t>((int64_t{rows.count} + cols.count) / team->size())) {
@@ -108,8 +108,8 @@ class ParallelKarpSipser : KarpSipserReads {
     if (me->pushed < stack_size_) me->stack[me->pushed++] = vertex;
   }
 
-  // The rows [first, last) as the run on one thread takes them: between
-  // two rows, the degree-one vertices the pairs made.
+  // The rows [first, last), and between two rows the degree-one vertices
+  // the pairs made.
   void MatchRows(Member* me, int32_t first, int32_t last) {
     int32_t batch[kBatch];
     for (int32_t from = first; from < last; from += kBatch) {

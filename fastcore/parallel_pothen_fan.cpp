@@ -57,8 +57,7 @@ class ParallelPothenFan {
         visited_(memory->visited.data()),
         team_(work->team.get()),
         members_(team_->size()) {
-    std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
-    std::fill(visited_, visited_ + cols, 0);
+    memory->Clear();
   }
 
   // As PF+ on one thread: phases until one augments nothing; false when it
@@ -201,7 +200,7 @@ class ParallelPothenFan {
   // again, and one that another search claimed is about to be matched, so
   // the look-ahead resumes where it stopped.
   int32_t LookAhead(Member* me, int32_t r) {
-    int64_t e = lookahead_[r];
+    int64_t e = std::max(lookahead_[r], rows_.begin(r));
     const int64_t end = rows_.end(r);
     while (e < end) {
       ++me->scans;

@@ -60,7 +60,6 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   counters_.initial_pairs = 0;
   std::fill(row_mates_.begin(), row_mates_.end(), -1);
   std::fill(col_mates_.begin(), col_mates_.end(), -1);
-  work_->Unfold();
   return false;
 }
 

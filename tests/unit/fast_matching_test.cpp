@@ -803,6 +803,15 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   EXPECT_EQ(AutomaticPlan(Rows(90, wide), true).side, fast::Side::kRows);
   EXPECT_EQ(AutomaticPlan(Rows(30, skewed), true).side, fast::Side::kRows);
   EXPECT_EQ(AutomaticPlan(Rows(128, short_of_one), true).side, fast::Side::kColumns);
+  // The two-sided plan after a try that gave up has every array
+  // of its workspace sized and cleared: solved again and again, each solve
+  // on the memory the one before freed, every matching is maximum.
+  std::mt19937 random(31);
+  std::vector<std::vector<int32_t>> random_tall(300);
+  for (auto& list : random_tall)
+    for (int k = 0; k < 3; ++k) list.push_back(static_cast<int32_t>(random() % 250));
+  for (int run = 0; run < 3; ++run)
+    EXPECT_EQ(AutomaticPlan(Rows(250, random_tall), true).side, fast::Side::kColumns);
 }
 
 // `units` copies of rows {a, b, c} and columns {x, y, z}, edges a-x, b-x,
