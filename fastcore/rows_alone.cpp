@@ -36,12 +36,13 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   // entries of each, where the greedy start leaves paths for PF+.
   if (internal::DiagonalMatch(rows, graph_.cols, Mates(), &counters_)) return true;
   const internal::Look look = internal::LookAt(rows, internal::Adjacency{graph_.cols});
-  // Where the columns are clearly fewer, a greedy start from the rows
-  // leaves free at least every row beyond their number, and PF+ from the
-  // rows would search from each in vain (a tall 10M-entry mesh: 0.25 s and
-  // 1.0 s as written and shuffled, mostly that): the two-sided plan starts
-  // from the columns.
-  if (10 * int64_t{graph_.cols} <= 9 * look.rows.non_empty) return false;
+  // Where the columns are clearly fewer, the greedy start leaves free at
+  // least every row beyond their number: it may still match every column
+  // (a few columns among many rows, at once), but PF+ from the rows would
+  // search from each free row in vain (a tall 10M-entry mesh: 0.25 s and
+  // 1.0 s as written and shuffled, mostly that), so the two-sided plan,
+  // which starts from the columns, takes over instead.
+  const bool columns_fewer = 10 * int64_t{graph_.cols} <= 9 * look.rows.non_empty;
   const bool by_degree = internal::GreedyByDegree(look.rows);
   if (by_degree) work_->UnfoldOrder();
   const int64_t misses = look.rows.non_empty - look.bound + look.bound / kMissShare;
@@ -51,7 +52,7 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   if (matched && (size_ == look.bound || work_->cancel())) return true;
   // PF+ gets what is left of one pass after the greedy start.
   const int64_t budget = internal::OnePass(rows, graph_.cols) - counters_.arc_scans;
-  if (matched && budget > 0) {
+  if (matched && budget > 0 && !columns_fewer) {
     work_->UnfoldRows();
     if (Grow(rows, internal::Adjacency{graph_.cols}, budget)) return true;
   }
