@@ -42,7 +42,7 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   // search from each free row in vain (a tall 10M-entry mesh: 0.25 s and
   // 1.0 s as written and shuffled, mostly that), so the two-sided plan,
   // which starts from the columns, takes over instead.
-  const bool columns_fewer = 10 * int64_t{graph_.cols} <= 9 * look.rows.non_empty;
+  const bool columns_fewer = internal::ClearlyFewer(graph_.cols, look.rows.non_empty);
   const bool by_degree = internal::GreedyByDegree(look.rows);
   if (by_degree) work_->UnfoldOrder();
   const int64_t misses = look.rows.non_empty - look.bound + look.bound / kMissShare;

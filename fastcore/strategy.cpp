@@ -184,7 +184,7 @@ bool ScatteredInMemory(const Adjacency& rows, const Adjacency& cols) {
 // have an edge (their lists are longer on average, so each finds a free
 // partner sooner), else the columns, as sparse maximum transversals do.
 Side StartingSide(const Degrees& rows, const Degrees& cols) {
-  return 10 * rows.non_empty <= 9 * cols.non_empty ? Side::kRows : Side::kColumns;
+  return ClearlyFewer(rows.non_empty, cols.non_empty) ? Side::kRows : Side::kColumns;
 }
 
 // Karp-Sipser pays on sparse graphs without hubs (random sparse graphs,
@@ -208,7 +208,7 @@ Initialisation Start(const Degrees& side) {
 bool Unequal(const Degrees& rows, const Degrees& cols) {
   const int64_t fewer = std::min(rows.non_empty, cols.non_empty);
   const int64_t more = std::max(rows.non_empty, cols.non_empty);
-  return 10 * fewer <= 9 * more;
+  return ClearlyFewer(fewer, more);
 }
 
 }  // namespace
@@ -243,7 +243,7 @@ MatchingPlan ChoosePlan(const Look& look, const Adjacency& rows, const Adjacency
   // from them crowd onto the low-numbered rows; the rows' lists keep the
   // file's order. Karp-Sipser, which makes such choices for a large share of
   // its pairs, starts from the rows unless the columns are clearly fewer.
-  const bool columns_fewer = 10 * look.cols.non_empty <= 9 * look.rows.non_empty;
+  const bool columns_fewer = ClearlyFewer(look.cols.non_empty, look.rows.non_empty);
   const Side karp_sipser_side = columns_fewer ? Side::kColumns : Side::kRows;
   const bool automatic = plan.initialisation == Initialisation::kAuto;
   if (automatic) {

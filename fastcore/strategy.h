@@ -40,6 +40,10 @@ bool HasHubs(const Degrees& side);
 // (ks-hard), index order does as well for less.
 bool GreedyByDegree(const Degrees& side);
 
+// Whether `fewer` is clearly fewer than `more`: at most nine tenths of it,
+// the margin at which the plan treats a side as the smaller one.
+inline bool ClearlyFewer(int64_t fewer, int64_t more) { return 10 * fewer <= 9 * more; }
+
 // Whether ChoosePlan() or the plan it makes from `options` needs the
 // columns' adjacency.
 bool NeedsColumnSide(const MatchingOptions& options);
