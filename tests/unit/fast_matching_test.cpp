@@ -16,6 +16,7 @@
 
 #include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
+#include "fastcore/strategy.h"
 #include "fastcore/unit_flow.h"
 
 namespace {
@@ -667,6 +668,31 @@ TEST(FastMatching, AutomaticPlanFollowsTheDegrees) {
   EXPECT_EQ(hub.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(hub.side, fast::Side::kColumns);
   EXPECT_EQ(hub.restart_side, fast::Side::kColumns);
+}
+
+TEST(FastMatching, TheLookAtTheDegreesCountsEveryVertex) {
+  // The look reads the offsets in blocks of 1024 vertices and the rest one
+  // at a time: sides just below, at and past a block's end and over
+  // several blocks, with empty vertices and the largest degree anywhere.
+  std::mt19937 random(26);
+  for (int32_t count : {1, 1023, 1024, 1025, 2048, 5000})
+    for (int32_t hub : {0, count / 2, count - 1}) {
+      std::vector<int64_t> offsets{0};
+      int64_t non_empty = 0, most = 0;
+      for (int32_t v = 0; v < count; ++v) {
+        const int64_t degree = v == hub ? 3 * count : random() % 3;
+        offsets.push_back(offsets.back() + degree);
+        non_empty += degree > 0;
+        most = std::max(most, degree);
+      }
+      std::vector<int32_t> targets(offsets.back(), 0);
+      const fast::internal::Adjacency side{count, offsets.data(), targets.data()};
+      const fast::internal::Look look = fast::internal::LookAt(side, side);
+      EXPECT_EQ(look.rows.non_empty, non_empty) << count << " vertices, hub " << hub;
+      EXPECT_EQ(look.rows.most, most) << count << " vertices, hub " << hub;
+      EXPECT_EQ(look.rows.entries, offsets.back());
+      EXPECT_EQ(look.bound, non_empty);
+    }
 }
 
 // A band matrix of n rows and columns, |row - column| <= 2, with a fixed
