@@ -751,6 +751,52 @@ TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightWhereNeighboursLieFarApart)
   }
 }
 
+// Many small components of 1 to 19 rows and 1 to 19 columns, `degree`
+// random entries a row within its component (genbip's components family),
+// numbered in order or at random on both sides.
+Rows SmallComponents(int32_t components, int32_t degree, bool at_random) {
+  std::mt19937 random(32);
+  auto upto = [&](int32_t n) { return std::uniform_int_distribution<int32_t>(0, n - 1)(random); };
+  std::vector<std::vector<int32_t>> lists;
+  int32_t cols = 0;
+  for (int32_t k = 0; k < components; ++k) {
+    const int32_t left = 1 + upto(19), right = 1 + upto(19);
+    for (int32_t r = 0; r < left; ++r) {
+      lists.emplace_back();
+      for (int32_t e = 0; e < degree; ++e) lists.back().push_back(cols + upto(right));
+    }
+    cols += right;
+  }
+  std::vector<int32_t> row_name(lists.size()), col_name(cols);
+  std::iota(row_name.begin(), row_name.end(), 0);
+  std::iota(col_name.begin(), col_name.end(), 0);
+  if (at_random) std::shuffle(row_name.begin(), row_name.end(), random);
+  if (at_random) std::shuffle(col_name.begin(), col_name.end(), random);
+  std::vector<std::vector<int32_t>> named(lists.size());
+  for (size_t r = 0; r < lists.size(); ++r)
+    for (int32_t c : lists[r]) named[row_name[r]].push_back(col_name[c]);
+  return Rows(cols, named);
+}
+
+TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightAmongScatteredSmallComponents) {
+  // A greedy start leaves many free vertices in small components, and PF+
+  // searches from each: numbered at random, each step of a search misses
+  // the cache, and with few entries a row PF+ keeps eight searches in
+  // flight. In order, or with many entries a row (where searches in flight
+  // cut each other short, and fewer failed ones prove their trees dead),
+  // one at a time.
+  for (int32_t degree : {4, 12})
+    for (bool at_random : {true, false}) {
+      const fast::MatchingPlan plan =
+          AutomaticPlan(SmallComponents(7000, degree, at_random), false, nullptr, true);
+      EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+      EXPECT_EQ(plan.search, degree == 4 && at_random ? fast::Search::kPothenFanInterleaved
+                                                      : fast::Search::kPothenFan)
+          << "degree " << degree << (at_random ? ", at random" : ", in order");
+    }
+  ExpectMaximum(SmallComponents(300, 4, true), ReferenceSize(SmallComponents(300, 4, true)));
+}
+
 TEST(FastMatching, AutomaticPlanSearchesAtOnceAlongADenseChain) {
   // About a dozen entries a row, no hubs: a greedy start, unless the rows
   // lie along a chain. A band, |row - column| <= 12, half its entries at
