@@ -48,7 +48,9 @@ struct SearchMemory {
   // and so entered every vertex of the other side that alternating paths
   // from this side's free vertices reach and that was not dead already.
   // Those vertices are exactly the ones marked kDead or at least
-  // proof_start (INT32_MAX when no free vertex had an edge). 0 otherwise.
+  // proof_start (INT32_MAX when no free vertex was left to search from:
+  // none had an edge, or every one was hopeless, its neighbours dead). 0
+  // otherwise.
   int32_t proof_start = 0;
 };
 

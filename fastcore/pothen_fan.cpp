@@ -84,9 +84,9 @@ class PothenFan {
   }
 
   // Phases until one augments nothing. A phase searches once from every
-  // free row; a column is entered at most once per phase, so a search that
-  // fails has explored everything below it, and a phase without an
-  // augmentation proves that no augmenting path is left. Stops early, with
+  // free row not yet proved hopeless; a column is entered at most once per
+  // phase, so a search that fails has explored everything below it, and a
+  // phase without an augmentation proves that no augmenting path is left. Stops early, with
   // false, once the searches have scanned more than `budget` entries; a
   // later call starts a new phase. A cancelled run stops before its next
   // phase, with true. A run that proves the matching maximum says where its
@@ -98,9 +98,9 @@ class PothenFan {
     while (!roots_.empty() && !cancel_()) {
       ++counters_->phases;
       StartPhase(roots_.size());
-      const size_t searched = roots_.size();
+      const int64_t pairs = *mates_.pairs;
       if (!Phase()) return false;
-      if (roots_.size() == searched) {
+      if (*mates_.pairs == pairs) {
         memory_->proof_start = phase_start_;
         return true;
       }
@@ -112,9 +112,12 @@ class PothenFan {
 
  private:
   // A search from every root, kLanes of them in flight at a time; leaves
-  // in roots_ those that failed. False when the budget stopped it: the
-  // roots that failed, those in flight and those not yet searched then
-  // stay for the next run.
+  // in roots_ those whose search failed tainted. A root whose search failed
+  // untainted is hopeless for good: its neighbours all lie in the closed
+  // set that search made dead, so later phases need not read its list
+  // again. False when the budget stopped it: the roots that failed
+  // tainted, those in flight and those not yet searched then stay for the
+  // next run.
   bool Phase() {
     Lane* const lanes = lanes_;
     size_t next = 0, kept = 0;
@@ -133,7 +136,7 @@ class PothenFan {
           for (int j = 0; j < active; ++j) roots_.insert(roots_.begin() + kept++, lanes[j].root);
           return false;
         }
-        if (outcome == Outcome::kFailed) roots_[kept++] = lane.root;
+        if (outcome == Outcome::kFailed && lane.tainted) roots_[kept++] = lane.root;
         if (next < roots_.size()) {
           Begin(&lane, roots_[next++]);
           ++i;

@@ -2,21 +2,48 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdlib>
 
 namespace fast::internal {
 
 namespace {
 
-Degrees Measure(const Adjacency& side) {
-  Degrees d;
-  for (int32_t v = 0; v < side.count; ++v) {
-    const int64_t degree = side.end(v) - side.begin(v);
-    d.non_empty += degree > 0;
-    d.most = std::max(d.most, degree);
+// The vertices [v, v + kDegreeBlock) of `offsets`: how many have no edge,
+// and the largest degree, each degree below 2^31. A block of a fixed
+// length in 32 bits, with no exit inside, which the compiler turns into
+// vector operations: this pass over both sides' offsets comes before every
+// plan, and one vertex at a time it cost as much as a greedy start on a
+// sparse graph.
+constexpr int32_t kDegreeBlock = 1024;
+void MeasureBlock(const int64_t* offsets, int32_t v, int64_t* empty, int64_t* most) {
+  const int64_t* const block = offsets + v;
+  int32_t none = 0, largest = 0;
+  for (int32_t k = 0; k < kDegreeBlock; ++k) {
+    // Exact modulo 2^32, and so exact below 2^31.
+    const int32_t degree =
+        static_cast<int32_t>(static_cast<uint32_t>(block[k + 1]) - static_cast<uint32_t>(block[k]));
+    none += degree == 0;
+    largest = largest > degree ? largest : degree;
   }
-  d.entries = side.count > 0 ? side.end(side.count - 1) : 0;
-  return d;
+  *empty += none;
+  *most = std::max<int64_t>(*most, largest);
+}
+
+Degrees Measure(const Adjacency& side) {
+  const int64_t* const offsets = side.offsets;
+  const int64_t entries = offsets[side.count];
+  int64_t empty = 0, most = 0;
+  int32_t v = 0;
+  if (entries <= INT32_MAX)  // no degree reaches 2^31
+    for (; v + kDegreeBlock <= side.count; v += kDegreeBlock)
+      MeasureBlock(offsets, v, &empty, &most);
+  for (; v < side.count; ++v) {
+    const int64_t degree = offsets[v + 1] - offsets[v];
+    empty += degree == 0;
+    most = std::max(most, degree);
+  }
+  return {side.count - empty, entries, most};
 }
 
 // Whether most of a sample of rows lie on a cycle of four edges: two rows
