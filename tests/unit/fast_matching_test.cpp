@@ -377,6 +377,23 @@ TEST(FastMatching, RandomGraphsMatchTheReference) {
   }
 }
 
+// Lists of 6 to 12 entries, about the length up to which the searches in
+// flight ask for all of a row's columns at once (read past its end, the
+// address sanitizer says so), and longer ones, whose columns are asked for
+// from the look-ahead and from the search's own place.
+TEST(FastMatching, RandomGraphsWithLongerListsMatchTheReference) {
+  std::mt19937 random(29);
+  for (int trial = 0; trial < 40; ++trial) {
+    const int32_t rows = 20 + random() % 40, cols = 20 + random() % 40;
+    std::vector<std::vector<int32_t>> lists(rows);
+    for (auto& list : lists)
+      for (int k = trial % 4 == 0 ? 24 : 6 + random() % 7; k > 0; --k)
+        list.push_back(random() % cols);
+    Rows g(cols, lists);
+    ExpectMaximum(g, ReferenceSize(g));
+  }
+}
+
 // Random graphs of the shapes that make the parallel steps meet: many
 // vertices of degree one and two (chains of degree-one pairs made by two
 // members at once), dense blocks (claims lost to another member), and
