@@ -7,6 +7,7 @@
 #include "dulmage_mendelsohn_work.h"
 #include "matching_steps.h"
 #include "pothen_fan.h"
+#include "strategy.h"
 
 namespace fast {
 
@@ -198,7 +199,15 @@ void DulmageMendelsohn::SquarePartComponents() {
   const int32_t* targets = graph_.targets;
   const Work::Span* spans = work.spans.data();
   const bool gathered = nodes >= Work::kSpansFrom;
-  auto enter = [&](int32_t column) {
+  // Where the lists were gathered entering a column is one miss, and
+  // asking for the children's cost more than it saved (ks-hard 10M
+  // shuffled: 0.27 -> 0.30 s).
+  const bool ask_ahead = !gathered && internal::ScatteredInMemory(
+                                          {graph_.rows, graph_.offsets, graph_.targets},
+                                          {graph_.cols, graph_.col_offsets, graph_.col_targets});
+  // Inlined whatever the compiler thinks of its size: as a call, entering
+  // a column of the 1M hex grid as written cost 15M instructions more.
+  auto enter = [&](int32_t column) __attribute__((always_inline)) {
     c = column;
     own = low = index++;
     rindex[c] = own;
@@ -209,6 +218,7 @@ void DulmageMendelsohn::SquarePartComponents() {
       e = targets + offsets[col_mates[c]];
       end = targets + offsets[col_mates[c] + 1];
     }
+    if (ask_ahead) AskForChildren(e, end);
   };
   auto place = [&](int32_t column) {
     --position;
@@ -270,6 +280,24 @@ void DulmageMendelsohn::SquarePartComponents() {
     }
   }
   work.first_block = first_block;
+}
+
+// The component search goes on from the column just entered to one of
+// its entries [e, end), and where the numbering scatters the graph
+// entering one is a chain of misses (its mate, the mate's offsets, its
+// entries, their marks): asked for now, the first links of the children's
+// chains are fetched together. The shuffled 1M problems' component search:
+// block-diagonal 9.5 -> 7.7 ms, banded 11.8 -> 8.7, hex grid 75 -> 50
+// (CPU 1). Out of line, so that the search's own step stays small where
+// nothing is asked for.
+void DulmageMendelsohn::AskForChildren(const int32_t* e, const int32_t* end) const {
+  constexpr int64_t kChildren = 8;  // at most, from the list's start
+  const int32_t* rindex = work_->rindex.data();
+  const int32_t* col_mates = matching_->col_mates().data();
+  for (const int32_t* child = e; child < end && child < e + kChildren; ++child) {
+    __builtin_prefetch(rindex + *child);
+    __builtin_prefetch(graph_.offsets + std::max(col_mates[*child], 0));
+  }
 }
 
 // Whether the square part's sinks, where a search is a start alone and

@@ -99,6 +99,7 @@ class DulmageMendelsohn {
 
   void Coarse();
   void SquarePartComponents();
+  [[gnu::noinline]] void AskForChildren(const int32_t* e, const int32_t* end) const;
   bool SinksLast(const int32_t* starts, int32_t nodes) const;
   void Fine();
   bool Aligned() const;

@@ -192,21 +192,6 @@ bool NeighboursApart(const Adjacency& side) {
   return 2 * apart > looked;
 }
 
-// Whether the searches' steps would miss the cache: the graph is larger
-// than a core's cache holds (from 2^17 vertices PF+'s arrays pass the
-// 2 MB of L2 here), and the numbering scatters neighbours over memory on
-// either side (NeighboursApart), so that each step of a search waits for
-// a chain of misses. Then several searches in flight wait for
-// theirs together (Search::kPothenFanInterleaved). Where the numbering
-// keeps neighbours near each other the misses are few, and the lanes'
-// handing over costs more than it saves (the 1M banded problem as
-// written: 0.017 s to 0.028).
-bool ScatteredInMemory(const Adjacency& rows, const Adjacency& cols) {
-  constexpr int64_t kLarge = int64_t{1} << 17;
-  if (cols.offsets == nullptr || int64_t{rows.count} + cols.count < kLarge) return false;
-  return NeighboursApart(rows) || NeighboursApart(cols);
-}
-
 // The side the searches start from: the rows when clearly fewer of them
 // have an edge (their lists are longer on average, so each finds a free
 // partner sooner), else the columns, as sparse maximum transversals do.
@@ -243,6 +228,12 @@ bool Unequal(const Degrees& rows, const Degrees& cols) {
 }
 
 }  // namespace
+
+bool ScatteredInMemory(const Adjacency& rows, const Adjacency& cols) {
+  constexpr int64_t kLarge = int64_t{1} << 17;
+  if (cols.offsets == nullptr || int64_t{rows.count} + cols.count < kLarge) return false;
+  return NeighboursApart(rows) || NeighboursApart(cols);
+}
 
 bool GreedyByDegree(const Degrees& side) {
   constexpr int64_t kShare = 64;  // the largest list holds this share of the entries at least

@@ -1281,6 +1281,19 @@ TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
     }
 }
 
+TEST(FastDulmageMendelsohn, ScatteredSquarePartsGiveTheSameBlocks) {
+  // Large enough, and numbered at random, that the component search asks
+  // for the data of a column's children as it enters the column: the same
+  // blocks as the graph in order.
+  const Rows in_order = SmallComponents(7000, 4, false), at_random = SmallComponents(7000, 4, true);
+  fast::DulmageMendelsohn ordered(in_order.graph()), scattered(at_random.graph());
+  ASSERT_EQ(ordered.Solve(), fast::Status::kOptimal);
+  ASSERT_EQ(scattered.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(scattered.CheckResult());
+  EXPECT_EQ(scattered.structural_rank(), ordered.structural_rank());
+  EXPECT_EQ(scattered.blocks(), ordered.blocks());
+}
+
 // A flag already set: every search, and every flow algorithm (the matching
 // reduction's too), stops before it starts.
 TEST(FastMatching, CancelledSolvesStop) {
