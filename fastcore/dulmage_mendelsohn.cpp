@@ -199,12 +199,6 @@ void DulmageMendelsohn::SquarePartComponents() {
   const int32_t* targets = graph_.targets;
   const Work::Span* spans = work.spans.data();
   const bool gathered = nodes >= Work::kSpansFrom;
-  // Where the lists were gathered entering a column is one miss, and
-  // asking for the children's cost more than it saved (ks-hard 10M
-  // shuffled: 0.27 -> 0.30 s).
-  const bool ask_ahead = !gathered && internal::ScatteredInMemory(
-                                          {graph_.rows, graph_.offsets, graph_.targets},
-                                          {graph_.cols, graph_.col_offsets, graph_.col_targets});
   // Inlined whatever the compiler thinks of its size: as a call, entering
   // a column of the 1M hex grid as written cost 15M instructions more.
   auto enter = [&](int32_t column) __attribute__((always_inline)) {
@@ -218,7 +212,6 @@ void DulmageMendelsohn::SquarePartComponents() {
       e = targets + offsets[col_mates[c]];
       end = targets + offsets[col_mates[c] + 1];
     }
-    if (ask_ahead) AskForChildren(e, end);
   };
   auto place = [&](int32_t column) {
     --position;
@@ -228,7 +221,17 @@ void DulmageMendelsohn::SquarePartComponents() {
     --index;
   };
   int32_t* starts = work.queue.data();
-  if (SinksLast(starts, nodes)) std::reverse(starts, starts + nodes);
+  const bool sinks_last = SinksLast(starts, nodes);
+  if (sinks_last) std::reverse(starts, starts + nodes);
+  // Where the lists were gathered entering a column is one miss, and
+  // asking for the children's cost more than it saved (ks-hard 10M
+  // shuffled: 0.27 -> 0.30 s). Nor where the part is searched from its
+  // sinks (below): a column's children are then mostly visited already
+  // (ks-hard and long paths 1M shuffled, 1 to 2 ms more).
+  const bool ask_ahead =
+      !gathered && !sinks_last &&
+      internal::ScatteredInMemory({graph_.rows, graph_.offsets, graph_.targets},
+                                  {graph_.cols, graph_.col_offsets, graph_.col_targets});
   constexpr int32_t kAhead = 16;
   for (int32_t i = 0; i < nodes; ++i) {
     // Most searches of a nearly triangular part are a start alone: the
@@ -253,6 +256,7 @@ void DulmageMendelsohn::SquarePartComponents() {
         rindex[c] = low;
         frames[depth++] = {c, own, e, end};
         enter(*e);
+        if (ask_ahead) AskForChildren(e, end);
         continue;
       }
       // What c's parent learns: the least index c reaches, or nothing once
