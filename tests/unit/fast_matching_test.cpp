@@ -227,9 +227,9 @@ Rows DeficientBlockAndATrap(int32_t t, int32_t k) {
   return Rows(t + 2, lists);
 }
 
-// The entries a solve from the rows read, checked maximum.
-int64_t ArcScans(const Rows& g, fast::Search search,
-                 fast::Initialisation start = fast::Initialisation::kGreedy) {
+// The counters of a solve from the rows, checked maximum.
+fast::MatchingCounters FromRows(const Rows& g, fast::Search search,
+                                fast::Initialisation start = fast::Initialisation::kGreedy) {
   fast::MatchingOptions options;
   options.initialisation = start;
   options.search = search;
@@ -238,7 +238,13 @@ int64_t ArcScans(const Rows& g, fast::Search search,
   EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
   EXPECT_EQ(matching.size(), ReferenceSize(g));
   EXPECT_TRUE(matching.CheckResult());
-  return matching.counters().arc_scans;
+  return matching.counters();
+}
+
+// The entries a solve from the rows read, checked maximum.
+int64_t ArcScans(const Rows& g, fast::Search search,
+                 fast::Initialisation start = fast::Initialisation::kGreedy) {
+  return FromRows(g, search, start).arc_scans;
 }
 
 TEST(FastMatching, FailedTreesAreExploredOnce) {
@@ -255,16 +261,7 @@ TEST(FastMatching, RowsProvedHopelessAreNotSearchedAgain) {
   // The k rows beside the block fail untainted in the first phase (the
   // first proves the block dead), so none of them can ever be matched; the
   // trap's augmentation leaves no other root, and no second phase runs.
-  const Rows g = DeficientBlockAndATrap(100, 50);
-  fast::MatchingOptions options;
-  options.initialisation = fast::Initialisation::kGreedy;
-  options.search = fast::Search::kPothenFan;
-  options.side = fast::Side::kRows;
-  fast::MaximumMatching matching(g.graph(), options);
-  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
-  EXPECT_EQ(matching.size(), 102);
-  EXPECT_EQ(matching.counters().phases, 1);
-  EXPECT_TRUE(matching.CheckResult());
+  EXPECT_EQ(FromRows(DeficientBlockAndATrap(100, 50), fast::Search::kPothenFan).phases, 1);
 }
 
 TEST(FastMatching, BothSidesSkipTheSideThatExploresEverything) {
@@ -839,6 +836,52 @@ TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightWhereNeighboursLieFarApart)
     EXPECT_EQ(AutomaticPlan(Band(n, shuffled, in_order), false, nullptr, large).search,
               large ? fast::Search::kPothenFanInterleaved : fast::Search::kPothenFan);
   }
+}
+
+// Many small components of 1 to 19 rows and 1 to 19 columns, `degree`
+// random entries a row within its component (genbip's components family),
+// numbered in order or at random on both sides.
+Rows SmallComponents(int32_t components, int32_t degree, bool at_random) {
+  std::mt19937 random(32);
+  auto upto = [&](int32_t n) { return std::uniform_int_distribution<int32_t>(0, n - 1)(random); };
+  std::vector<std::vector<int32_t>> lists;
+  int32_t cols = 0;
+  for (int32_t k = 0; k < components; ++k) {
+    const int32_t left = 1 + upto(19), right = 1 + upto(19);
+    for (int32_t r = 0; r < left; ++r) {
+      lists.emplace_back();
+      for (int32_t e = 0; e < degree; ++e) lists.back().push_back(cols + upto(right));
+    }
+    cols += right;
+  }
+  std::vector<int32_t> row_name(lists.size()), col_name(cols);
+  std::iota(row_name.begin(), row_name.end(), 0);
+  std::iota(col_name.begin(), col_name.end(), 0);
+  if (at_random) std::shuffle(row_name.begin(), row_name.end(), random);
+  if (at_random) std::shuffle(col_name.begin(), col_name.end(), random);
+  std::vector<std::vector<int32_t>> named(lists.size());
+  for (size_t r = 0; r < lists.size(); ++r)
+    for (int32_t c : lists[r]) named[row_name[r]].push_back(col_name[c]);
+  return Rows(cols, named);
+}
+
+TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightAmongScatteredSmallComponents) {
+  // A greedy start leaves many free vertices in small components, and PF+
+  // searches from each: numbered at random, each step of a search misses
+  // the cache, and with few entries a row PF+ keeps eight searches in
+  // flight. In order, or with many entries a row (where searches in flight
+  // cut each other short, and fewer failed ones prove their trees dead),
+  // one at a time.
+  for (int32_t degree : {4, 12})
+    for (bool at_random : {true, false}) {
+      const fast::MatchingPlan plan =
+          AutomaticPlan(SmallComponents(7000, degree, at_random), false, nullptr, true);
+      EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+      EXPECT_EQ(plan.search, degree == 4 && at_random ? fast::Search::kPothenFanInterleaved
+                                                      : fast::Search::kPothenFan)
+          << "degree " << degree << (at_random ? ", at random" : ", in order");
+    }
+  ExpectMaximum(SmallComponents(300, 4, true), ReferenceSize(SmallComponents(300, 4, true)));
 }
 
 TEST(FastMatching, AutomaticPlanSearchesAtOnceAlongADenseChain) {
