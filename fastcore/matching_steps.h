@@ -77,9 +77,9 @@ struct MeetingMemory {
     int32_t backward = 0;
     int32_t target = -1;
   };
-  // Sized for the larger side by Unfold, before the solve: the 16 bytes a
-  // vertex cleared and first touched at the first round cost the shuffled
-  // 1M uniform problem a tenth of its solve.
+  // Sized for the larger side by Unfold, before the solve: clearing and
+  // first touching 16 bytes a vertex when the searches start cost the 1M
+  // uniform problem 1.3 ms of its 31 ms solve.
   std::vector<Marks> marks;
   // The last round of any search on these marks: the stamps only grow
   // (the marks are cleared when they would run out), so an earlier round's

@@ -101,7 +101,7 @@ class MeetingSearches {
     FindFree(cols_, mates_.col, &memory_->free_cols);
     const int64_t free = std::min(memory_->free_rows.size(), memory_->free_cols.size());
     if (free * free > 4 * int64_t{std::min(rows_.count, cols_.count)}) return false;
-    // A run has at most a round a free row and one more.
+    // A run has at most one round for each free row, and one more.
     if (memory_->marks.size() < static_cast<size_t>(rows_.count) ||
         memory_->stamp > INT32_MAX - 1 - static_cast<int64_t>(memory_->free_rows.size())) {
       memory_->marks.assign(std::max(memory_->marks.size(), static_cast<size_t>(rows_.count)), {});
