@@ -163,6 +163,7 @@ void internal::Workspace::Unfold() {
   UnfoldRows();
   from_cols.lookahead.resize(cols_);
   from_cols.visited.resize(rows_);
+  meeting.marks.resize(static_cast<size_t>(std::max(rows_, cols_)));
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)

@@ -1,6 +1,7 @@
 // Augmenting paths by two breadth-first searches that meet: one from the
 // free rows, one from the free columns, each round finding one path.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "matching_steps.h"
@@ -48,7 +49,7 @@ class MeetingSearches {
   // going on, until they meet (true) or one runs out (false).
   bool Round() {
     ++counters_->phases;
-    ++stamp_;
+    stamp_ = ++memory_->stamp;
     std::vector<int32_t>& forward = memory_->forward;
     std::vector<int32_t>& backward = memory_->backward;
     forward.clear();
@@ -100,7 +101,12 @@ class MeetingSearches {
     FindFree(cols_, mates_.col, &memory_->free_cols);
     const int64_t free = std::min(memory_->free_rows.size(), memory_->free_cols.size());
     if (free * free > 4 * int64_t{std::min(rows_.count, cols_.count)}) return false;
-    memory_->marks.assign(rows_.count, {});
+    // A run has at most one round for each free row, and one more.
+    if (memory_->marks.size() < static_cast<size_t>(rows_.count) ||
+        memory_->stamp > INT32_MAX - 1 - static_cast<int64_t>(memory_->free_rows.size())) {
+      memory_->marks.assign(std::max(memory_->marks.size(), static_cast<size_t>(rows_.count)), {});
+      memory_->stamp = 0;
+    }
     marks_ = memory_->marks.data();
     return true;
   }

@@ -16,6 +16,7 @@
 
 #include "fastcore/dulmage_mendelsohn.h"
 #include "fastcore/matching.h"
+#include "fastcore/matching_steps.h"
 #include "fastcore/strategy.h"
 #include "fastcore/unit_flow.h"
 
@@ -339,6 +340,78 @@ Rows ShuffledTorus(int32_t n, uint32_t seed) {
       std::shuffle(list.begin(), list.end(), random);
     }
   return Rows(n * n, lists);
+}
+
+// A perfect matching of the hidden-perfect graph with `free` pairs taken
+// apart, each free column then moved some steps away along alternating
+// paths, so that the searches have long paths to find.
+std::vector<int32_t> NearlyPerfect(const Rows& g, const Rows& t, int32_t free, uint32_t seed) {
+  const int32_t n = g.cols;
+  std::vector<int32_t> row_mate(n, -1), col_mate(n, -1);
+  std::vector<char> seen;
+  std::function<bool(int32_t)> augment = [&](int32_t r) {
+    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e) {
+      const int32_t c = g.targets[e];
+      if (seen[c]) continue;
+      seen[c] = 1;
+      if (col_mate[c] < 0 || augment(col_mate[c])) return row_mate[r] = c, col_mate[c] = r, true;
+    }
+    return false;
+  };
+  for (int32_t r = 0; r < n; ++r) seen.assign(n, 0), augment(r);
+  std::mt19937 random(seed);
+  for (int32_t k = 0; k < free; ++k) {
+    const int32_t r = random() % n;
+    int32_t c = row_mate[r];
+    if (c < 0) continue;
+    row_mate[r] = col_mate[c] = -1;
+    for (int step = 0; step < 12; ++step) {  // a row next to c moves onto it
+      const int64_t degree = t.offsets[c + 1] - t.offsets[c];
+      const int32_t s = t.targets[t.offsets[c] + random() % degree];
+      if (s == r || row_mate[s] < 0) break;
+      const int32_t left = row_mate[s];
+      row_mate[s] = c, col_mate[c] = s, col_mate[left] = -1;
+      c = left;
+    }
+  }
+  row_mate.insert(row_mate.end(), col_mate.begin(), col_mate.end());
+  return row_mate;
+}
+
+Rows Transposed(const Rows& g) {
+  std::vector<std::vector<int32_t>> lists(g.cols);
+  for (int32_t r = 0; r + 1 < static_cast<int32_t>(g.offsets.size()); ++r)
+    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e) lists[g.targets[e]].push_back(r);
+  return Rows(static_cast<int32_t>(g.offsets.size() - 1), lists);
+}
+
+// The meeting searches' marks are kept between runs (cleared before the
+// solve, not before each run): the rounds of a later run on the same
+// memory must not take an earlier run's marks for their own.
+TEST(FastMatching, MeetingSearchesKeepTheirMarksApartAcrossRuns) {
+  const int32_t n = 3000;
+  fast::internal::MeetingMemory memory;
+  for (uint32_t seed = 1; seed <= 4; ++seed) {
+    const Rows g = HiddenPerfect(n, 3, seed), t = Transposed(g);
+    std::vector<int32_t> mates = NearlyPerfect(g, t, 20, seed);
+    int64_t pairs = 0;
+    for (int32_t r = 0; r < n; ++r) pairs += mates[r] >= 0;
+    const fast::internal::Adjacency rows{n, g.offsets.data(), g.targets.data()};
+    const fast::internal::Adjacency cols{n, t.offsets.data(), t.targets.data()};
+    fast::MatchingCounters counters;
+    fast::internal::CancelPoll cancel;
+    ASSERT_TRUE(fast::internal::MeetingSearch(rows, cols, {mates.data(), mates.data() + n, &pairs},
+                                              &counters, &memory, &cancel, INT64_MAX));
+    EXPECT_EQ(pairs, n) << "seed " << seed;
+    for (int32_t r = 0; r < n; ++r) {
+      const int32_t c = mates[r];
+      ASSERT_GE(c, 0);
+      EXPECT_EQ(mates[n + c], r);
+      EXPECT_NE(
+          std::find(g.targets.begin() + g.offsets[r], g.targets.begin() + g.offsets[r + 1], c),
+          g.targets.begin() + g.offsets[r + 1]);
+    }
+  }
 }
 
 TEST(FastMatching, MeetingSearchesOnAGridStopAtTheirBudget) {
