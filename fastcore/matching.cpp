@@ -146,7 +146,12 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
        {&meeting.forward, &meeting.backward, &meeting.free_rows, &meeting.free_cols})
     vertices->reserve(larger);
   meeting.marks.reserve(larger);
-  if (unfold) Unfold();
+  if (!unfold) return;
+  Unfold();
+  // Before the solve, with the rest: the meeting searches would clear and
+  // first touch them in it. Not after a failed try from the rows alone,
+  // where most plans never run those searches.
+  meeting.marks.resize(larger);
 }
 
 void internal::Workspace::UnfoldOrder() { degree_one.resize(static_cast<size_t>(rows_) + cols_); }
@@ -163,7 +168,6 @@ void internal::Workspace::Unfold() {
   UnfoldRows();
   from_cols.lookahead.resize(cols_);
   from_cols.visited.resize(rows_);
-  meeting.marks.resize(static_cast<size_t>(std::max(rows_, cols_)));
 }
 
 MaximumMatching::MaximumMatching(const BipartiteGraph& graph, const MatchingOptions& options)

@@ -77,9 +77,11 @@ struct MeetingMemory {
     int32_t backward = 0;
     int32_t target = -1;
   };
-  // Sized for the larger side by Unfold, before the solve: clearing and
-  // first touching 16 bytes a vertex when the searches start cost the 1M
-  // uniform problem 1.3 ms of its 31 ms solve.
+  // Sized for the larger side before the solve where the workspace is
+  // unfolded at once: clearing and first touching 16 bytes a vertex when
+  // the searches start cost the 1M uniform problem 1.3 ms of its 31 ms
+  // solve. After a failed try from the rows alone, which most plans
+  // follow without these searches, they size them when they run.
   std::vector<Marks> marks;
   // The last round of any search on these marks: the stamps only grow
   // (the marks are cleared when they would run out), so an earlier round's
@@ -111,7 +113,8 @@ struct Workspace {
   std::vector<uint64_t> taken;
   SearchMemory from_rows;
   SearchMemory from_cols;
-  // Reserved only: pages are touched when the meeting searches run.
+  // Its lists reserved only: their pages are touched when the meeting
+  // searches run (the marks: above).
   MeetingMemory meeting;
   // PF+: the vertices the current search entered, while it may yet prove
   // them dead; one side's count at most.
@@ -135,7 +138,7 @@ struct Workspace {
   void UnfoldOrder();
   // Sizes from_rows, for PF+ from the rows.
   void UnfoldRows();
-  // Sizes every array (the meeting searches' marks too).
+  // Sizes every array but the meeting searches' marks.
   void Unfold();
 
  private:
