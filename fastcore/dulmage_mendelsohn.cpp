@@ -199,8 +199,9 @@ void DulmageMendelsohn::SquarePartComponents() {
   const int32_t* targets = graph_.targets;
   const Work::Span* spans = work.spans.data();
   const bool gathered = nodes >= Work::kSpansFrom;
-  // Inlined whatever the compiler thinks of its size: as a call, entering
-  // a column of the 1M hex grid as written cost 15M instructions more.
+  // Inlined whatever the compiler thinks of its size: made a call when
+  // the asking ahead was put in it, entering a column of the 1M hex grid
+  // as written cost 15M instructions more.
   auto enter = [&](int32_t column) __attribute__((always_inline)) {
     c = column;
     own = low = index++;
@@ -226,8 +227,11 @@ void DulmageMendelsohn::SquarePartComponents() {
   // Where the lists were gathered entering a column is one miss, and
   // asking for the children's cost more than it saved (ks-hard 10M
   // shuffled: 0.27 -> 0.30 s). Nor where the part is searched from its
-  // sinks (below): a column's children are then mostly visited already
-  // (ks-hard and long paths 1M shuffled, 1 to 2 ms more).
+  // sinks: a column's children are then mostly visited already (ks-hard
+  // and long paths 1M shuffled, 1 to 2 ms more; but the shuffled 1M
+  // block-diagonal, banded and grid problems, searched from their sinks
+  // too, lost their gains with them: component search 9.5 -> 7.7 ms,
+  // 11.8 -> 8.7, 22.8 -> 17.7).
   const bool ask_ahead =
       !gathered && !sinks_last &&
       internal::ScatteredInMemory({graph_.rows, graph_.offsets, graph_.targets},
@@ -290,10 +294,9 @@ void DulmageMendelsohn::SquarePartComponents() {
 // its entries [e, end), and where the numbering scatters the graph
 // entering one is a chain of misses (its mate, the mate's offsets, its
 // entries, their marks): asked for now, the first links of the children's
-// chains are fetched together. The shuffled 1M problems' component search:
-// block-diagonal 9.5 -> 7.7 ms, banded 11.8 -> 8.7, hex grid 75 -> 50
-// (CPU 1). Out of line, so that the search's own step stays small where
-// nothing is asked for.
+// chains are fetched together: `fastmatch -d` on the shuffled 1M hex grid
+// 0.102 -> 0.073 s, hidden-perfect 0.065 -> 0.059 (CPU 1). Out of line, so
+// that the search's own step stays small where nothing is asked for.
 void DulmageMendelsohn::AskForChildren(const int32_t* e, const int32_t* end) const {
   constexpr int64_t kChildren = 8;  // at most, from the list's start
   const int32_t* rindex = work_->rindex.data();
