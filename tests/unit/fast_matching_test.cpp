@@ -59,8 +59,16 @@ struct Rows {
   }
 };
 
-// Kuhn's algorithm: one augmenting-path search per row.
-int64_t ReferenceSize(const Rows& g) {
+// The columns' lists of g, each in row order.
+Rows Transposed(const Rows& g) {
+  std::vector<std::vector<int32_t>> lists(g.cols);
+  for (int32_t r = 0; r + 1 < static_cast<int32_t>(g.offsets.size()); ++r)
+    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e) lists[g.targets[e]].push_back(r);
+  return Rows(static_cast<int32_t>(g.offsets.size() - 1), lists);
+}
+
+// Kuhn's algorithm: one augmenting-path search per row; the columns' mates.
+std::vector<int32_t> KuhnColumnMates(const Rows& g) {
   std::vector<int32_t> col_mate(g.cols, -1);
   std::vector<char> seen;
   std::function<bool(int32_t)> augment = [&](int32_t r) {
@@ -72,12 +80,16 @@ int64_t ReferenceSize(const Rows& g) {
     }
     return false;
   };
-  int64_t size = 0;
   for (int32_t r = 0; r + 1 < static_cast<int32_t>(g.offsets.size()); ++r) {
     seen.assign(g.cols, 0);
-    size += augment(r);
+    augment(r);
   }
-  return size;
+  return col_mate;
+}
+
+int64_t ReferenceSize(const Rows& g) {
+  const std::vector<int32_t> col_mate = KuhnColumnMates(g);
+  return std::count_if(col_mate.begin(), col_mate.end(), [](int32_t r) { return r >= 0; });
 }
 
 const fast::Initialisation kInitialisations[] = {fast::Initialisation::kAuto,
@@ -347,18 +359,9 @@ Rows ShuffledTorus(int32_t n, uint32_t seed) {
 // paths, so that the searches have long paths to find.
 std::vector<int32_t> NearlyPerfect(const Rows& g, const Rows& t, int32_t free, uint32_t seed) {
   const int32_t n = g.cols;
-  std::vector<int32_t> row_mate(n, -1), col_mate(n, -1);
-  std::vector<char> seen;
-  std::function<bool(int32_t)> augment = [&](int32_t r) {
-    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e) {
-      const int32_t c = g.targets[e];
-      if (seen[c]) continue;
-      seen[c] = 1;
-      if (col_mate[c] < 0 || augment(col_mate[c])) return row_mate[r] = c, col_mate[c] = r, true;
-    }
-    return false;
-  };
-  for (int32_t r = 0; r < n; ++r) seen.assign(n, 0), augment(r);
+  std::vector<int32_t> col_mate = KuhnColumnMates(g), row_mate(n, -1);
+  for (int32_t c = 0; c < n; ++c)
+    if (col_mate[c] >= 0) row_mate[col_mate[c]] = c;
   std::mt19937 random(seed);
   for (int32_t k = 0; k < free; ++k) {
     const int32_t r = random() % n;
@@ -376,13 +379,6 @@ std::vector<int32_t> NearlyPerfect(const Rows& g, const Rows& t, int32_t free, u
   }
   row_mate.insert(row_mate.end(), col_mate.begin(), col_mate.end());
   return row_mate;
-}
-
-Rows Transposed(const Rows& g) {
-  std::vector<std::vector<int32_t>> lists(g.cols);
-  for (int32_t r = 0; r + 1 < static_cast<int32_t>(g.offsets.size()); ++r)
-    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e) lists[g.targets[e]].push_back(r);
-  return Rows(static_cast<int32_t>(g.offsets.size() - 1), lists);
 }
 
 // The meeting searches' marks are kept between runs (cleared before the
@@ -629,18 +625,11 @@ TEST(FastMatching, GivenColumnSideIsUsed) {
 // algorithm's, whose time grows as the square of the rows, unless `large`.
 fast::MatchingPlan AutomaticPlan(const Rows& g, bool rows_alone = false,
                                  fast::MatchingCounters* counters = nullptr, bool large = false) {
-  std::vector<int64_t> col_offsets(g.cols + 1, 0);
-  for (int32_t c : g.targets) ++col_offsets[c + 1];
-  for (int32_t c = 0; c < g.cols; ++c) col_offsets[c + 1] += col_offsets[c];
-  std::vector<int32_t> col_targets(g.targets.size());
-  std::vector<int64_t> next(col_offsets.begin(), col_offsets.end() - 1);
-  for (size_t r = 0; r + 1 < g.offsets.size(); ++r)
-    for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e)
-      col_targets[next[g.targets[e]]++] = static_cast<int32_t>(r);
+  const Rows t = Transposed(g);
   fast::BipartiteGraph graph = g.graph();
   if (!rows_alone) {
-    graph.col_offsets = col_offsets.data();
-    graph.col_targets = col_targets.data();
+    graph.col_offsets = t.offsets.data();
+    graph.col_targets = t.targets.data();
   }
   fast::MaximumMatching matching(graph);
   EXPECT_EQ(matching.Solve(), fast::Status::kOptimal);
@@ -838,6 +827,20 @@ TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightWhereNeighboursLieFarApart)
   }
 }
 
+// The rows' `lists` of columns below `cols`, both sides numbered at random.
+Rows Renumbered(const std::vector<std::vector<int32_t>>& lists, int32_t cols,
+                std::mt19937& random) {
+  std::vector<int32_t> row_name(lists.size()), col_name(cols);
+  std::iota(row_name.begin(), row_name.end(), 0);
+  std::iota(col_name.begin(), col_name.end(), 0);
+  std::shuffle(row_name.begin(), row_name.end(), random);
+  std::shuffle(col_name.begin(), col_name.end(), random);
+  std::vector<std::vector<int32_t>> named(lists.size());
+  for (size_t r = 0; r < lists.size(); ++r)
+    for (int32_t c : lists[r]) named[row_name[r]].push_back(col_name[c]);
+  return Rows(cols, named);
+}
+
 // Many small components of 1 to 19 rows and 1 to 19 columns, `degree`
 // random entries a row within its component (genbip's components family),
 // numbered in order or at random on both sides.
@@ -854,15 +857,7 @@ Rows SmallComponents(int32_t components, int32_t degree, bool at_random) {
     }
     cols += right;
   }
-  std::vector<int32_t> row_name(lists.size()), col_name(cols);
-  std::iota(row_name.begin(), row_name.end(), 0);
-  std::iota(col_name.begin(), col_name.end(), 0);
-  if (at_random) std::shuffle(row_name.begin(), row_name.end(), random);
-  if (at_random) std::shuffle(col_name.begin(), col_name.end(), random);
-  std::vector<std::vector<int32_t>> named(lists.size());
-  for (size_t r = 0; r < lists.size(); ++r)
-    for (int32_t c : lists[r]) named[row_name[r]].push_back(col_name[c]);
-  return Rows(cols, named);
+  return at_random ? Renumbered(lists, cols, random) : Rows(cols, lists);
 }
 
 TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightAmongScatteredSmallComponents) {
@@ -1358,19 +1353,14 @@ TEST(FastDulmageMendelsohn, LongPathsAndCyclesNeedNoRecursion) {
 // columns i + width, i + 1 and i, numbered in order or at random.
 Rows Honeycomb(int32_t width, bool at_random) {
   const int32_t n = width * width;
-  std::vector<int32_t> row_name(n), col_name(n);
-  std::iota(row_name.begin(), row_name.end(), 0);
-  std::iota(col_name.begin(), col_name.end(), 0);
-  std::mt19937 random(32);
-  if (at_random) std::shuffle(row_name.begin(), row_name.end(), random);
-  if (at_random) std::shuffle(col_name.begin(), col_name.end(), random);
   std::vector<std::vector<int32_t>> lists(n);
   for (int32_t i = 0; i < n; ++i) {
-    if (i + width < n) lists[row_name[i]].push_back(col_name[i + width]);
-    if ((i + 1) % width != 0) lists[row_name[i]].push_back(col_name[i + 1]);
-    lists[row_name[i]].push_back(col_name[i]);
+    if (i + width < n) lists[i].push_back(i + width);
+    if ((i + 1) % width != 0) lists[i].push_back(i + 1);
+    lists[i].push_back(i);
   }
-  return Rows(n, lists);
+  std::mt19937 random(32);
+  return at_random ? Renumbered(lists, n, random) : Rows(n, lists);
 }
 
 TEST(FastDulmageMendelsohn, ScatteredSquarePartsGiveTheSameBlocks) {
