@@ -568,6 +568,38 @@ TEST(FastMatching, KarpSipserAloneSolvesForests) {
   }
 }
 
+// Karp-Sipser on one thread packs the XOR of a free vertex's free
+// neighbours into its mate slot, beside its degree, where the numbers and
+// degrees fit in 31 bits. With 2^16 + 1 vertices a side a number takes 17
+// bits and a degree must stay below 2^14: a hub column joined to `hub`
+// rows, each with a column of its own besides, and a path through the
+// other rows and columns, one row longer than it has columns. A forest, so
+// the degree-one rule matches all but the hub, which must end free, with a
+// hub of 2^14 - 1 (packed) and of 2^14 (the lists read instead).
+TEST(FastMatching, KarpSipserPacksItsSlotsOnlyWhereTheDegreesFit) {
+  constexpr int32_t n = (1 << 16) + 1;
+  for (int32_t hub : {(1 << 14) - 1, 1 << 14}) {
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t r = 0; r < hub; ++r) lists[r] = {0, r + 1};
+    for (int32_t r = hub; r < n; ++r) {
+      if (r > hub) lists[r].push_back(r);
+      if (r + 1 < n) lists[r].push_back(r + 1);
+    }
+    const Rows g(n, lists);
+    for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
+      fast::MatchingOptions options;
+      options.initialisation = fast::Initialisation::kKarpSipser;
+      options.search = fast::Search::kPothenFan;
+      options.side = side;
+      fast::MaximumMatching matching(g.graph(), options);
+      ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+      EXPECT_EQ(matching.counters().initial_pairs, n - 1) << "hub " << hub;
+      ASSERT_EQ(matching.col_mates()[0], -1) << "hub " << hub;
+      EXPECT_TRUE(matching.CheckResult());
+    }
+  }
+}
+
 // Karp-Sipser from the rows takes them in batches and matches the
 // degree-one vertices that a batch's pairs make before the next batch.
 // Cycles of five rows and five columns, each cycle's rows numbered far
