@@ -1076,6 +1076,22 @@ TEST(FastMatching, PushRelabelTakesTheSideWithFewerLiveFreeVertices) {
   EXPECT_EQ(ArcScans(t, Search::kPushRelabelEitherSide, ks), ArcScans(t, Search::kPushRelabel, ks));
 }
 
+TEST(FastMatching, GreedyStartReadsTheWayTheWholeSideFavours) {
+  // As genbip writes its deficient matrix: the first block's columns list
+  // the rows of their own block first and, at their ends, rows that only
+  // the last block's columns have besides. Read backward, as the first
+  // rows alone favour, the first block takes those rows and leaves k of
+  // the last block's columns free; runs of rows spread over the side read
+  // forward and match every vertex a maximum matching does.
+  const int32_t n = 20000, k = n / 5;
+  const Rows g = DeficientBothSides(n, 40, false, false);
+  fast::MatchingCounters counters;
+  const fast::MatchingPlan plan = AutomaticPlan(g, false, &counters, true);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.side, fast::Side::kColumns);
+  EXPECT_EQ(counters.initial_pairs, n - k);
+}
+
 TEST(FastMatching, PushRelabelAllocatesNothingInTheSolve) {
   // Either side pushes here, after a look from the other that gives up:
   // every array comes from what Prepare() reserved.
@@ -1124,14 +1140,21 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   EXPECT_EQ(matching.plan().initialisation, fast::Initialisation::kKarpSipser);
   EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
   ExpectMaximum(g, n);
-  // Dense and deficient on both sides, in the order built: a greedy start
-  // from the columns leaves a fifth of the bound free, and PF+ spends its
-  // pass on searches that fail (with 20 entries a row, and the rows its
-  // failed searches prove hopeless left out of its later phases, it
-  // finishes within the pass). Push-relabel goes on from that start
-  // instead of a Karp-Sipser restart. Transposed, the greedy start matches
-  // the maximum at once and PF+ proves it within its pass.
-  fast::MatchingPlan plan = AutomaticPlan(DeficientBothSides(5000, 12, false, false));
+  // Dense and deficient on both sides, the rows numbered from the last:
+  // the columns' lists, in row order, start with rows of the last block,
+  // and a greedy start from the columns takes a fifth of those away from
+  // the last block's columns, which leaves two fifths of the bound free,
+  // and PF+ spends its pass on searches that fail (with 20 entries a row,
+  // or 12 on half as many vertices, and the rows its failed searches prove
+  // hopeless left out of its later phases, it finishes within the pass).
+  // Push-relabel goes on from that start instead of a Karp-Sipser restart. Transposed, the greedy
+  // start matches the maximum at once and PF+ proves it within its pass.
+  const Rows deficient = DeficientBothSides(10000, 10, false, false);
+  std::vector<std::vector<int32_t>> from_the_last;
+  for (size_t r = deficient.offsets.size() - 1; r-- > 0;)
+    from_the_last.emplace_back(deficient.targets.begin() + deficient.offsets[r],
+                               deficient.targets.begin() + deficient.offsets[r + 1]);
+  fast::MatchingPlan plan = AutomaticPlan(Rows(deficient.cols, from_the_last));
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(plan.search, fast::Search::kPushRelabelEitherSide);
   plan = AutomaticPlan(DeficientBothSides(5000, 12, true, false));
