@@ -19,11 +19,14 @@ int32_t FirstFree(const Side& side, int32_t v, const int32_t* other_mates, int64
   return -1;
 }
 
-// With kXors, each free vertex keeps the XOR of its free neighbours beside
-// its degree (Run); without, a degree-one vertex reads its list to find its
-// neighbour (RunThenGreedy, where the degree-one rule matches too few pairs
-// to pay for the XORs' first pass over every list).
-template <bool kXors, class Side = Adjacency>
+// With kPacked, each free vertex's slot also holds the XOR of its free
+// neighbours (Count), so that when its degree drops to one the neighbour is
+// known without reading its list, and updating a neighbour's degree and XOR
+// is one access to one 4-byte slot; without, a degree-one vertex reads its
+// list to find its neighbour (RunThenGreedy, where the degree-one rule
+// matches too few pairs to pay for the XORs' first pass over every list,
+// and graphs whose numbers and degrees do not fit a packed slot).
+template <bool kPacked, class Side = Adjacency>
 class KarpSipser : KarpSipserReads<Side> {
   using Reads = KarpSipserReads<Side>;
   using Reads::AskFor;
@@ -38,21 +41,20 @@ class KarpSipser : KarpSipserReads<Side> {
  public:
   // `rows` and `cols` are the lists as given; the run reads them as `side_rows` and `side_cols`,
   // whose list positions it writes at `narrow` (rows + 1, then columns + 1) when they are
-  // NarrowAdjacency, and which are the lists as given otherwise.
+  // NarrowAdjacency, and which are the lists as given otherwise. With kPacked, the XOR takes
+  // the low `shift` bits of a free slot and the degree the bits above (PackingShift).
   KarpSipser(const Adjacency& rows, const Adjacency& cols, const Side& side_rows,
              const Side& side_cols, uint32_t* narrow, Mates mates, MatchingCounters* counters,
-             int32_t* degree_one, int32_t* free_xor)
+             int32_t* degree_one, int shift = 0)
       : Reads(side_rows, side_cols, mates),
         given_rows_(rows),
         given_cols_(cols),
         narrow_(narrow),
         counters_(counters),
         degree_one_(degree_one),
-        row_xor_(free_xor),
-        col_xor_(kXors ? free_xor + rows.count : nullptr) {}
+        unit_(kPacked ? int32_t{1} << shift : 0) {}
 
   void Run() {
-    static_assert(kXors);
     CountDegrees();
     MatchDegreeOne();
     // The rows a batch at a time too, the reads of those still free asked
@@ -87,7 +89,7 @@ class KarpSipser : KarpSipserReads<Side> {
   // choice is mended by a short augmenting path nearby, keeping the degrees
   // (both lists of every pair read again) costs more than it saves.
   void RunThenGreedy() {
-    static_assert(!kXors);
+    static_assert(!kPacked);
     CountDegrees();
     MatchDegreeOne();
     for (int32_t r = 0; r < rows_.count; ++r) {
@@ -114,20 +116,18 @@ class KarpSipser : KarpSipserReads<Side> {
     for (int32_t c = 0; c < cols_.count; ++c) mates_.col[c] = std::max(mates_.col[c], -1);
   }
 
-  // Every vertex's degree and, with kXors, its XOR, from the lists as
+  // Every vertex's degree and, with kPacked, its XOR, from the lists as
   // given; the 32-bit list positions, where the run reads them, are
   // written in the same pass, so that the given ones are read once.
   void CountDegrees() {
     for (int32_t r = 0; r < given_rows_.count; ++r) {
       if constexpr (kNarrow) narrow_[r] = static_cast<uint32_t>(given_rows_.begin(r));
-      Count(r, given_rows_.end(r) - given_rows_.begin(r));
-      if constexpr (kXors) row_xor_[r] = Xor(given_rows_, r);
+      Count(r, given_rows_);
     }
     uint32_t* const narrow_cols = kNarrow ? narrow_ + given_rows_.count + 1 : nullptr;
     for (int32_t c = 0; c < given_cols_.count; ++c) {
       if constexpr (kNarrow) narrow_cols[c] = static_cast<uint32_t>(given_cols_.begin(c));
-      Count(~c, given_cols_.end(c) - given_cols_.begin(c));
-      if constexpr (kXors) col_xor_[c] = Xor(given_cols_, c);
+      Count(~c, given_cols_);
     }
     if constexpr (kNarrow) {
       narrow_[given_rows_.count] = static_cast<uint32_t>(given_rows_.offsets[given_rows_.count]);
@@ -149,12 +149,33 @@ class KarpSipser : KarpSipserReads<Side> {
   // problems.
   static constexpr int32_t kBatch = 16;
 
-  // Vertex ids on the stack: a row r as r, a column c as ~c.
-  void Count(int32_t vertex, int64_t degree) {
-    int32_t& slot = vertex >= 0 ? mates_.row[vertex] : mates_.col[~vertex];
-    slot = static_cast<int32_t>(-1 - degree);
+  // Vertex ids on the stack: a row r as r, a column c as ~c. With kPacked
+  // a free slot is ~(degree * unit_ | XOR of the free neighbours), so that
+  // a degree of zero (whose XOR is zero) reads -1 as without.
+  void Count(int32_t vertex, const Adjacency& side) {
+    const int32_t v = vertex >= 0 ? vertex : ~vertex;
+    const int64_t degree = side.end(v) - side.begin(v);
+    int32_t& slot = vertex >= 0 ? mates_.row[v] : mates_.col[v];
+    if constexpr (kPacked)
+      slot = ~(static_cast<int32_t>(degree) * unit_ | Xor(side, v));
+    else
+      slot = static_cast<int32_t>(-1 - degree);
     if (degree == 1) degree_one_[pushed_++] = vertex;
   }
+
+  // Whether a slot is that of a free vertex with one free neighbour: packed,
+  // ~slot in [unit, 2 unit).
+  static bool DegreeOne(int32_t slot, int32_t unit) {
+    if constexpr (kPacked)
+      return static_cast<uint32_t>(slot) + 2 * static_cast<uint32_t>(unit) <
+             static_cast<uint32_t>(unit);
+    return slot == -2;
+  }
+  bool DegreeOne(int32_t slot) const { return DegreeOne(slot, unit_); }
+
+  // The one free neighbour of a degree-one vertex, from its packed slot.
+  static int32_t Neighbour(int32_t slot, int32_t unit) { return ~slot - unit; }
+  int32_t Neighbour(int32_t slot) const { return Neighbour(slot, unit_); }
 
   // The degree-one vertices are taken from the stack a batch at a time,
   // their reads asked for together (AskFor). A vertex is checked when its
@@ -166,7 +187,7 @@ class KarpSipser : KarpSipserReads<Side> {
       const int32_t n = std::min(pushed_, kBatch);
       pushed_ -= n;
       std::copy(degree_one_ + pushed_, degree_one_ + pushed_ + n, batch);
-      if constexpr (kXors)
+      if constexpr (kPacked)
         AskForPartners(batch, n);
       else
         AskFor(batch, n);
@@ -174,48 +195,38 @@ class KarpSipser : KarpSipserReads<Side> {
     }
   }
 
-  // With the XORs a degree-one vertex's one free neighbour is the XOR of
-  // its free neighbours: it is matched without reading its list.
+  // With kPacked a degree-one vertex's one free neighbour is in its slot:
+  // it is matched without reading its list.
   void MatchIfDegreeOne(int32_t v) {
     if (v >= 0) {
-      if (mates_.row[v] != -2) return;  // matched, or its neighbour was taken
+      const int32_t slot = mates_.row[v];
+      if (!DegreeOne(slot)) return;  // matched, or its neighbour was taken
       const int32_t c =
-          kXors ? row_xor_[v] : FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
+          kPacked ? Neighbour(slot) : FirstFree(rows_, v, mates_.col, &counters_->arc_scans);
       if (c >= 0) Match(v, c, kColumnList);
     } else {
-      const int32_t c = ~v;
-      if (mates_.col[c] != -2) return;
+      const int32_t c = ~v, slot = mates_.col[c];
+      if (!DegreeOne(slot)) return;
       const int32_t r =
-          kXors ? col_xor_[c] : FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
+          kPacked ? Neighbour(slot) : FirstFree(cols_, c, mates_.row, &counters_->arc_scans);
       if (r >= 0) Match(r, c, kRowList);
     }
   }
 
   // The partners of the batch's degree-one vertices: their lists, then
-  // their neighbours' slots and XORs, each stage across the batch before
-  // the next reads it (the partners' list positions were asked for when the
+  // their neighbours' slots, each stage across the batch before the next
+  // reads it (the partners' list positions were asked for when the
   // vertices were pushed).
   [[gnu::always_inline]] void AskForPartners(const int32_t* vertices, int32_t n) const {
     Seen partners[kBatch];
     int32_t k = 0;
     for (int32_t i = 0; i < n; ++i) {
       const int32_t v = vertices[i];
-      if (v >= 0 && mates_.row[v] == -2) partners[k++] = Of(~row_xor_[v]);
-      if (v < 0 && mates_.col[~v] == -2) partners[k++] = Of(col_xor_[~v]);
+      const int32_t slot = v >= 0 ? mates_.row[v] : mates_.col[~v];
+      if (DegreeOne(slot)) partners[k++] = Of(v >= 0 ? ~Neighbour(slot) : Neighbour(slot));
     }
     for (int32_t i = 0; i < k; ++i) PrefetchList(partners[i]);
-    for (int32_t i = 0; i < k; ++i) {
-      PrefetchSlots(partners[i]);
-      PrefetchXors(partners[i]);
-    }
-  }
-
-  void PrefetchXors(Seen s) const {
-    int32_t* xors = s.side == &rows_ ? col_xor_ : row_xor_;
-    constexpr int64_t kFirst = 8;
-    const int64_t end = std::min(s.side->end(s.v), s.side->begin(s.v) + kFirst);
-    for (int64_t e = s.side->begin(s.v); e < end; ++e)
-      __builtin_prefetch(xors + s.side->targets[e], 1);
+    for (int32_t i = 0; i < k; ++i) PrefetchSlots(partners[i]);
   }
 
   // Which of a pair's lists Match reads (none: the degrees are no longer
@@ -231,37 +242,41 @@ class KarpSipser : KarpSipserReads<Side> {
     mates_.col[c] = r;
     ++counters_->initial_pairs;
     ++*mates_.pairs;
+    const int32_t unit = unit_;
     if (lists & kRowList) {
       counters_->arc_scans += rows_.end(r) - rows_.begin(r);
-      for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e) {
-        const int32_t t = rows_.targets[e];
-        int32_t& slot = mates_.col[t];
-        if (slot >= 0) continue;
-        if constexpr (kXors) col_xor_[t] ^= r;
-        if (++slot == -2) Push(~t);
-      }
+      for (int64_t e = rows_.begin(r); e < rows_.end(r); ++e)
+        Leave(mates_.col, rows_.targets[e], r, ~rows_.targets[e], unit);
     }
     if (lists & kColumnList) {
       counters_->arc_scans += cols_.end(c) - cols_.begin(c);
-      for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e) {
-        const int32_t t = cols_.targets[e];
-        int32_t& slot = mates_.row[t];
-        if (slot >= 0) continue;
-        if constexpr (kXors) row_xor_[t] ^= c;
-        if (++slot == -2) Push(t);
-      }
+      for (int64_t e = cols_.begin(c); e < cols_.end(c); ++e)
+        Leave(mates_.row, cols_.targets[e], c, cols_.targets[e], unit);
     }
   }
 
-  // A vertex whose degree dropped to one. With the XORs its partner is
+  // Takes `gone`, just matched, out of neighbour t's degree (and XOR), t
+  // being `vertex` on the stack.
+  [[gnu::always_inline]] void Leave(int32_t* slots, int32_t t, int32_t gone, int32_t vertex,
+                                    int32_t unit) {
+    int32_t& slot = slots[t];
+    if (slot >= 0) return;
+    if constexpr (kPacked)
+      slot = (slot + unit) ^ gone;  // ~((~slot - unit) ^ gone)
+    else
+      ++slot;
+    if (DegreeOne(slot, unit)) Push(vertex, Neighbour(slot, unit));
+  }
+
+  // A vertex whose degree dropped to one. With kPacked its partner is
   // known, and its list position is asked for now, as it will be read next.
-  void Push(int32_t vertex) {
+  void Push(int32_t vertex, int32_t partner) {
     degree_one_[pushed_++] = vertex;
-    if constexpr (kXors) {
+    if constexpr (kPacked) {
       if (vertex >= 0)
-        __builtin_prefetch(cols_.offsets + row_xor_[vertex]);
+        __builtin_prefetch(cols_.offsets + partner);
       else
-        __builtin_prefetch(rows_.offsets + col_xor_[~vertex]);
+        __builtin_prefetch(rows_.offsets + partner);
     }
   }
 
@@ -273,10 +288,9 @@ class KarpSipser : KarpSipserReads<Side> {
   // reaches one at most once. Stale ones are skipped.
   int32_t* degree_one_;
   int32_t pushed_ = 0;
-  // Per free vertex: the XOR of the entries of its list that lead to a free
-  // vertex, so the neighbour itself once the degree is one.
-  int32_t* row_xor_;
-  int32_t* col_xor_;
+  // With kPacked, one in the degree of a packed slot: 1 << the bits of a
+  // vertex number.
+  const int32_t unit_;
 };
 
 // Whether a graph's list positions fit the 32 bits of NarrowAdjacency.
@@ -284,16 +298,33 @@ bool Narrows(const Adjacency& rows) {
   return rows.count == 0 || rows.end(rows.count - 1) <= int64_t{UINT32_MAX};
 }
 
-// Run or RunDegreeOne of KarpSipser<true>, on 32-bit list positions where
-// they fit: the runs reach the positions of partners at random, and half
-// the bytes keep more of them in cache.
+// The bits a vertex number takes in a packed slot (an XOR of numbers below
+// 2^shift stays below it), or -1 where a number and the largest degree
+// `most` above it do not fit in the 31 bits beside the sign, which marks a
+// free slot: a side of more than 2^24 vertices with a degree of 64, or of
+// more than 2^16 with one of 2^14, reads its lists instead.
+int PackingShift(const Adjacency& rows, const Adjacency& cols, int64_t most) {
+  const uint32_t largest = static_cast<uint32_t>(std::max({rows.count, cols.count, 1}) - 1);
+  const int shift = largest == 0 ? 0 : 32 - __builtin_clz(largest);
+  return shift < 31 && most < (int64_t{1} << (31 - shift)) ? shift : -1;
+}
+
+// Run or RunDegreeOne of KarpSipser, its slots packed where the numbers
+// and degrees fit, on 32-bit list positions where they fit: the runs reach
+// the slots and the positions of partners at random, and fewer bytes keep
+// more of them in cache.
 template <class Step>
-void OnOneThread(const Adjacency& rows, const Adjacency& cols, Mates mates,
+void OnOneThread(const Adjacency& rows, const Adjacency& cols, int64_t most, Mates mates,
                  MatchingCounters* counters, Workspace* work, Step step) {
   int32_t* const stack = work->degree_one.data();
-  int32_t* const xors = work->free_xor.data();
+  const int shift = PackingShift(rows, cols, most);
+  if (shift < 0) {
+    KarpSipser<false> run(rows, cols, rows, cols, nullptr, mates, counters, stack);
+    step(run);
+    return;
+  }
   if (!Narrows(rows)) {
-    KarpSipser<true> run(rows, cols, rows, cols, nullptr, mates, counters, stack, xors);
+    KarpSipser<true> run(rows, cols, rows, cols, nullptr, mates, counters, stack, shift);
     step(run);
     return;
   }
@@ -301,31 +332,30 @@ void OnOneThread(const Adjacency& rows, const Adjacency& cols, Mates mates,
   const NarrowAdjacency narrow_rows{rows.count, offsets, rows.targets};
   const NarrowAdjacency narrow_cols{cols.count, offsets + rows.count + 1, cols.targets};
   KarpSipser<true, NarrowAdjacency> run(rows, cols, narrow_rows, narrow_cols, offsets, mates,
-                                        counters, stack, xors);
+                                        counters, stack, shift);
   step(run);
 }
 
 }  // namespace
 
-void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, int64_t most, Mates mates,
                      MatchingCounters* counters, Workspace* work) {
   if (work->team != nullptr)
     ParallelKarpSipserMatch(rows, cols, mates, counters, work);
   else
-    OnOneThread(rows, cols, mates, counters, work, [](auto& run) { run.Run(); });
+    OnOneThread(rows, cols, most, mates, counters, work, [](auto& run) { run.Run(); });
 }
 
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work) {
-  KarpSipser<false>(rows, cols, rows, cols, nullptr, mates, counters, work->degree_one.data(),
-                    nullptr)
+  KarpSipser<false>(rows, cols, rows, cols, nullptr, mates, counters, work->degree_one.data())
       .RunThenGreedy();
 }
 
 // With no vertex of degree one the rule has nothing to start from, and its
 // passes over the degrees are spared; with some, the XORs find each
 // partner without reading its list, as in a whole run.
-void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, int64_t most, Mates mates,
                     MatchingCounters* counters, Workspace* work) {
   const auto degree_one = [](const Adjacency& side) {
     for (int32_t v = 0; v < side.count; ++v)
@@ -333,7 +363,7 @@ void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
     return false;
   };
   if (!degree_one(rows) && !degree_one(cols)) return;
-  OnOneThread(rows, cols, mates, counters, work, [](auto& run) { run.RunDegreeOne(); });
+  OnOneThread(rows, cols, most, mates, counters, work, [](auto& run) { run.RunDegreeOne(); });
 }
 
 }  // namespace fast::internal

@@ -12,8 +12,10 @@
 // that one random access per entry both tells whether a neighbour is free
 // and updates its degree: a slot holds the mate (>= 0), or -2 for a free
 // vertex with one free neighbour, -1 for one with none. Once a run is over
-// every free slot holds -1. The run on one thread also keeps, for each free
-// vertex, the XOR of its free neighbours (karp_sipser.cpp).
+// every free slot holds -1. The run on one thread packs, where the numbers
+// and degrees fit, the XOR of a free vertex's free neighbours into the same
+// slot, beside the degree (karp_sipser.cpp); a free slot is negative and a
+// matched one is not either way.
 #pragma once
 
 #include <algorithm>

@@ -128,7 +128,6 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
       rows_(rows),
       cols_(cols) {
   degree_one.reserve(static_cast<size_t>(rows) + cols);
-  free_xor.reserve(static_cast<size_t>(rows) + cols);
   narrow_offsets.reserve(static_cast<size_t>(rows) + cols + 2);
   from_rows.lookahead.reserve(rows);
   from_rows.visited.reserve(cols);
@@ -163,7 +162,6 @@ void internal::Workspace::UnfoldRows() {
 
 void internal::Workspace::Unfold() {
   UnfoldOrder();
-  free_xor.resize(static_cast<size_t>(rows_) + cols_);
   narrow_offsets.resize(static_cast<size_t>(rows_) + cols_ + 2);
   UnfoldRows();
   from_cols.lookahead.resize(cols_);
@@ -303,18 +301,20 @@ void MaximumMatching::Initialise(const internal::Adjacency& rows, const internal
                                  const internal::Look& look) {
   const bool from_rows = plan_.side == Side::kRows;
   const internal::Adjacency& from = from_rows ? rows : cols;
+  const int64_t most = std::max(look.rows.most, look.cols.most);
   if (plan_.initialisation == Initialisation::kGreedy) {
     const bool by_degree = internal::GreedyByDegree(from_rows ? look.rows : look.cols);
     internal::GreedyMatch(
         from, from_rows ? graph_.cols : graph_.rows, Mates(), &counters_, work_.get(),
         by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex);
   } else if (plan_.initialisation == Initialisation::kKarpSipser) {
-    internal::KarpSipserMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
+    internal::KarpSipserMatch(from, from_rows ? cols : rows, most, Mates(), &counters_,
+                              work_.get());
   } else if (plan_.initialisation == Initialisation::kKarpSipserThenGreedy) {
     internal::KarpSipserThenGreedyMatch(from, from_rows ? cols : rows, Mates(), &counters_,
                                         work_.get());
   } else if (plan_.initialisation == Initialisation::kDegreeOne) {
-    internal::DegreeOneMatch(from, from_rows ? cols : rows, Mates(), &counters_, work_.get());
+    internal::DegreeOneMatch(from, from_rows ? cols : rows, most, Mates(), &counters_, work_.get());
   }
 }
 

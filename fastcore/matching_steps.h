@@ -101,9 +101,6 @@ struct Workspace {
   // Karp-Sipser: the degree-one stack; a vertex is pushed at most once.
   // A greedy start by degree keeps its order of the vertices here.
   std::vector<int32_t> degree_one;
-  // Karp-Sipser on one thread: per vertex, rows then columns, the XOR of
-  // its free neighbours.
-  std::vector<int32_t> free_xor;
   // Karp-Sipser on one thread: both sides' list positions in 32 bits,
   // rows' (rows + 1) then columns' (columns + 1).
   std::vector<uint32_t> narrow_offsets;
@@ -168,7 +165,9 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
 // side and so maximum, and returns true; else changes nothing and returns
 // false, having read the rows' lists up to the first without its column.
 bool DiagonalMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters);
-void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+// Karp-Sipser (karp_sipser.h), on work->team when there is one; `most` is
+// the largest degree of either side.
+void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, int64_t most, Mates mates,
                      MatchingCounters* counters, Workspace* work);
 // Karp-Sipser's degree-one rule from the vertices of degree one until none
 // is left, then a greedy start from the rows on what is free, on one
@@ -176,8 +175,8 @@ void KarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
 void KarpSipserThenGreedyMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
                                MatchingCounters* counters, Workspace* work);
 // Karp-Sipser's degree-one rule alone, on one thread
-// (Initialisation::kDegreeOne).
-void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,
+// (Initialisation::kDegreeOne); `most` as above.
+void DegreeOneMatch(const Adjacency& rows, const Adjacency& cols, int64_t most, Mates mates,
                     MatchingCounters* counters, Workspace* work);
 // Karp-Sipser on work->team (parallel_karp_sipser.cpp).
 void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates mates,

@@ -568,6 +568,38 @@ TEST(FastMatching, KarpSipserAloneSolvesForests) {
   }
 }
 
+// Karp-Sipser on one thread packs the XOR of a free vertex's free
+// neighbours into its mate slot, beside its degree, where the numbers and
+// degrees fit in 31 bits. With 2^16 + 1 vertices a side a number takes 17
+// bits and a degree must stay below 2^14: a hub column joined to `hub`
+// rows, each with a column of its own besides, and a path through the
+// other rows and columns, one row longer than it has columns. A forest, so
+// the degree-one rule matches all but the hub, which must end free, with a
+// hub of 2^14 - 1 (packed) and of 2^14 (the lists read instead).
+TEST(FastMatching, KarpSipserPacksItsSlotsOnlyWhereTheDegreesFit) {
+  constexpr int32_t n = (1 << 16) + 1;
+  for (int32_t hub : {(1 << 14) - 1, 1 << 14}) {
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t r = 0; r < hub; ++r) lists[r] = {0, r + 1};
+    for (int32_t r = hub; r < n; ++r) {
+      if (r > hub) lists[r].push_back(r);
+      if (r + 1 < n) lists[r].push_back(r + 1);
+    }
+    const Rows g(n, lists);
+    for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
+      fast::MatchingOptions options;
+      options.initialisation = fast::Initialisation::kKarpSipser;
+      options.search = fast::Search::kPothenFan;
+      options.side = side;
+      fast::MaximumMatching matching(g.graph(), options);
+      ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+      EXPECT_EQ(matching.counters().initial_pairs, n - 1) << "hub " << hub;
+      ASSERT_EQ(matching.col_mates()[0], -1) << "hub " << hub;
+      EXPECT_TRUE(matching.CheckResult());
+    }
+  }
+}
+
 // Karp-Sipser from the rows takes them in batches and matches the
 // degree-one vertices that a batch's pairs make before the next batch.
 // Cycles of five rows and five columns, each cycle's rows numbered far
@@ -1076,6 +1108,22 @@ TEST(FastMatching, PushRelabelTakesTheSideWithFewerLiveFreeVertices) {
   EXPECT_EQ(ArcScans(t, Search::kPushRelabelEitherSide, ks), ArcScans(t, Search::kPushRelabel, ks));
 }
 
+TEST(FastMatching, GreedyStartReadsTheWayTheWholeSideFavours) {
+  // As genbip writes its deficient matrix: the first block's columns list
+  // the rows of their own block first and, at their ends, rows that only
+  // the last block's columns have besides. Read backward, as the first
+  // rows alone favour, the first block takes those rows and leaves k of
+  // the last block's columns free; runs of rows spread over the side read
+  // forward and match every vertex a maximum matching does.
+  const int32_t n = 20000, k = n / 5;
+  const Rows g = DeficientBothSides(n, 40, false, false);
+  fast::MatchingCounters counters;
+  const fast::MatchingPlan plan = AutomaticPlan(g, false, &counters, true);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(plan.side, fast::Side::kColumns);
+  EXPECT_EQ(counters.initial_pairs, n - k);
+}
+
 TEST(FastMatching, PushRelabelAllocatesNothingInTheSolve) {
   // Either side pushes here, after a look from the other that gives up:
   // every array comes from what Prepare() reserved.
@@ -1124,14 +1172,21 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   EXPECT_EQ(matching.plan().initialisation, fast::Initialisation::kKarpSipser);
   EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
   ExpectMaximum(g, n);
-  // Dense and deficient on both sides, in the order built: a greedy start
-  // from the columns leaves a fifth of the bound free, and PF+ spends its
-  // pass on searches that fail (with 20 entries a row, and the rows its
-  // failed searches prove hopeless left out of its later phases, it
-  // finishes within the pass). Push-relabel goes on from that start
-  // instead of a Karp-Sipser restart. Transposed, the greedy start matches
-  // the maximum at once and PF+ proves it within its pass.
-  fast::MatchingPlan plan = AutomaticPlan(DeficientBothSides(5000, 12, false, false));
+  // Dense and deficient on both sides, the rows numbered from the last:
+  // the columns' lists, in row order, start with rows of the last block,
+  // and a greedy start from the columns takes a fifth of those away from
+  // the last block's columns, which leaves two fifths of the bound free,
+  // and PF+ spends its pass on searches that fail (with 20 entries a row,
+  // or 12 on half as many vertices, and the rows its failed searches prove
+  // hopeless left out of its later phases, it finishes within the pass).
+  // Push-relabel goes on from that start instead of a Karp-Sipser restart. Transposed, the greedy
+  // start matches the maximum at once and PF+ proves it within its pass.
+  const Rows deficient = DeficientBothSides(10000, 10, false, false);
+  std::vector<std::vector<int32_t>> from_the_last;
+  for (size_t r = deficient.offsets.size() - 1; r-- > 0;)
+    from_the_last.emplace_back(deficient.targets.begin() + deficient.offsets[r],
+                               deficient.targets.begin() + deficient.offsets[r + 1]);
+  fast::MatchingPlan plan = AutomaticPlan(Rows(deficient.cols, from_the_last));
   EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);
   EXPECT_EQ(plan.search, fast::Search::kPushRelabelEitherSide);
   plan = AutomaticPlan(DeficientBothSides(5000, 12, true, false));
