@@ -99,8 +99,11 @@ class DulmageMendelsohn {
 
   void Coarse();
   void SquarePartComponents();
+  void PlaceSquareRows(int32_t* free_rows);
+  void CopySquarePart(int32_t nodes);
+  template <class Lists>
+  void SearchComponents(Lists lists, int32_t nodes, bool scattered);
   [[gnu::noinline]] void AskForChildren(const int32_t* e, const int32_t* end) const;
-  bool SinksLast(const int32_t* starts, int32_t nodes) const;
   void Fine();
   bool Aligned() const;
   bool OnOrAboveBlockDiagonal() const;

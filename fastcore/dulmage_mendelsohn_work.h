@@ -10,6 +10,20 @@
 
 namespace fast {
 
+namespace internal {
+
+// A list of entries, [begin, end).
+struct Entries {
+  const int32_t* begin;
+  const int32_t* end;
+};
+
+// A record of the square part's copy (DulmageMendelsohn::Work::records)
+// starts with this many numbers before its list.
+constexpr int32_t kRecordHead = 4;
+
+}  // namespace internal
+
 struct DulmageMendelsohn::Work {
   // The coarse part of a row or column: what alternating paths from the
   // free columns reach (R1, C0 + C1), what they reach from the free rows
@@ -22,8 +36,8 @@ struct DulmageMendelsohn::Work {
   std::vector<uint8_t> row_part;
   std::vector<uint8_t> col_part;
   // The alternating searches' queue, a side's count at most; then the
-  // columns of the square part in index order, where the component search
-  // starts.
+  // columns of the square part in index order (where copied, its records in
+  // order), where the component search starts.
   std::vector<int32_t> queue;
 
   // The component search over the square part, whose nodes are the
@@ -34,6 +48,10 @@ struct DulmageMendelsohn::Work {
   // number, larger than every visit index then in use. kOutside for every
   // other column, which the search thus neither enters nor takes an index
   // from. Indexed by column, so that an entry costs one random access.
+  // Where the square part is copied (records, below), rindex[c] is the
+  // record of c's mate for a column c of C2 and kOutside for every other
+  // column, and the last entry, past the columns, takes the stores of the
+  // rows outside the part (DulmageMendelsohn::PlaceSquareRows).
   static constexpr int32_t kOutside = std::numeric_limits<int32_t>::max();
   std::vector<int32_t> rindex;
   // Per column of C2, when C2 has kSpansFrom columns or more: its mate's
@@ -45,14 +63,24 @@ struct DulmageMendelsohn::Work {
   // ks-hard component search 0.30 -> 0.25 s, the shuffled hex grid's 3.0
   // -> 2.5 s).
   static constexpr int32_t kSpansFrom = 1 << 20;
-  struct Span {
-    const int32_t* begin;
-    const int32_t* end;
-  };
-  std::vector<Span> spans;
+  std::vector<internal::Entries> spans;
+  // The square part copied into records, where the numbering scatters the
+  // graph and the part has fewer than kSpansFrom columns and a third of the
+  // rows at least (Coarse() says why): a record a row r of R2, in row
+  // order, holding the visit index of the node it is (as rindex's), the end
+  // of its list, r's mate, r, and the list: the records of the rows matched
+  // to r's entries in C2, with room for all of r's entries. Looking at a
+  // child's index brings in the start of the child's list, where entering
+  // a column read its mate, the mate's offsets and its entries one after
+  // another. Placed and filled by two sweeps over the rows in order, which
+  // read their entries in order. Had for graphs of kCopiedEntries entries
+  // or fewer, whose records' places fit 32 bits.
+  static constexpr int64_t kCopiedEntries = int64_t{1} << 23;
+  std::vector<int32_t> records;
+  bool square_copied = false;
   // The search path above the node being scanned: each node with its
   // visit index, the entry that led to its child on the path and the end
-  // of its row's entries.
+  // of its list.
   struct Frame {
     int32_t node;
     int32_t index;
@@ -69,12 +97,15 @@ struct DulmageMendelsohn::Work {
   // search lays them out from the end of r and s backwards.
   size_t first_block = 0;
 
-  Work(int32_t rows, int32_t cols)
+  Work(int32_t rows, int32_t cols, int64_t entries)
       : row_part(rows, 0),
         col_part(cols, 0),
         queue(std::max(rows, cols)),
-        rindex(cols),
+        rindex(static_cast<size_t>(cols) + 1),
         spans(cols >= kSpansFrom ? cols : 0),
+        records(entries <= kCopiedEntries
+                    ? internal::kRecordHead * std::min(int64_t{rows}, entries) + entries
+                    : 0),
         frames(std::min(rows, cols)),
         waiting(std::min(rows, cols)) {}
 };

@@ -1431,6 +1431,43 @@ TEST(FastDulmageMendelsohn, ScatteredSquarePartsGiveTheSameBlocks) {
   EXPECT_EQ(scattered.blocks(), ordered.blocks());
 }
 
+// The sizes of the fine blocks, rows and columns, in increasing order.
+std::vector<std::pair<int32_t, int32_t>> BlockSizes(const fast::DulmageMendelsohn& dm) {
+  std::vector<std::pair<int32_t, int32_t>> sizes;
+  for (int32_t b = 0; b < dm.blocks(); ++b)
+    sizes.emplace_back(dm.row_blocks()[b + 1] - dm.row_blocks()[b],
+                       dm.col_blocks()[b + 1] - dm.col_blocks()[b]);
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+TEST(FastDulmageMendelsohn, CopiedSquarePartsGiveTheSameBlocks) {
+  // A band, |row - column| <= 4, each entry there with probability 0.45
+  // (genbip's banded family): an under- and an over-determined part, and a
+  // square part of many small blocks whose rows have entries in C3 too.
+  // Numbered at random, large enough that the component search walks the
+  // square part's copy; in order, the graph itself.
+  const int32_t n = 70000;
+  std::mt19937 random(33);
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t r = 0; r < n; ++r)
+    for (int32_t c = std::max(r - 4, 0); c <= std::min(r + 4, n - 1); ++c)
+      if (random() % 100 < 45) lists[r].push_back(c);
+  const Rows in_order(n, lists), at_random = Renumbered(lists, n, random);
+  fast::DulmageMendelsohn ordered(in_order.graph()), scattered(at_random.graph());
+  ASSERT_EQ(ordered.Solve(), fast::Status::kOptimal);
+  ASSERT_EQ(scattered.Solve(), fast::Status::kOptimal);
+  EXPECT_TRUE(scattered.CheckResult());
+  EXPECT_EQ(scattered.structural_rank(), ordered.structural_rank());
+  EXPECT_EQ(scattered.coarse_rows(), ordered.coarse_rows());
+  EXPECT_EQ(scattered.coarse_cols()[2], ordered.coarse_cols()[2]);
+  EXPECT_EQ(scattered.coarse_cols()[3], ordered.coarse_cols()[3]);
+  EXPECT_GT(ordered.coarse_rows()[1], 0);
+  EXPECT_LT(ordered.coarse_rows()[2], n);
+  EXPECT_GT(ordered.blocks(), 1000);
+  EXPECT_EQ(BlockSizes(scattered), BlockSizes(ordered));
+}
+
 // A flag already set: every search, and every flow algorithm (the matching
 // reduction's too), stops before it starts.
 TEST(FastMatching, CancelledSolvesStop) {

@@ -6,7 +6,8 @@ Usage: dm_differential_test.py BINDIR COUNT SEED
 
 COUNT problems: genbip's families with small random parameters (half of them
 shuffled), and matrices made here: empty, one-sided, tall, wide, and block
-triangular ones with planted strongly connected blocks. On each, both
+triangular ones with planted strongly connected blocks; then two shuffled
+genbip problems of 70,000 rows. On each, both
 decompositions must have the same structural rank, the same coarse sets
 (R1, C0 + C1, R2, C2, R3 + R0, C3: the split of C0 + C1 and of R3 + R0
 follows the matching) and the same fine blocks as sets. `verify dm` must
@@ -27,6 +28,13 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from differential_test import bipartite_family  # noqa: E402
+
+
+# Large enough and numbered at random: the component search walks a copy of
+# the square part (fastcore/dulmage_mendelsohn_work.h, Work::records).
+SCATTERED = [["banded", "--size", "70000", "--band", "4", "--fill", "0.45", "--shuffle"],
+             ["block-diagonal", "--blocks", "1400", "--block-size", "50", "--degree", "4",
+              "--coupling", "20", "--coupling-degree", "1000", "--shuffle"]]
 
 
 def planted_blocks(rng):
@@ -154,13 +162,14 @@ def main():
     failures, claims = [], []
     with tempfile.TemporaryDirectory() as workdir:
         run = Runner(bindir, workdir)
-        for k in range(count):
+        for k in range(count + len(SCATTERED)):
             problem = run.path("txt")
-            kind = rng.random()
+            kind = rng.random() if k < count else 0
             if kind < 0.6:
+                family = bipartite_family(rng) if k < count else SCATTERED[k - count]
                 with open(problem, "wb") as out:
-                    subprocess.run([os.path.join(bindir, "genbip"), *bipartite_family(rng),
-                                    "--seed", str(k)], stdout=out, check=True)
+                    subprocess.run([os.path.join(bindir, "genbip"), *family, "--seed", str(k)],
+                                   stdout=out, check=True)
             else:
                 with open(problem, "w") as out:
                     out.write(planted_blocks(rng) if kind < 0.9 else odd_shape(rng))
