@@ -45,6 +45,23 @@ internal::Reached Reach(const internal::Adjacency& side, const internal::SearchM
   return reached;
 }
 
+// Whether most entries lie in rows of more than 64: sampled at 64 evenly
+// spaced entries. Copying a row costs its entries, and the search saves
+// about one miss a row it enters: where most of the part's entries lie in
+// long rows, the copy costs more than it saves (ks-hard 1M shuffled, 600
+// rows of 1,000 entries and 199,400 of about 2: 0.5 ms more copied).
+bool MostEntriesInLongRows(const int64_t* offsets, int32_t rows) {
+  constexpr int64_t kSample = 64, kLong = 64;
+  const int64_t entries = offsets[rows];
+  int64_t in_long = 0;
+  for (int64_t k = 0; k < kSample && entries > 0; ++k) {
+    const int64_t e = (2 * k + 1) * entries / (2 * kSample);
+    const int64_t* row = std::upper_bound(offsets, offsets + rows + 1, e) - 1;
+    in_long += row[1] - row[0] > kLong;
+  }
+  return 2 * in_long > kSample;
+}
+
 }  // namespace
 
 DulmageMendelsohn::DulmageMendelsohn(const BipartiteGraph& graph, const MatchingOptions& options)
@@ -142,7 +159,8 @@ void DulmageMendelsohn::Coarse() {
   const bool copy =
       !gather && !work.records.empty() && int64_t{square_part} * 3 >= graph_.rows &&
       internal::ScatteredInMemory({graph_.rows, graph_.offsets, graph_.targets},
-                                  {graph_.cols, graph_.col_offsets, graph_.col_targets});
+                                  {graph_.cols, graph_.col_offsets, graph_.col_targets}) &&
+      !MostEntriesInLongRows(graph_.offsets, graph_.rows);
   work.square_copied = copy;
   const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];

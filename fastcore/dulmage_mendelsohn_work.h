@@ -77,6 +77,7 @@ struct DulmageMendelsohn::Work {
   // or fewer, whose records' places fit 32 bits.
   static constexpr int64_t kCopiedEntries = int64_t{1} << 23;
   std::vector<int32_t> records;
+  // Whether this solve's coarse pass chose to copy the square part.
   bool square_copied = false;
   // The search path above the node being scanned: each node with its
   // visit index, the entry that led to its child on the path and the end
