@@ -149,13 +149,13 @@ void DulmageMendelsohn::Coarse() {
   for (int32_t c = 0; c < graph_.cols; ++c) {
     const uint8_t part = col_part[c];
     const int32_t mate = col_mates[c];
-    rindex[c] = Work::kOutside;
+    // Where the part is copied, the sweep over its rows gives a column of
+    // C2 its mate's record.
+    rindex[c] = part == Work::kSquare && mate >= 0 && !copy ? 0 : Work::kOutside;
     if (mate < 0) {
       col_order[free_col++] = c;
     } else if (part == Work::kSquare) {
-      // Where the part is copied, its rows' pass gives c its mate's record.
       if (copy) continue;
-      rindex[c] = 0;
       *starts++ = c;
       if (gather) {
         if (c + kAhead < graph_.cols)

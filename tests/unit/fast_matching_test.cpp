@@ -534,6 +534,15 @@ TEST(FastMatching, ThreadsAreUsedOnLargeEnoughGraphs) {
 // matches a maximum matching of it, whatever order the leaves are taken
 // in. Many trees at once keep several degree-one vertices waiting
 // together, as the batches that take them from the stack see them.
+// Karp-Sipser, then PF+, from `side`.
+fast::MatchingOptions KarpSipserThenPothenFan(fast::Side side) {
+  fast::MatchingOptions options;
+  options.initialisation = fast::Initialisation::kKarpSipser;
+  options.search = fast::Search::kPothenFan;
+  options.side = side;
+  return options;
+}
+
 TEST(FastMatching, KarpSipserAloneSolvesForests) {
   std::mt19937 random(29);
   for (int trial = 0; trial < 40; ++trial) {
@@ -557,11 +566,7 @@ TEST(FastMatching, KarpSipserAloneSolvesForests) {
     Rows g(cols, lists);
     const int64_t maximum = ReferenceSize(g);
     for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
-      fast::MatchingOptions options;
-      options.initialisation = fast::Initialisation::kKarpSipser;
-      options.search = fast::Search::kPothenFan;
-      options.side = side;
-      fast::MaximumMatching matching(g.graph(), options);
+      fast::MaximumMatching matching(g.graph(), KarpSipserThenPothenFan(side));
       ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
       EXPECT_EQ(matching.counters().initial_pairs, maximum) << "trial " << trial;
     }
@@ -587,11 +592,7 @@ TEST(FastMatching, KarpSipserPacksItsSlotsOnlyWhereTheDegreesFit) {
     }
     const Rows g(n, lists);
     for (auto side : {fast::Side::kRows, fast::Side::kColumns}) {
-      fast::MatchingOptions options;
-      options.initialisation = fast::Initialisation::kKarpSipser;
-      options.search = fast::Search::kPothenFan;
-      options.side = side;
-      fast::MaximumMatching matching(g.graph(), options);
+      fast::MaximumMatching matching(g.graph(), KarpSipserThenPothenFan(side));
       ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
       EXPECT_EQ(matching.counters().initial_pairs, n - 1) << "hub " << hub;
       ASSERT_EQ(matching.col_mates()[0], -1) << "hub " << hub;
@@ -619,11 +620,7 @@ TEST(FastMatching, KarpSipserMatchesABatchsDegreeOneVerticesBeforeTheNext) {
       lists[p * kCycles + j] = i == 0 ? std::vector<int32_t>{next, here} : std::vector{here, next};
     }
   const Rows g(kCycles * kLength, lists);
-  fast::MatchingOptions options;
-  options.initialisation = fast::Initialisation::kKarpSipser;
-  options.search = fast::Search::kPothenFan;
-  options.side = fast::Side::kRows;
-  fast::MaximumMatching matching(g.graph(), options);
+  fast::MaximumMatching matching(g.graph(), KarpSipserThenPothenFan(fast::Side::kRows));
   ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
   EXPECT_EQ(matching.counters().initial_pairs, kCycles * kLength);
   EXPECT_TRUE(matching.CheckResult());
