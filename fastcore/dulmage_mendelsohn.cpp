@@ -91,7 +91,14 @@ Status DulmageMendelsohn::Prepare() {
     const size_t most_blocks = static_cast<size_t>(std::min(graph_.rows, graph_.cols)) + 3;
     row_blocks_.assign(most_blocks, 0);
     col_blocks_.assign(most_blocks, 0);
-    work_ = std::make_unique<Work>(graph_.rows, graph_.cols, graph_.offsets[graph_.rows]);
+    // The square part's copy (Work::records) is had only where the solve
+    // may make it: a scattered graph, most of whose entries lie in short
+    // rows; whether its square part is large enough, the coarse pass tells.
+    const bool copyable =
+        internal::ScatteredInMemory({graph_.rows, graph_.offsets, graph_.targets},
+                                    {graph_.cols, graph_.col_offsets, graph_.col_targets}) &&
+        !MostEntriesInLongRows(graph_.offsets, graph_.rows);
+    work_ = std::make_unique<Work>(graph_.rows, graph_.cols, graph_.offsets[graph_.rows], copyable);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
@@ -156,11 +163,7 @@ void DulmageMendelsohn::Coarse() {
   // The copy's sweeps cost about 1 ms a quarter million rows, over all the
   // rows (1M shuffled matrices): a part of fewer than a third of them saves
   // less in its search (power-law, uniform, components: 0.3 to 0.8 ms more).
-  const bool copy =
-      !gather && !work.records.empty() && int64_t{square_part} * 3 >= graph_.rows &&
-      internal::ScatteredInMemory({graph_.rows, graph_.offsets, graph_.targets},
-                                  {graph_.cols, graph_.col_offsets, graph_.col_targets}) &&
-      !MostEntriesInLongRows(graph_.offsets, graph_.rows);
+  const bool copy = !gather && !work.records.empty() && int64_t{square_part} * 3 >= graph_.rows;
   work.square_copied = copy;
   const int32_t under_shift = coarse_cols_[1], over_shift = coarse_cols_[3] - coarse_rows_[2];
   int32_t free_col = 0, under_col = coarse_cols_[1], over_col = coarse_cols_[3];

@@ -74,7 +74,8 @@ struct DulmageMendelsohn::Work {
   // a column read its mate, the mate's offsets and its entries one after
   // another. Placed and filled by two sweeps over the rows in order, which
   // read their entries in order. Had for graphs of kCopiedEntries entries
-  // or fewer, whose records' places fit 32 bits.
+  // or fewer, whose records' places fit 32 bits, and only where the solve
+  // may copy the part (DulmageMendelsohn::Prepare).
   static constexpr int64_t kCopiedEntries = int64_t{1} << 23;
   std::vector<int32_t> records;
   // Whether this solve's coarse pass chose to copy the square part.
@@ -98,13 +99,13 @@ struct DulmageMendelsohn::Work {
   // search lays them out from the end of r and s backwards.
   size_t first_block = 0;
 
-  Work(int32_t rows, int32_t cols, int64_t entries)
+  Work(int32_t rows, int32_t cols, int64_t entries, bool copyable)
       : row_part(rows, 0),
         col_part(cols, 0),
         queue(std::max(rows, cols)),
         rindex(static_cast<size_t>(cols) + 1),
         spans(cols >= kSpansFrom ? cols : 0),
-        records(entries <= kCopiedEntries
+        records(copyable && entries <= kCopiedEntries
                     ? internal::kRecordHead * std::min(int64_t{rows}, entries) + entries
                     : 0),
         frames(std::min(rows, cols)),
