@@ -530,10 +530,6 @@ TEST(FastMatching, ThreadsAreUsedOnLargeEnoughGraphs) {
   EXPECT_EQ(refused.Solve(), fast::Status::kInvalidInput);
 }
 
-// A forest always has a leaf, so Karp-Sipser's degree-one rule alone
-// matches a maximum matching of it, whatever order the leaves are taken
-// in. Many trees at once keep several degree-one vertices waiting
-// together, as the batches that take them from the stack see them.
 // Karp-Sipser, then PF+, from `side`.
 fast::MatchingOptions KarpSipserThenPothenFan(fast::Side side) {
   fast::MatchingOptions options;
@@ -543,6 +539,10 @@ fast::MatchingOptions KarpSipserThenPothenFan(fast::Side side) {
   return options;
 }
 
+// A forest always has a leaf, so Karp-Sipser's degree-one rule alone
+// matches a maximum matching of it, whatever order the leaves are taken
+// in. Many trees at once keep several degree-one vertices waiting
+// together, as the batches that take them from the stack see them.
 TEST(FastMatching, KarpSipserAloneSolvesForests) {
   std::mt19937 random(29);
   for (int trial = 0; trial < 40; ++trial) {
@@ -1176,8 +1176,9 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   // and PF+ spends its pass on searches that fail (with 20 entries a row,
   // or 12 on half as many vertices, and the rows its failed searches prove
   // hopeless left out of its later phases, it finishes within the pass).
-  // Push-relabel goes on from that start instead of a Karp-Sipser restart. Transposed, the greedy
-  // start matches the maximum at once and PF+ proves it within its pass.
+  // Push-relabel goes on from that start instead of a Karp-Sipser
+  // restart. Transposed, the greedy start matches the maximum at once and
+  // PF+ proves it within its pass.
   const Rows deficient = DeficientBothSides(10000, 10, false, false);
   std::vector<std::vector<int32_t>> from_the_last;
   for (size_t r = deficient.offsets.size() - 1; r-- > 0;)
