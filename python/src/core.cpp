@@ -63,6 +63,15 @@ void CheckStatus(fast::Status status, const char* solver) {
 // and residual capacities).
 constexpr uint64_t kMatchingBytesPerVertex = 72;
 constexpr uint64_t kMatchingBytesPerEdge = 8;
+// A decomposition adds to a matching's: its row and column orders and
+// block boundaries (16 bytes a vertex at most), the parts, queue and index
+// (9), the gathered entry ranges or the square part's copy (16, and 4 an
+// entry for the copy), the search's frames and waiting list (14) and its
+// larger results (14): 69 bytes a vertex, taken as 72. Measured on
+// 10M-entry problems: 73 bytes a vertex in all and 8 an edge at the most
+// (the 2M + 2M grid and ks-hard problem).
+constexpr uint64_t kDecompositionBytesPerVertex = kMatchingBytesPerVertex + 72;
+constexpr uint64_t kDecompositionBytesPerEdge = kMatchingBytesPerEdge + 4;
 constexpr uint64_t kFlowBytesPerNode = 64;
 constexpr uint64_t kFlowBytesPerArc = 32;
 constexpr uint64_t kFlowBytesPerCapacitatedArc = 48;
@@ -191,6 +200,14 @@ Task TaskNamed(const std::string& name) {
   Refuse("unknown task '" + name + "'");
 }
 
+// What a call of `task` may need at the most, before anything is allocated.
+uint64_t MatchingBytes(Task task, int64_t rows, int64_t cols, int64_t edges) {
+  const bool dm = task == Task::kDecomposition;
+  return (uint64_t(rows) + uint64_t(cols)) *
+             (dm ? kDecompositionBytesPerVertex : kMatchingBytesPerVertex) +
+         uint64_t(edges) * (dm ? kDecompositionBytesPerEdge : kMatchingBytesPerEdge);
+}
+
 // What the task fills in.
 struct Solution {
   int64_t size = 0;
@@ -314,8 +331,7 @@ py::tuple MatchCompressed(const Array<Index>& indptr, const Array<int32_t>& indi
     Refuse("indptr must have " + std::to_string(rows + 1) + " entries, got " +
            std::to_string(indptr.size()));
   if (indices.ndim() != 1) Refuse("indices must be one-dimensional");
-  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
-                  uint64_t(indices.size()) * kMatchingBytesPerEdge);
+  CheckAffordable(MatchingBytes(task, graph.rows, graph.cols, indices.size()));
   Solution result;
   std::atomic<bool> cancel(false);
   SolveInterruptibly(&cancel, [&] {
@@ -365,8 +381,7 @@ py::tuple MatchPairs(const Array<int64_t>& rows, const Array<int64_t>& cols, int
   graph.cols = CheckedCount(col_count, "the number of columns");
   if (rows.ndim() != 1 || cols.ndim() != 1 || rows.size() != cols.size())
     Refuse("rows and cols must be one-dimensional and of the same length");
-  CheckAffordable((uint64_t(graph.rows) + uint64_t(graph.cols)) * kMatchingBytesPerVertex +
-                  uint64_t(rows.size()) * kMatchingBytesPerEdge);
+  CheckAffordable(MatchingBytes(task, graph.rows, graph.cols, rows.size()));
   Solution result;
   std::atomic<bool> cancel(false);
   SolveInterruptibly(&cancel, [&] {

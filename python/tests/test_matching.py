@@ -171,13 +171,16 @@ def test_running_out_of_memory_raises_memory_error():
     # Mates for 2^31 - 1 rows exceed the memory budget (here the 1 GiB
     # address-space limit, which also keeps a regression from taking the
     # machine's memory): refused before anything is allocated, not by a
-    # failed allocation ("not enough memory to solve this problem").
+    # failed allocation ("not enough memory to solve this problem"). So is
+    # a decomposition of 5M + 5M vertices, whose matching alone would be
+    # let through.
     script = """if True:
         import resource
         resource.setrlimit(resource.RLIMIT_AS, (1 << 30, 1 << 30))
         import numpy as np, matchflow
         huge = 2**31 - 1
-        calls = [lambda: matchflow.maximum_matching(([0], [0]), shape=(huge, huge))]
+        calls = [lambda: matchflow.maximum_matching(([0], [0]), shape=(huge, huge)),
+                 lambda: matchflow.dulmage_mendelsohn(([0], [0]), shape=(5 * 10**6, 5 * 10**6))]
         if hasattr(matchflow._core, "max_flow"):
             calls.append(lambda: matchflow.maximum_flow([0], [1], huge, 0, 1))
         for call in calls:
