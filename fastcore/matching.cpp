@@ -251,6 +251,15 @@ void MaximumMatching::SolveValid() {
     Grow(rows, cols, -1);
     return;
   }
+  // On a dense graph Karp-Sipser would read every long list twice for the
+  // few vertices left free (genbip's 10M uniform matrix in breadth-first
+  // order: 38.7M entries in all): PF+ from both sides goes on from here
+  // instead (15.6M).
+  if (internal::DenseGraph(look)) {
+    plan_.search = Search::kPothenFanBothSides;
+    Grow(rows, cols, -1);
+    return;
+  }
   // Karp-Sipser sets every mate slot afresh.
   size_ = 0;
   counters_.initial_pairs = 0;

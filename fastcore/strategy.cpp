@@ -229,6 +229,10 @@ bool Unequal(const Degrees& rows, const Degrees& cols) {
 
 }  // namespace
 
+bool DenseGraph(const Look& look) {
+  return !Sparse(StartingSide(look.rows, look.cols) == Side::kRows ? look.rows : look.cols);
+}
+
 bool ScatteredInMemory(const Adjacency& rows, const Adjacency& cols) {
   constexpr int64_t kLarge = int64_t{1} << 17;
   if (cols.offsets == nullptr || int64_t{rows.count} + cols.count < kLarge) return false;

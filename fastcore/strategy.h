@@ -65,6 +65,14 @@ bool NeedsColumnSide(const MatchingOptions& options);
 // that have an edge are still free.
 Search SearchAfterKarpSipser(const Look& look, int64_t pairs);
 
+// Whether the smaller side has more than 8 entries a vertex on average:
+// there Karp-Sipser's two scans of every matched pair's lists cost more
+// than they save, and a greedy start misses few pairs. Then, when PF+ does
+// not end within its budget after a greedy start and few vertices are
+// left free, PF+ from both sides goes on from where PF+ stands instead of
+// a restart with Karp-Sipser.
+bool DenseGraph(const Look& look);
+
 // How many passes over the adjacency PF+ may scan after the automatic
 // plan's `start` before the solve starts over with Karp-Sipser.
 int64_t PassesBeforeRestart(Initialisation start);

@@ -1150,25 +1150,33 @@ TEST(FastMatching, BudgetedSearchStartsOverWithKarpSipser) {
   // free and paths across every block. PF+ needs more than its pass, and
   // the solve starts over with Karp-Sipser, still maximum. Without a
   // column side the rows alone try the same first, and give up the same
-  // way.
-  const int32_t blocks = 100, b = 6, n = blocks * b, spare = n / 4;
-  std::vector<std::vector<int32_t>> lists(n);
-  for (int32_t block = 0; block < blocks; ++block)
-    for (int32_t j = 0; j < b; ++j) {
-      auto& list = lists[block * b + j];
-      for (int32_t t = 0; t < b && block + 1 < blocks; ++t)
-        list.push_back((block + 1) * b + (j + t) % b);
-      list.push_back(block * b + (j + 1) % b);
-    }
-  for (int32_t c = n; c < n + spare; ++c) lists[0].push_back(c);
-  Rows g(n + spare, lists);
-  fast::MaximumMatching matching(g.graph());
-  ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
-  EXPECT_EQ(matching.size(), n);
-  EXPECT_TRUE(matching.CheckResult());
-  EXPECT_EQ(matching.plan().initialisation, fast::Initialisation::kKarpSipser);
-  EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
-  ExpectMaximum(g, n);
+  // way. With blocks of 12, 13 entries a row, Karp-Sipser would read
+  // every long list twice: PF+ from both sides goes on from where PF+
+  // stands instead.
+  for (const int32_t b : {6, 12}) {
+    const int32_t blocks = 100, n = blocks * b, spare = n / 4;
+    std::vector<std::vector<int32_t>> lists(n);
+    for (int32_t block = 0; block < blocks; ++block)
+      for (int32_t j = 0; j < b; ++j) {
+        auto& list = lists[block * b + j];
+        for (int32_t t = 0; t < b && block + 1 < blocks; ++t)
+          list.push_back((block + 1) * b + (j + t) % b);
+        list.push_back(block * b + (j + 1) % b);
+      }
+    for (int32_t c = n; c < n + spare; ++c) lists[0].push_back(c);
+    Rows g(n + spare, lists);
+    fast::MaximumMatching matching(g.graph());
+    ASSERT_EQ(matching.Solve(), fast::Status::kOptimal);
+    EXPECT_EQ(matching.size(), n);
+    EXPECT_TRUE(matching.CheckResult());
+    const bool sparse = b == 6;
+    EXPECT_EQ(matching.plan().initialisation,
+              sparse ? fast::Initialisation::kKarpSipser : fast::Initialisation::kGreedy)
+        << b;
+    EXPECT_EQ(matching.plan().search, fast::Search::kPothenFanBothSides) << b;
+    EXPECT_EQ(matching.plan().restart_side, fast::Side::kRows);
+    ExpectMaximum(g, n);
+  }
   // Dense and deficient on both sides, the rows numbered from the last:
   // the columns' lists, in row order, start with rows of the last block,
   // and a greedy start from the columns takes a fifth of those away from
