@@ -2,6 +2,7 @@
 // neighbour.
 #include <algorithm>
 #include <atomic>
+#include <climits>
 
 #include "matching_steps.h"
 #include "team.h"
@@ -88,22 +89,27 @@ void OrderByDegree(const Adjacency& rows, int32_t* order) {
 // ahead keeps several in flight.
 constexpr int32_t kAhead = 16;
 
+// Entries a pass with a limit of scans a row may read beyond it: the first
+// rows' lists, whose columns are all free, set no pace.
+constexpr int64_t kGraceScans = 1024;
+
 // The greedy start on a team: the members take the rows in chunks and
 // claim a column by setting its bit atomically, so that each column is
 // taken, and its mate written, by one member.
 class ParallelGreedy {
  public:
   ParallelGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken, bool backward,
-                 Mates mates, int64_t misses)
+                 Mates mates, int64_t misses, int64_t scans_per_row)
       : rows_(rows),
         sequence_(sequence),
         taken_(taken),
         backward_(backward),
         mates_(mates),
-        misses_(misses) {}
+        misses_(misses),
+        scans_per_row_(scans_per_row) {}
 
   void operator()(int) {
-    int64_t scans = 0, pairs = 0;
+    int64_t scans = 0, pairs = 0, allowance = scans_per_row_ > 0 ? kGraceScans : INT64_MAX;
     while (!gave_up_.load(std::memory_order_relaxed)) {
       const int32_t first = next_.fetch_add(kChunk, std::memory_order_relaxed);
       if (first >= rows_.count) break;
@@ -121,6 +127,9 @@ class ParallelGreedy {
           break;
         }
       }
+      // Each member's own rows and scans.
+      if (scans_per_row_ > 0) allowance += scans_per_row_ * (last - first);
+      if (scans > allowance) gave_up_ = true;
     }
     scans_ += scans;
     pairs_ += pairs;
@@ -160,6 +169,7 @@ class ParallelGreedy {
   const bool backward_;
   Mates mates_;
   const int64_t misses_;
+  const int64_t scans_per_row_;
   std::atomic<int32_t> next_{0};  // the first row not yet handed out
   std::atomic<int64_t> missed_{0};
   std::atomic<bool> gave_up_{false};
@@ -178,13 +188,16 @@ struct GreedyPass {
 // pointer after each store of a mate, was a fifth of them.
 template <bool kBackward, bool kInSequence>
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
-                        Mates mates, int64_t misses) {
+                        Mates mates, int64_t misses, int64_t scans_per_row) {
   const int64_t* const offsets = rows.offsets;
   const int32_t* const targets = rows.targets;
   int32_t* const row_mates = mates.row;
   int32_t* const col_mates = mates.col;
   const int32_t count = rows.count;
   int64_t scans = 0, pairs = 0;
+  // What the rows so far may read: no limit, or the grace and their share.
+  int64_t allowance = scans_per_row > 0 ? kGraceScans : INT64_MAX;
+  const int64_t share = std::max<int64_t>(scans_per_row, 0);
   bool gave_up = false;
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count)
@@ -198,6 +211,11 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
       }
       continue;
     }
+    allowance += share;
+    if (scans > allowance) {
+      gave_up = true;
+      break;
+    }
     const int32_t c = targets[e];
     Take(taken, c);
     row_mates[r] = c;
@@ -208,21 +226,23 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
 }
 
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
-                        bool backward, Mates mates, int64_t misses) {
+                        bool backward, Mates mates, int64_t misses, int64_t scans_per_row) {
   if (sequence != nullptr)
-    return backward ? SerialGreedy<true, true>(rows, sequence, taken, mates, misses)
-                    : SerialGreedy<false, true>(rows, sequence, taken, mates, misses);
-  return backward ? SerialGreedy<true, false>(rows, sequence, taken, mates, misses)
-                  : SerialGreedy<false, false>(rows, sequence, taken, mates, misses);
+    return backward
+               ? SerialGreedy<true, true>(rows, sequence, taken, mates, misses, scans_per_row)
+               : SerialGreedy<false, true>(rows, sequence, taken, mates, misses, scans_per_row);
+  return backward ? SerialGreedy<true, false>(rows, sequence, taken, mates, misses, scans_per_row)
+                  : SerialGreedy<false, false>(rows, sequence, taken, mates, misses, scans_per_row);
 }
 
 // One pass on mates that are all free, on the team when there is one.
 GreedyPass Pass(const Adjacency& rows, int32_t cols, const int32_t* sequence, bool backward,
-                Mates mates, Workspace* work, int64_t misses) {
+                Mates mates, Workspace* work, int64_t misses, int64_t scans_per_row) {
   uint64_t* const taken = work->taken.data();
   std::fill(taken, taken + cols / 64 + 1, 0);
-  if (work->team == nullptr) return SerialGreedy(rows, sequence, taken, backward, mates, misses);
-  ParallelGreedy run(rows, sequence, taken, backward, mates, misses);
+  if (work->team == nullptr)
+    return SerialGreedy(rows, sequence, taken, backward, mates, misses, scans_per_row);
+  ParallelGreedy run(rows, sequence, taken, backward, mates, misses, scans_per_row);
   work->team->Run(run);
   return {run.scans(), run.pairs(), run.gave_up()};
 }
@@ -287,12 +307,12 @@ bool DiagonalMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCou
 }
 
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                 Workspace* work, GreedyOrder order, int64_t misses) {
+                 Workspace* work, GreedyOrder order, int64_t misses, int64_t scans_per_row) {
   const bool backward = ReadBackward(rows, cols, work->taken.data());
   // The rows' order; null for index order.
   int32_t* const sequence = order == GreedyOrder::kByDegree ? work->degree_one.data() : nullptr;
   if (sequence != nullptr) OrderByDegree(rows, sequence);
-  GreedyPass pass = Pass(rows, cols, sequence, backward, mates, work, misses);
+  GreedyPass pass = Pass(rows, cols, sequence, backward, mates, work, misses, scans_per_row);
   if (pass.gave_up && backward) {
     // The sample sees the first rows only. On a grid numbered row by row
     // a column's list ends with the row of the next grid row: read
@@ -303,7 +323,7 @@ bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCount
     counters->arc_scans += pass.scans;
     std::fill(mates.row, mates.row + rows.count, -1);
     std::fill(mates.col, mates.col + cols, -1);
-    pass = Pass(rows, cols, sequence, false, mates, work, misses);
+    pass = Pass(rows, cols, sequence, false, mates, work, misses, scans_per_row);
   }
   counters->arc_scans += pass.scans;
   counters->initial_pairs += pass.pairs;

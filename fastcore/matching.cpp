@@ -231,7 +231,9 @@ void MaximumMatching::SolveValid() {
   const internal::Look look = internal::LookAt(rows, cols);
   plan_ = internal::ChoosePlan(look, rows, cols, options_);
   plan_.threads = threads;
-  if (plan_.greedy_probe && GreedyProbe(cols, look.cols.non_empty - look.bound)) return;
+  if (plan_.greedy_probe &&
+      GreedyProbe(cols, look.cols.non_empty - look.bound, internal::DenseGraph(look) ? 2 : 0))
+    return;
   Initialise(rows, cols, look);
   if (size_ == look.bound || work_->cancel()) return;
   if (plan_.greedy_probe && plan_.initialisation == Initialisation::kKarpSipser)
@@ -288,12 +290,21 @@ bool MaximumMatching::DiagonalFirst(const internal::Adjacency& cols, int threads
 // A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
 // once more than `misses` columns with an edge stay free; true, and the
 // plan changed to a greedy start, when it matches every vertex it can.
-// When it does not, the start that follows sets every mate slot afresh.
-bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses) {
+// When it does not, every mate is free again for the start that follows.
+// With `scans_per_column` > 0 it also gives up once it reads more than
+// that many entries a column: on a dense graph along a chain, where it
+// matches every column it reads about one (genbip's 10M long paths in
+// breadth-first order: 253,255 entries for 250,000 columns, where the
+// degree-one rule read all 10.25M), and a band has it read far into its
+// lists long before the first miss (the 10M band as written: 5.1M
+// entries, as many as the whole solve after it).
+bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misses,
+                                  int64_t scans_per_column) {
   MatchingCounters probe;
   const internal::Mates mates{col_mates_.data(), row_mates_.data(), &size_};
-  const bool matched = internal::GreedyMatch(cols, graph_.rows, mates, &probe, work_.get(),
-                                             internal::GreedyOrder::kIndex, misses);
+  const bool matched =
+      internal::GreedyMatch(cols, graph_.rows, mates, &probe, work_.get(),
+                            internal::GreedyOrder::kIndex, misses, scans_per_column);
   counters_.arc_scans += probe.arc_scans;
   if (matched) {
     plan_ = {
@@ -302,6 +313,13 @@ bool MaximumMatching::GreedyProbe(const internal::Adjacency& cols, int64_t misse
     return true;
   }
   size_ = 0;
+  // Karp-Sipser sets every mate slot afresh; its degree-one rule alone
+  // starts from free mates, and leaves them as they are where no vertex
+  // has degree one.
+  if (plan_.initialisation == Initialisation::kDegreeOne) {
+    std::fill(row_mates_.begin(), row_mates_.end(), -1);
+    std::fill(col_mates_.begin(), col_mates_.end(), -1);
+  }
   return false;
 }
 

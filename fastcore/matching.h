@@ -226,7 +226,7 @@ class MaximumMatching {
   void StartTeam();
   void SolveValid();
   bool DiagonalFirst(const internal::Adjacency& cols, int threads);
-  bool GreedyProbe(const internal::Adjacency& cols, int64_t misses);
+  bool GreedyProbe(const internal::Adjacency& cols, int64_t misses, int64_t scans_per_column);
   // Whether the solve tries the rows alone first (rows_alone.cpp): the
   // plan is automatic and the caller gave no column side.
   bool FromRowsAloneFirst() const;

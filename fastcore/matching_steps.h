@@ -154,11 +154,14 @@ enum class GreedyOrder {
 
 // Greedy start, on mates that are all free: each row takes its first free
 // column. With `misses` >= 0 it gives up, returning false, once more
-// vertices with an edge than that found no free neighbour; true otherwise.
+// vertices with an edge than that found no free neighbour, and with
+// `scans_per_row` > 0 once the rows taken so far have read more than that
+// many entries each, beyond a grace of a few lists; true otherwise.
 // `work->taken` must hold a bit for each of the `cols` columns, and
 // kByDegree uses `work->degree_one` for the order.
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                 Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1);
+                 Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1,
+                 int64_t scans_per_row = 0);
 // On mates that are all free: when row i lists column i for every i below
 // the smaller side's count (the diagonal of a square matrix free of zeros),
 // pairs each such row with that column, a matching as large as the smaller

@@ -253,10 +253,12 @@ bool HasHubs(const Degrees& side) {
 // The automatic plan: a greedy start when one side is clearly smaller, else
 // Karp-Sipser or a greedy start by the degrees of the smaller side; then
 // PF+. Where Karp-Sipser would be chosen on a graph full of short cycles,
-// its degree-one rule and then a greedy start. Both come after a greedy
-// probe; a greedy start is searched from the smaller side, and when PF+
-// does not finish within its passes over the adjacency (long augmenting
-// paths) the solve starts over with Karp-Sipser.
+// its degree-one rule and then a greedy start; on a dense graph along a
+// chain, the same with PF+ from both sides, or the degree-one rule alone
+// where the numbering scatters the graph. All come after a greedy probe;
+// a greedy start is searched from the smaller side, and when PF+ does not
+// finish within its passes over the adjacency (long augmenting paths) the
+// solve starts over with Karp-Sipser (PF+ from both sides on a dense graph).
 MatchingPlan ChoosePlan(const Look& look, const Adjacency& rows, const Adjacency& cols,
                         const MatchingOptions& options) {
   MatchingPlan plan;
@@ -272,6 +274,7 @@ MatchingPlan ChoosePlan(const Look& look, const Adjacency& rows, const Adjacency
   const bool columns_fewer = ClearlyFewer(look.cols.non_empty, look.rows.non_empty);
   const Side karp_sipser_side = columns_fewer ? Side::kColumns : Side::kRows;
   const bool automatic = plan.initialisation == Initialisation::kAuto;
+  bool dense_chain = false;
   if (automatic) {
     const bool unequal = Unequal(look.rows, look.cols);
     const Degrees& side = smaller == Side::kRows ? look.rows : look.cols;
@@ -280,16 +283,27 @@ MatchingPlan ChoosePlan(const Look& look, const Adjacency& rows, const Adjacency
       plan.initialisation = Initialisation::kKarpSipserThenGreedy;
     else if (plan.initialisation == Initialisation::kGreedy && !unequal && !HasHubs(side) &&
              AlongAChain(rows, cols))
-      plan.initialisation = Initialisation::kDegreeOne;
+      dense_chain = true;
   }
+  // Along a dense chain numbered along it (a band written in order, breadth
+  // first, by degree or reversed), the degree-one rule and a greedy start
+  // leave holes that PF+ from both sides mends reading each list about once
+  // (genbip's 10M band in breadth-first order: 5.1M entries, where PF+ from
+  // nothing read 15.2M); where the numbering scatters it, searches in
+  // flight from nothing but the degree-one rule do better.
+  if (dense_chain)
+    plan.initialisation = ScatteredInMemory(rows, cols) ? Initialisation::kDegreeOne
+                                                        : Initialisation::kKarpSipserThenGreedy;
   const bool karp_sipser = plan.initialisation == Initialisation::kKarpSipser;
   const bool degree_one =
       karp_sipser || plan.initialisation == Initialisation::kKarpSipserThenGreedy;
   if (plan.side == Side::kAuto) plan.side = degree_one ? karp_sipser_side : smaller;
   if (automatic && options.search == Search::kAuto) {
-    plan.greedy_probe = degree_one;
-    if (karp_sipser) plan.search = Search::kPothenFanBothSides;
-    if (!karp_sipser) plan.restart_side = karp_sipser_side;
+    plan.greedy_probe = degree_one || dense_chain;
+    if (karp_sipser || (dense_chain && degree_one))
+      plan.search = Search::kPothenFanBothSides;
+    else
+      plan.restart_side = karp_sipser_side;
     // After the starts chosen for short cycles and chains PF+ walks long
     // augmenting paths, a chain of misses a step. After a plain greedy
     // start on a sparse graph without a power law's hubs (many small

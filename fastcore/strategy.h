@@ -70,7 +70,8 @@ Search SearchAfterKarpSipser(const Look& look, int64_t pairs);
 // than they save, and a greedy start misses few pairs. Then, when PF+ does
 // not end within its budget after a greedy start and few vertices are
 // left free, PF+ from both sides goes on from where PF+ stands instead of
-// a restart with Karp-Sipser.
+// a restart with Karp-Sipser; and the greedy probe gives up once it reads
+// more than two entries a column.
 bool DenseGraph(const Look& look);
 
 // How many passes over the adjacency PF+ may scan after the automatic

@@ -911,28 +911,50 @@ TEST(FastMatching, AutomaticPlanKeepsSearchesInFlightAmongScatteredSmallComponen
 TEST(FastMatching, AutomaticPlanSearchesAtOnceAlongADenseChain) {
   // About a dozen entries a row, no hubs: a greedy start, unless the rows
   // lie along a chain. A band, |row - column| <= 12, half its entries at
-  // random, in order or not: the degree-one rule, then PF+ from the
-  // columns, with Karp-Sipser from the rows for the restart.
+  // random: the degree-one rule and a greedy start from the rows, then PF+
+  // from both sides; numbered at random and large enough to pass a core's
+  // cache, the degree-one rule alone, then PF+ from the columns with
+  // searches in flight, and Karp-Sipser from the rows for the restart.
   constexpr int32_t kN = 3200, kWidth = 12;  // kN: a multiple of the components' 16
   std::mt19937 random(5);
-  std::vector<int32_t> row_number(kN), col_number(kN);
-  std::iota(row_number.begin(), row_number.end(), 0);
-  std::iota(col_number.begin(), col_number.end(), 0);
-  for (bool shuffled : {false, true}) {
-    if (shuffled) {
-      std::shuffle(row_number.begin(), row_number.end(), random);
-      std::shuffle(col_number.begin(), col_number.end(), random);
+  for (const int32_t n : {kN, 70000})
+    for (bool shuffled : {false, true}) {
+      std::vector<int32_t> row_number(n), col_number(n);
+      std::iota(row_number.begin(), row_number.end(), 0);
+      std::iota(col_number.begin(), col_number.end(), 0);
+      if (shuffled) {
+        std::shuffle(row_number.begin(), row_number.end(), random);
+        std::shuffle(col_number.begin(), col_number.end(), random);
+      }
+      std::vector<std::vector<int32_t>> band(n);
+      for (int32_t r = 0; r < n; ++r)
+        for (int32_t c = std::max(r - kWidth, 0); c <= std::min(r + kWidth, n - 1); ++c)
+          if (random() % 2) band[row_number[r]].push_back(col_number[c]);
+      const bool large = n > kN, scattered = large && shuffled;
+      const fast::MatchingPlan plan = AutomaticPlan(Rows(n, band), false, nullptr, large);
+      EXPECT_EQ(plan.initialisation, scattered ? fast::Initialisation::kDegreeOne
+                                               : fast::Initialisation::kKarpSipserThenGreedy)
+          << n << (shuffled ? " shuffled" : " in order");
+      EXPECT_EQ(plan.search, scattered ? fast::Search::kPothenFanInterleaved
+                                       : fast::Search::kPothenFanBothSides);
+      EXPECT_EQ(plan.side, scattered ? fast::Side::kColumns : fast::Side::kRows);
+      EXPECT_EQ(plan.restart_side, scattered ? fast::Side::kRows : fast::Side::kAuto);
     }
-    std::vector<std::vector<int32_t>> band(kN);
-    for (int32_t r = 0; r < kN; ++r)
-      for (int32_t c = std::max(r - kWidth, 0); c <= std::min(r + kWidth, kN - 1); ++c)
-        if (random() % 2) band[row_number[r]].push_back(col_number[c]);
-    const fast::MatchingPlan plan = AutomaticPlan(Rows(kN, band));
-    EXPECT_EQ(plan.initialisation, fast::Initialisation::kDegreeOne) << "shuffled " << shuffled;
-    EXPECT_EQ(plan.search, fast::Search::kPothenFan);
-    EXPECT_EQ(plan.side, fast::Side::kColumns);
-    EXPECT_EQ(plan.restart_side, fast::Side::kRows);
-  }
+  // The band's lower half, every entry there, each row numbered one on
+  // (row 0 empty, so that no diagonal matches it at once): each column's
+  // list starts with a row of its own, and the greedy probe from the
+  // columns matches every one, reading an entry each, where the degree-one
+  // rule would read every list. Above, the probe gave up early in each
+  // band, and left every mate free for the degree-one rule of the large
+  // shuffled one.
+  std::vector<std::vector<int32_t>> lower(kN + 1);
+  for (int32_t r = 0; r < kN; ++r)
+    for (int32_t c = std::max(r - kWidth, 0); c <= r; ++c) lower[r + 1].push_back(c);
+  fast::MatchingCounters counters;
+  const fast::MatchingPlan probed = AutomaticPlan(Rows(kN, lower), false, &counters);
+  EXPECT_EQ(probed.initialisation, fast::Initialisation::kGreedy);
+  EXPECT_EQ(probed.side, fast::Side::kColumns);
+  EXPECT_LE(counters.arc_scans, 2 * kN);
   // The same degrees at random, or in components of 16 rows and columns,
   // whose reach stops growing: a greedy start.
   std::vector<std::vector<int32_t>> spread(kN), components(kN);
