@@ -164,7 +164,8 @@ struct MatchingPlan {
   // ends the solve when it matches every vertex it can (greedy_probe); PF+
   // stops after one pass over the adjacency (four after
   // kKarpSipserThenGreedy), and the solve starts over with Karp-Sipser from
-  // restart_side and PF+ from both sides (kAuto: no restart).
+  // restart_side and PF+ from both sides (kAuto: no restart), or on a
+  // dense graph goes on with PF+ from both sides from where it stands.
   bool greedy_probe = false;
   Side restart_side = Side::kAuto;
   // The threads the steps ran on (options.threads resolved; 1 for a small
