@@ -185,8 +185,9 @@ struct GreedyPass {
 // One pass on one thread. Compiled for each way of reading and each order
 // of the rows, with the arrays in locals: the pass costs a few dozen
 // instructions a row, and a test of the way or the order, or a reload of a
-// pointer after each store of a mate, was a fifth of them.
-template <bool kBackward, bool kInSequence>
+// pointer after each store of a mate, was a fifth of them; so is the limit
+// of scans a row (kLimited), which only the greedy probe asks for.
+template <bool kBackward, bool kInSequence, bool kLimited>
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
                         Mates mates, int64_t misses, int64_t scans_per_row) {
   const int64_t* const offsets = rows.offsets;
@@ -195,9 +196,8 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
   int32_t* const col_mates = mates.col;
   const int32_t count = rows.count;
   int64_t scans = 0, pairs = 0;
-  // What the rows so far may read: no limit, or the grace and their share.
-  int64_t allowance = scans_per_row > 0 ? kGraceScans : INT64_MAX;
-  const int64_t share = std::max<int64_t>(scans_per_row, 0);
+  // What the rows so far may read: the grace and their share.
+  int64_t allowance = kGraceScans;
   bool gave_up = false;
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count)
@@ -211,10 +211,12 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
       }
       continue;
     }
-    allowance += share;
-    if (scans > allowance) {
-      gave_up = true;
-      break;
+    if constexpr (kLimited) {
+      allowance += scans_per_row;
+      if (scans > allowance) {
+        gave_up = true;
+        break;
+      }
     }
     const int32_t c = targets[e];
     Take(taken, c);
@@ -223,6 +225,15 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
     ++pairs;
   }
   return {scans, pairs, gave_up};
+}
+
+template <bool kBackward, bool kInSequence>
+GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
+                        Mates mates, int64_t misses, int64_t scans_per_row) {
+  return scans_per_row > 0
+             ? SerialGreedy<kBackward, kInSequence, true>(rows, sequence, taken, mates, misses,
+                                                          scans_per_row)
+             : SerialGreedy<kBackward, kInSequence, false>(rows, sequence, taken, mates, misses, 0);
 }
 
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,

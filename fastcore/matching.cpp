@@ -290,7 +290,7 @@ bool MaximumMatching::DiagonalFirst(const internal::Adjacency& cols, int threads
 // A greedy start from the columns, a tenth of Karp-Sipser's cost, given up
 // once more than `misses` columns with an edge stay free; true, and the
 // plan changed to a greedy start, when it matches every vertex it can.
-// When it does not, every mate is free again for the start that follows.
+// When it does not, the start that follows begins afresh.
 // With `scans_per_column` > 0 it also gives up once it reads more than
 // that many entries a column: on a dense graph along a chain, where it
 // matches every column it reads about one (genbip's 10M long paths in
