@@ -74,8 +74,8 @@ bool ReadBackward(const Adjacency& rows, int32_t cols, uint64_t* taken) {
     std::fill(taken, taken + cols / 64 + 1, 0);
     for (int32_t k = 0; k < runs; ++k) {
       const int32_t first = static_cast<int32_t>(int64_t{k} * rows.count / runs);
+      if (way == 0) lists += rows.begin(first + run) - rows.begin(first);
       for (int32_t r = first; r < first + run; ++r) {
-        if (way == 0) lists += rows.end(r) - rows.begin(r);
         const int64_t e =
             way == 1 ? FirstUntaken<true>(rows.offsets, rows.targets, r, taken, &scans[1])
                      : FirstUntaken<false>(rows.offsets, rows.targets, r, taken, &scans[0]);

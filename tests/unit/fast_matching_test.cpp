@@ -19,6 +19,7 @@
 #include "fastcore/matching_steps.h"
 #include "fastcore/strategy.h"
 #include "fastcore/unit_flow.h"
+#include "vertex_order.h"
 
 namespace {
 
@@ -1127,39 +1128,19 @@ TEST(FastMatching, PushRelabelTakesTheSideWithFewerLiveFreeVertices) {
   EXPECT_EQ(ArcScans(t, Search::kPushRelabelEitherSide, ks), ArcScans(t, Search::kPushRelabel, ks));
 }
 
-// g with both sides numbered in the order a breadth-first search from row
-// 0 finds them (the rest after, in index order), each list in column
-// order: genbip's breadth-first order.
-Rows BreadthFirst(const Rows& g) {
-  const int32_t rows = static_cast<int32_t>(g.offsets.size() - 1);
-  const Rows t = Transposed(g);
-  std::vector<int32_t> row_name(rows, -1), col_name(g.cols, -1), queue;
-  int32_t named_rows = 0, named_cols = 0;
-  for (int32_t root = 0; root < rows; ++root) {
-    if (row_name[root] >= 0) continue;
-    row_name[root] = named_rows++;
-    queue.assign(1, root);
-    for (size_t head = 0; head < queue.size(); ++head)
-      for (int64_t e = g.offsets[queue[head]]; e < g.offsets[queue[head] + 1]; ++e) {
-        const int32_t c = g.targets[e];
-        if (col_name[c] >= 0) continue;
-        col_name[c] = named_cols++;
-        for (int64_t f = t.offsets[c]; f < t.offsets[c + 1]; ++f)
-          if (row_name[t.targets[f]] < 0) {
-            row_name[t.targets[f]] = named_rows++;
-            queue.push_back(t.targets[f]);
-          }
-      }
-  }
-  for (int32_t& name : col_name)
-    if (name < 0) name = named_cols++;
-  std::vector<std::vector<int32_t>> named(rows);
-  for (int32_t r = 0; r < rows; ++r) {
+// g as genbip writes it in vertex order `order` (tools/gen/vertex_order.h).
+Rows Reordered(const Rows& g, const char* order) {
+  Bipartite graph;
+  graph.left = static_cast<int>(g.offsets.size() - 1);
+  graph.right = g.cols;
+  for (int r = 0; r < graph.left; ++r)
     for (int64_t e = g.offsets[r]; e < g.offsets[r + 1]; ++e)
-      named[row_name[r]].push_back(col_name[g.targets[e]]);
-    std::sort(named[row_name[r]].begin(), named[row_name[r]].end());
-  }
-  return Rows(g.cols, named);
+      graph.edges.push_back({r + 1, g.targets[e] + 1});
+  Random random(1);
+  reorder(graph, order, random);
+  std::vector<std::vector<int32_t>> lists(graph.left);
+  for (const Edge& e : graph.edges) lists[e.tail - 1].push_back(e.head - 1);
+  return Rows(g.cols, lists);
 }
 
 TEST(FastMatching, GreedyStartReadsTheWayTheWholeSideFavours) {
@@ -1182,7 +1163,7 @@ TEST(FastMatching, GreedyStartReadsTheWayTheWholeSideFavours) {
   // Read backward, the pass leaves about four times as many free (1,164
   // of the 20,000 columns against 314).
   const int32_t m = 20000;
-  const Rows dense = BreadthFirst(HiddenPerfect(m, 39, 7));
+  const Rows dense = Reordered(HiddenPerfect(m, 39, 7), "breadth-first");
   const fast::MatchingPlan dense_plan = AutomaticPlan(dense, false, &counters, true);
   EXPECT_EQ(dense_plan.initialisation, fast::Initialisation::kGreedy);
   EXPECT_GT(counters.initial_pairs, m - m / 40);
