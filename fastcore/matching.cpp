@@ -353,7 +353,7 @@ internal::Mates MaximumMatching::Mates() {
 // The plan's search from the plan's side; false when PF+ stopped at
 // `budget` scanned entries (negative: none) short of a maximum matching.
 bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adjacency& cols,
-                           int64_t budget) {
+                           int64_t budget, bool spare_dead_trees) {
   const bool from_rows = plan_.side == Side::kRows;
   const internal::Adjacency& from = from_rows ? rows : cols;
   const internal::Adjacency& to = from_rows ? cols : rows;
@@ -380,10 +380,10 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
       return true;
     case Search::kPothenFanInterleaved:
       return internal::InterleavedPothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
-                                                  work_.get(), budget);
+                                                  work_.get(), budget, spare_dead_trees);
     default:
       return internal::PothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
-                                       work_.get(), budget);
+                                       work_.get(), budget, spare_dead_trees);
   }
 }
 

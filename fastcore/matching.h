@@ -237,7 +237,8 @@ class MaximumMatching {
   void Initialise(const internal::Adjacency& rows, const internal::Adjacency& cols,
                   const internal::Look& look);
   internal::Mates Mates();
-  bool Grow(const internal::Adjacency& rows, const internal::Adjacency& cols, int64_t budget);
+  bool Grow(const internal::Adjacency& rows, const internal::Adjacency& cols, int64_t budget,
+            bool spare_dead_trees = false);
   // The column side's adjacency, the caller's or built on first use.
   internal::Adjacency ColumnSide();
 

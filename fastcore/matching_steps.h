@@ -158,10 +158,16 @@ enum class GreedyOrder {
 // `scans_per_row` > 0 once the rows taken so far have read more than that
 // many entries each, beyond a grace of a few lists; true otherwise.
 // `work->taken` must hold a bit for each of the `cols` columns, and
-// kByDegree uses `work->degree_one` for the order.
+// kByDegree uses `work->degree_one` for the order. With `forgiven`, on one
+// thread, a row that finds every column of its list taken while so few
+// columns are taken that a random list as long would almost never be
+// (a chance below one in a million) does not count against `misses`, and
+// *forgiven counts such rows: their lists lie in a part with fewer columns
+// than rows (a deficient block), whose surplus rows every maximum matching
+// leaves free too.
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                  Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1,
-                 int64_t scans_per_row = 0);
+                 int64_t scans_per_row = 0, int64_t* forgiven = nullptr);
 // On mates that are all free: when row i lists column i for every i below
 // the smaller side's count (the diagonal of a square matrix free of zeros),
 // pairs each such row with that column, a matching as large as the smaller
@@ -187,17 +193,20 @@ void ParallelKarpSipserMatch(const Adjacency& rows, const Adjacency& cols, Mates
 
 // PF+ from the free vertices of `rows`, with `memory` of that side. False
 // when it stopped at the budget of scanned entries (negative: none) with
-// the matching not yet proved maximum. A search cancelled (work->cancel)
-// returns true, as do the others below: the solve is over either way.
+// the matching not yet proved maximum; with `spare_dead_trees` (on one
+// thread) the searches that prove trees dead do not count against it. A
+// search cancelled (work->cancel) returns true, as do the others below:
+// the solve is over either way.
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                     SearchMemory* memory, Workspace* work, int64_t budget = -1);
+                     SearchMemory* memory, Workspace* work, int64_t budget = -1,
+                     bool spare_dead_trees = false);
 
 // PF+ as above with several searches in flight at once on one thread,
 // each handing over to the next while the data of the row it entered is
 // fetched (Search::kPothenFanInterleaved).
 bool InterleavedPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
                                 MatchingCounters* counters, SearchMemory* memory, Workspace* work,
-                                int64_t budget = -1);
+                                int64_t budget = -1, bool spare_dead_trees = false);
 
 // PF+ from both sides in turn, `rows` first, with doubling budgets, until
 // one side proves the matching maximum.

@@ -57,6 +57,7 @@ class PothenFan {
     int32_t root = -1;
     int32_t stamp = 0;     // its number in the visited marks
     bool tainted = false;  // it met another live search's column
+    int64_t scans = 0;     // the entries it read
     Stage stage = Stage::kWork;
     // The search path, root first; each row after the root is the mate of
     // a column its predecessor entered.
@@ -66,8 +67,13 @@ class PothenFan {
   };
 
  public:
+  // With `spare_dead_trees`, a search that fails untainted does not count
+  // against the budget: the trees it proves dead are read by no later
+  // search, so such searches read about one pass of the lists in all
+  // however many there are (a deficient graph's surplus rows), and a
+  // budget meant to stop searches that wander need not stop them.
   PothenFan(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-            SearchMemory* memory, Workspace* work)
+            SearchMemory* memory, Workspace* work, bool spare_dead_trees = false)
       : rows_(rows),
         cols_(cols),
         mates_(mates),
@@ -75,6 +81,7 @@ class PothenFan {
         memory_(memory),
         lookahead_(memory->lookahead.data()),
         visited_(memory->visited.data()),
+        spare_dead_trees_(spare_dead_trees),
         cancel_(work->cancel) {
     std::copy(rows.offsets, rows.offsets + rows.count, lookahead_);
     std::fill(visited_, visited_ + cols, 0);
@@ -126,7 +133,9 @@ class PothenFan {
     while (active > 0) {
       for (int i = 0; i < active;) {
         Lane& lane = lanes[i];
+        const int64_t scans = counters_->arc_scans;
         const Outcome outcome = Advance(&lane);
+        lane.scans += counters_->arc_scans - scans;
         if (outcome == Outcome::kGoingOn) {
           ++i;
           continue;
@@ -137,6 +146,8 @@ class PothenFan {
           return false;
         }
         if (outcome == Outcome::kFailed && lane.tainted) roots_[kept++] = lane.root;
+        if (outcome == Outcome::kFailed && !lane.tainted && spare_dead_trees_ && stop_ != INT64_MAX)
+          stop_ += lane.scans;
         if (next < roots_.size()) {
           Begin(&lane, roots_[next++]);
           ++i;
@@ -196,6 +207,7 @@ class PothenFan {
     lane->root = root;
     lane->stamp = ++stamp_;
     lane->tainted = false;
+    lane->scans = 0;
     lane->entered->clear();
     lane->path.clear();
     Enter(lane, root);
@@ -347,6 +359,7 @@ class PothenFan {
   int32_t stamp_ = 0;         // the last search begun
   int32_t phase_start_ = 1;   // the first search of the current phase
   bool forward_ = true;       // odd phases scan forward, even ones backward
+  const bool spare_dead_trees_;
   // Free rows with an edge, in index order, as the last run left them.
   std::vector<int32_t> roots_;
   bool found_roots_ = false;
@@ -356,22 +369,22 @@ class PothenFan {
 }  // namespace
 
 bool PothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
-                     SearchMemory* memory, Workspace* work, int64_t budget) {
+                     SearchMemory* memory, Workspace* work, int64_t budget, bool spare_dead_trees) {
   if (work->team != nullptr)
     return ParallelPothenFanSearch(rows, cols, mates, counters, memory, work, budget);
-  return PothenFan<1>(rows, cols, mates, counters, memory, work).Run(budget);
+  return PothenFan<1>(rows, cols, mates, counters, memory, work, spare_dead_trees).Run(budget);
 }
 
 bool InterleavedPothenFanSearch(const Adjacency& rows, int32_t cols, Mates mates,
                                 MatchingCounters* counters, SearchMemory* memory, Workspace* work,
-                                int64_t budget) {
+                                int64_t budget, bool spare_dead_trees) {
   // Eight: on the shuffled banded problems 16 lanes read 1.47 times the
   // entries of one at 10M (their searches cut each other short), and were
   // no faster than eight at 1M; four were slower.
   constexpr int kLanes = 8;
   if (work->team != nullptr)
     return ParallelPothenFanSearch(rows, cols, mates, counters, memory, work, budget);
-  return PothenFan<kLanes>(rows, cols, mates, counters, memory, work).Run(budget);
+  return PothenFan<kLanes>(rows, cols, mates, counters, memory, work, spare_dead_trees).Run(budget);
 }
 
 void PothenFanBothSides(const Adjacency& rows, const Adjacency& cols, Mates mates,

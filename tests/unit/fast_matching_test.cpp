@@ -1169,6 +1169,31 @@ TEST(FastMatching, GreedyStartReadsTheWayTheWholeSideFavours) {
   EXPECT_GT(counters.initial_pairs, m - m / 40);
 }
 
+TEST(FastMatching, RowsAloneProveADeficientBlockHopeless) {
+  // A deficient matrix without a column side, each list in column order
+  // as genbip writes it: the first 2k rows share k columns, and the k left
+  // over find them all taken with a fifth of the columns taken, where a
+  // random list of 40 almost never would. The greedy start forgives those
+  // misses (counted, they passed its limit, and the columns' lists were
+  // built), and PF+'s failed searches from them, which prove the block
+  // dead, stay out of its budget (counted, they stopped PF+ there: in
+  // column order the greedy start reads far into the lists): the rows
+  // alone prove the maximum.
+  const int32_t n = 20000;
+  Rows g = DeficientBothSides(n, 40, false, false);
+  for (int32_t r = 0; r < n; ++r)
+    std::sort(g.targets.begin() + g.offsets[r], g.targets.begin() + g.offsets[r + 1]);
+  fast::MatchingCounters counters;
+  const fast::MatchingPlan plan = AutomaticPlan(g, true, &counters, true);
+  EXPECT_EQ(plan.side, fast::Side::kRows);
+  EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+  EXPECT_LT(counters.arc_scans, 2 * int64_t{n} * 40);
+  // Shuffled, the surplus rows miss late, when most columns are taken, as
+  // a random graph's do: they count, and the two-sided plan takes over.
+  const Rows shuffled = DeficientBothSides(n, 40, false, true);
+  EXPECT_EQ(AutomaticPlan(shuffled, true, &counters, true).side, fast::Side::kColumns);
+}
+
 TEST(FastMatching, PushRelabelAllocatesNothingInTheSolve) {
   // Either side pushes here, after a look from the other that gives up:
   // every array comes from what Prepare() reserved.
