@@ -196,19 +196,33 @@ struct GreedyPass {
   int64_t forgiven = 0;
 };
 
-// Whether a row of `degree` entries that found them all taken, with
-// `pairs` of the `cols` columns taken, is a miss a random graph would
-// almost never have: all its columns taken has a chance of about
-// (pairs / cols) ^ degree there. A random graph's misses come late in the
-// pass, when most columns are taken; those of a block with fewer columns
-// than rows come as soon as its columns are, however few the others
-// taken (genbip's 10M deficient matrix: its 50,000 surplus rows, 40 entries
-// each, miss with a fifth of the columns taken, a chance of 10^-28).
-bool UnlikelyMiss(int64_t degree, int64_t pairs, int32_t cols) {
-  constexpr double kBits = 20;  // the chance at most: 2^-kBits
-  return static_cast<double>(pairs) * std::exp2(kBits / static_cast<double>(degree)) <
-         static_cast<double>(cols);
-}
+// The misses a random graph would almost never have: a row of d entries
+// that finds them all taken, with `pairs` of the `cols` columns taken, has
+// a chance of about (pairs / cols)^d of doing so there. A random graph's
+// misses come late in the pass, when most columns are taken; those of a
+// block with fewer columns than rows come as soon as its columns are,
+// however few the others taken (genbip's 10M deficient matrix: its 50,000
+// surplus rows, 40 entries each, miss with a fifth of the columns taken, a
+// chance of 10^-28). For each list length, the pairs below which a miss
+// has a chance under 2^-20; lists longer than the table use its last
+// length, which forgives fewer. A table, since a tall matrix's pass may
+// miss on millions of rows (the 10M mesh: 1.6M).
+class UnlikelyMisses {
+ public:
+  explicit UnlikelyMisses(int32_t cols) {
+    constexpr double kBits = 20;
+    for (int64_t d = 1; d <= kLongest; ++d)
+      below_[d] = static_cast<int64_t>(static_cast<double>(cols) *
+                                       std::exp2(-kBits / static_cast<double>(d)));
+  }
+  bool Unlikely(int64_t degree, int64_t pairs) const {
+    return pairs < below_[std::min(degree, kLongest)];
+  }
+
+ private:
+  static constexpr int64_t kLongest = 64;
+  int64_t below_[kLongest + 1] = {};
+};
 
 // One pass on one thread. Compiled for each way of reading and each order
 // of the rows, with the arrays in locals: the pass costs a few dozen
@@ -217,7 +231,8 @@ bool UnlikelyMiss(int64_t degree, int64_t pairs, int32_t cols) {
 // of scans a row (kLimited), which only the greedy probe asks for.
 template <bool kBackward, bool kInSequence, bool kLimited>
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
-                        Mates mates, int64_t misses, int64_t scans_per_row, int32_t forgive_cols) {
+                        Mates mates, int64_t misses, int64_t scans_per_row,
+                        const UnlikelyMisses* forgive) {
   const int64_t* const offsets = rows.offsets;
   const int32_t* const targets = rows.targets;
   int32_t* const row_mates = mates.row;
@@ -235,7 +250,7 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
     if (e < 0) {
       const int64_t degree = offsets[r + 1] - offsets[r];
       if (degree == 0) continue;
-      if (forgive_cols > 0 && UnlikelyMiss(degree, pairs, forgive_cols)) {
+      if (forgive != nullptr && forgive->Unlikely(degree, pairs)) {
         ++forgiven;
         continue;
       }
@@ -263,27 +278,27 @@ GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t
 
 template <bool kBackward, bool kInSequence>
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
-                        Mates mates, int64_t misses, int64_t scans_per_row, int32_t forgive_cols) {
+                        Mates mates, int64_t misses, int64_t scans_per_row,
+                        const UnlikelyMisses* forgive) {
   return scans_per_row > 0 ? SerialGreedy<kBackward, kInSequence, true>(
-                                 rows, sequence, taken, mates, misses, scans_per_row, forgive_cols)
-                           : SerialGreedy<kBackward, kInSequence, false>(
-                                 rows, sequence, taken, mates, misses, 0, forgive_cols);
+                                 rows, sequence, taken, mates, misses, scans_per_row, forgive)
+                           : SerialGreedy<kBackward, kInSequence, false>(rows, sequence, taken,
+                                                                         mates, misses, 0, forgive);
 }
 
-// `forgive_cols` > 0: the misses UnlikelyMiss finds, with that many
-// columns, are forgiven.
+// With `forgive`, the misses it finds unlikely are forgiven.
 GreedyPass SerialGreedy(const Adjacency& rows, const int32_t* sequence, uint64_t* taken,
                         bool backward, Mates mates, int64_t misses, int64_t scans_per_row,
-                        int32_t forgive_cols) {
+                        const UnlikelyMisses* forgive) {
   if (sequence != nullptr)
     return backward ? SerialGreedy<true, true>(rows, sequence, taken, mates, misses, scans_per_row,
-                                               forgive_cols)
+                                               forgive)
                     : SerialGreedy<false, true>(rows, sequence, taken, mates, misses, scans_per_row,
-                                                forgive_cols);
+                                                forgive);
   return backward ? SerialGreedy<true, false>(rows, sequence, taken, mates, misses, scans_per_row,
-                                              forgive_cols)
+                                              forgive)
                   : SerialGreedy<false, false>(rows, sequence, taken, mates, misses, scans_per_row,
-                                               forgive_cols);
+                                               forgive);
 }
 
 // One pass on mates that are all free, on the team when there is one
@@ -292,9 +307,12 @@ GreedyPass Pass(const Adjacency& rows, int32_t cols, const int32_t* sequence, bo
                 Mates mates, Workspace* work, int64_t misses, int64_t scans_per_row, bool forgive) {
   uint64_t* const taken = work->taken.data();
   std::fill(taken, taken + cols / 64 + 1, 0);
-  if (work->team == nullptr)
-    return SerialGreedy(rows, sequence, taken, backward, mates, misses, scans_per_row,
-                        forgive ? cols : 0);
+  if (work->team == nullptr) {
+    if (!forgive)
+      return SerialGreedy(rows, sequence, taken, backward, mates, misses, scans_per_row, nullptr);
+    const UnlikelyMisses unlikely(cols);
+    return SerialGreedy(rows, sequence, taken, backward, mates, misses, scans_per_row, &unlikely);
+  }
   ParallelGreedy run(rows, sequence, taken, backward, mates, misses, scans_per_row);
   work->team->Run(run);
   return {run.scans(), run.pairs(), run.gave_up()};

@@ -65,7 +65,7 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   const bool matched = internal::GreedyMatch(
       rows, graph_.cols, Mates(), &counters_, work_.get(),
       by_degree ? internal::GreedyOrder::kByDegree : internal::GreedyOrder::kIndex, misses, 0,
-      work_->team == nullptr ? &forgiven : nullptr);
+      work_->team == nullptr && !columns_fewer ? &forgiven : nullptr);
   if (matched && (size_ == look.bound || work_->cancel())) return true;
   // PF+ gets what is left of one pass after the greedy start.
   const int64_t budget = internal::OnePass(rows, graph_.cols) - counters_.arc_scans;
