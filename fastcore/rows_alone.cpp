@@ -33,13 +33,17 @@ bool MaximumMatching::FromRowsAloneFirst() const {
 // genbip's 10M deficient matrix as written: 0.12 s to 0.05, where the rows
 // gave up and the columns' lists were built; on its 10M components, small
 // and dense, 0.094 to 0.047 as written, 0.19 to 0.10 shuffled). Where few
-// misses were forgiven PF+ keeps several searches in flight: after a
-// greedy start each search walks a chain of rows, each waiting for the one
-// before, even where they lie close together (the 10M band as written:
-// 0.076 to 0.046); not where many fail, since searches in flight cut each
-// other short and fewer prove their trees dead (the components as written:
-// 0.047 to 0.109), nor where a few rows hold a large share of the entries
-// (the shuffled 10M block-diagonal matrix's coupling rows: 0.061 to 0.162).
+// misses were forgiven and the rows' numbering keeps neighbours together,
+// PF+ keeps several searches in flight: after a greedy start each search
+// walks a chain of rows, each waiting for the one before, even where they
+// lie close together (the 10M band as written: 0.061 to 0.043). Not where
+// many fail, since searches in flight cut each other short and fewer prove
+// their trees dead (the components as written: 0.047 to 0.109), nor where
+// a few rows hold a large share of the entries (the shuffled 10M
+// block-diagonal matrix's coupling rows: 0.061 to 0.162), nor on a random
+// numbering, where the searches in flight read more and gained nothing
+// (the 10M hidden perfect matching shuffled, each list in column order:
+// 0.046 to 0.052).
 bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   constexpr int64_t kMissShare = 32;  // rows left free at most: this share of the matchable ones
   plan_.initialisation = Initialisation::kGreedy;
@@ -71,7 +75,8 @@ bool MaximumMatching::SolveFromRowsAlone(const internal::Adjacency& rows) {
   const int64_t budget = internal::OnePass(rows, graph_.cols) - counters_.arc_scans;
   if (matched && budget > 0 && !columns_fewer) {
     work_->UnfoldRows();
-    if (forgiven <= look.bound / kMissShare && !internal::HasHubs(look.rows))
+    if (forgiven <= look.bound / kMissShare && !internal::HasHubs(look.rows) &&
+        !internal::NeighboursApart(rows))
       plan_.search = Search::kPothenFanInterleaved;
     if (Grow(rows, internal::Adjacency{graph_.cols}, budget, forgiven > 0)) return true;
   }

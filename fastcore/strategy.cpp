@@ -161,37 +161,6 @@ bool AlongAChain(const Adjacency& rows, const Adjacency& cols) {
   return 2 * chain > kSample;
 }
 
-// Whether, for most of a sample of one side's vertices, most neighbours
-// lie more than kNear numbers from every neighbour of the next vertex. A
-// search's steps go from a vertex to its neighbours' mates, who in a
-// numbering along the graph (a band or a grid written in order, breadth
-// first, reversed, or sorted by degree, which keeps that order within
-// each degree) lie near each other, so that their data shares cache
-// lines; in random order a near one is a matter of chance (about 2% of
-// the entries of the shuffled 10M banded problem, 40 a row). Vertices
-// with more than kLong entries, or none, are not looked at.
-bool NeighboursApart(const Adjacency& side) {
-  constexpr int32_t kSample = 64;
-  constexpr int32_t kNear = 64;
-  constexpr int64_t kLong = 64;
-  int32_t looked = 0, apart = 0;
-  for (int32_t i = 0; i < kSample && side.count > 1; ++i) {
-    const int32_t v = static_cast<int32_t>((2 * int64_t{i} + 1) * (side.count - 1) / (2 * kSample));
-    const int64_t n = side.end(v) - side.begin(v), m = side.end(v + 1) - side.begin(v + 1);
-    if (n == 0 || m == 0 || n > kLong || m > kLong) continue;
-    int64_t near = 0;
-    for (int64_t e = side.begin(v); e < side.end(v); ++e) {
-      bool found = false;
-      for (int64_t f = side.begin(v + 1); f < side.end(v + 1) && !found; ++f)
-        found = std::abs(int64_t{side.targets[e]} - side.targets[f]) <= kNear;
-      near += found;
-    }
-    ++looked;
-    apart += 2 * near < n;
-  }
-  return 2 * apart > looked;
-}
-
 // The side the searches start from: the rows when clearly fewer of them
 // have an edge (their lists are longer on average, so each finds a free
 // partner sooner), else the columns, as sparse maximum transversals do.
@@ -228,6 +197,37 @@ bool Unequal(const Degrees& rows, const Degrees& cols) {
 }
 
 }  // namespace
+
+// Whether, for most of a sample of one side's vertices, most neighbours
+// lie more than kNear numbers from every neighbour of the next vertex. A
+// search's steps go from a vertex to its neighbours' mates, who in a
+// numbering along the graph (a band or a grid written in order, breadth
+// first, reversed, or sorted by degree, which keeps that order within
+// each degree) lie near each other, so that their data shares cache
+// lines; in random order a near one is a matter of chance (about 2% of
+// the entries of the shuffled 10M banded problem, 40 a row). Vertices
+// with more than kLong entries, or none, are not looked at.
+bool NeighboursApart(const Adjacency& side) {
+  constexpr int32_t kSample = 64;
+  constexpr int32_t kNear = 64;
+  constexpr int64_t kLong = 64;
+  int32_t looked = 0, apart = 0;
+  for (int32_t i = 0; i < kSample && side.count > 1; ++i) {
+    const int32_t v = static_cast<int32_t>((2 * int64_t{i} + 1) * (side.count - 1) / (2 * kSample));
+    const int64_t n = side.end(v) - side.begin(v), m = side.end(v + 1) - side.begin(v + 1);
+    if (n == 0 || m == 0 || n > kLong || m > kLong) continue;
+    int64_t near = 0;
+    for (int64_t e = side.begin(v); e < side.end(v); ++e) {
+      bool found = false;
+      for (int64_t f = side.begin(v + 1); f < side.end(v + 1) && !found; ++f)
+        found = std::abs(int64_t{side.targets[e]} - side.targets[f]) <= kNear;
+      near += found;
+    }
+    ++looked;
+    apart += 2 * near < n;
+  }
+  return 2 * apart > looked;
+}
 
 bool DenseGraph(const Look& look) {
   return !Sparse(StartingSide(look.rows, look.cols) == Side::kRows ? look.rows : look.cols);

@@ -40,6 +40,9 @@ Look LookAt(const Adjacency& rows, const Adjacency& cols);
 // over costs more than it saves (the 1M banded problem as written: 0.017 s
 // to 0.028). False without the columns' adjacency.
 bool ScatteredInMemory(const Adjacency& rows, const Adjacency& cols);
+// The same look at one side's lists alone (ScatteredInMemory's test of
+// either side, whatever the graph's size).
+bool NeighboursApart(const Adjacency& side);
 
 // Whether a few hubs hold most of the side's entries: its largest degree
 // is many times the average.
