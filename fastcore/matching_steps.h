@@ -162,9 +162,10 @@ enum class GreedyOrder {
 // thread, a row that finds every column of its list taken while so few
 // columns are taken that a random list as long would almost never be
 // (a chance below one in a million) does not count against `misses`, and
-// *forgiven counts such rows: their lists lie in a part with fewer columns
-// than rows (a deficient block), whose surplus rows every maximum matching
-// leaves free too.
+// *forgiven counts such rows: most likely their lists lie in a part with
+// fewer columns than rows (a deficient block), whose surplus rows every
+// maximum matching leaves free too (an ordered band's rows miss so as
+// well, and PF+ matches them after).
 bool GreedyMatch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
                  Workspace* work, GreedyOrder order = GreedyOrder::kIndex, int64_t misses = -1,
                  int64_t scans_per_row = 0, int64_t* forgiven = nullptr);

@@ -57,7 +57,7 @@ class PothenFan {
     int32_t root = -1;
     int32_t stamp = 0;     // its number in the visited marks
     bool tainted = false;  // it met another live search's column
-    int64_t scans = 0;     // the entries it read
+    int64_t scans = 0;     // the entries it read (kept with spare_dead_trees_)
     Stage stage = Stage::kWork;
     // The search path, root first; each row after the root is the mate of
     // a column its predecessor entered.
@@ -135,7 +135,7 @@ class PothenFan {
         Lane& lane = lanes[i];
         const int64_t scans = counters_->arc_scans;
         const Outcome outcome = Advance(&lane);
-        lane.scans += counters_->arc_scans - scans;
+        if (spare_dead_trees_) lane.scans += counters_->arc_scans - scans;
         if (outcome == Outcome::kGoingOn) {
           ++i;
           continue;
