@@ -1,5 +1,5 @@
-// fastmatch's allocations of a few megabytes and more go on huge pages
-// where the system offers them (see adviseHugePages). The adjacency, the
+// fastmatch's allocations of half a megabyte and more go on huge pages
+// where the system offers them (see allocateOnHugePages). The adjacency, the
 // offsets and the solver's per-vertex arrays are all reached at random;
 // with small pages nearly every such access also misses the address cache,
 // and the first touch of every 4 KiB page costs a fault of its own.
