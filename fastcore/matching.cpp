@@ -141,6 +141,9 @@ internal::Workspace::Workspace(int32_t rows, int32_t cols, const std::atomic<boo
   push_relabel.queue.reserve(larger + 1);
   push_relabel.bfs.reserve(larger);
   push_relabel.live.reserve(larger);
+  sweeps.tree.reserve(larger);
+  sweeps.parent.reserve(larger);
+  sweeps.augmented.reserve(larger / 64 + 1);
   for (auto* vertices :
        {&meeting.forward, &meeting.backward, &meeting.free_rows, &meeting.free_cols})
     vertices->reserve(larger);
@@ -378,6 +381,8 @@ bool MaximumMatching::Grow(const internal::Adjacency& rows, const internal::Adja
       internal::PothenFanBothSides(from, to, Mates(), &counters_, from_memory, to_memory,
                                    work_.get());
       return true;
+    case Search::kSweeps:
+      return internal::SweepSearch(from, to.count, Mates(), &counters_, work_.get(), budget);
     case Search::kPothenFanInterleaved:
       return internal::InterleavedPothenFanSearch(from, to.count, Mates(), &counters_, from_memory,
                                                   work_.get(), budget, spare_dead_trees);

@@ -96,6 +96,13 @@ enum class Search {
   // entered is fetched, so that their cache misses are waited for
   // together. For graphs whose numbering scatters neighbours over memory.
   kPothenFanInterleaved,
+  // Augmenting paths from the other side's free vertices, grown as
+  // alternating trees by sweeps over the starting side's lists in order
+  // until a sweep changes nothing: it reads the starting side's lists
+  // alone. For a caller without the columns' lists where the columns are
+  // the fewer side: most rows stay free, and a search from them would
+  // fail from nearly every one.
+  kSweeps,
 };
 
 // The side whose free vertices the initialisation and the search start
@@ -109,7 +116,7 @@ enum class Side {
 
 // The names of the choices, as fastmatch's -a option writes them: "none",
 // "greedy", "ks", "ks-greedy", "ks-one"; "pf", "pr", "pr-either", "pf-pr", "pf-both",
-// "pf-interleaved"; "first", "second"; and "auto" for kAuto.
+// "pf-interleaved", "sweeps"; "first", "second"; and "auto" for kAuto.
 const char* NameOf(Initialisation start);
 const char* NameOf(Search search);
 const char* NameOf(Side side);

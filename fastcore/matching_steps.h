@@ -93,6 +93,14 @@ struct MeetingMemory {
   std::vector<int32_t> free_cols;
 };
 
+// The sweeps' memory (sweep_search.cpp), per vertex of the side they
+// search for: reserved before a solve, touched when they run.
+struct SweepMemory {
+  std::vector<int32_t> tree;        // the root of the vertex's tree, or -1
+  std::vector<int32_t> parent;      // the vertex whose neighbour brought it in; -1 for a root
+  std::vector<uint64_t> augmented;  // a bit per vertex: a root whose tree has augmented
+};
+
 // Working memory of the steps, allocated and first touched before a solve
 // starts, so that the solve itself allocates nothing (but PF+'s list of
 // free roots and its search paths, and the entered columns of its searches
@@ -118,6 +126,8 @@ struct Workspace {
   std::vector<int32_t> entered;
   // Reserved only: pages are touched when a push-relabel search runs.
   PushRelabelMemory push_relabel;
+  // Reserved only, as above.
+  SweepMemory sweeps;
   // The caller's cancel flag: the searches poll it at their phase
   // boundaries and, once it is seen, return as if done.
   CancelPoll cancel;
@@ -241,6 +251,16 @@ void PushRelabelSearch(const Adjacency& rows, const Adjacency& cols, Mates mates
 void PushRelabelEitherSide(const Adjacency& rows, const Adjacency& cols, Mates mates,
                            double global_relabel_factor, MatchingCounters* counters,
                            Workspace* work);
+
+// Search::kSweeps from the free vertices of the other side, reading only
+// the lists of `rows` (sweep_search.cpp): sweeps over every list in order
+// until one changes nothing, which proves the matching maximum; true then
+// (or once cancelled). False, the matching valid but not proved maximum,
+// where they have read `budget` entries (negative: no limit) before a
+// sweep: a budget of 1 allows one. Uses work->taken and work->sweeps, on
+// one thread.
+bool SweepSearch(const Adjacency& rows, int32_t cols, Mates mates, MatchingCounters* counters,
+                 Workspace* work, int64_t budget = -1);
 
 // Whether the arrays keep BipartiteGraph's contract: offsets from 0, never
 // decreasing, every target in range, a column side that lists as many

@@ -361,7 +361,7 @@ bool NeedsColumnSide(const MatchingOptions& options) {
          options.initialisation == Initialisation::kKarpSipserThenGreedy ||
          options.initialisation == Initialisation::kDegreeOne ||
          (options.search != Search::kAuto && options.search != Search::kPothenFan &&
-          options.search != Search::kPothenFanInterleaved);
+          options.search != Search::kPothenFanInterleaved && options.search != Search::kSweeps);
 }
 
 Look LookAt(const Adjacency& rows, const Adjacency& cols) {
@@ -397,7 +397,8 @@ constexpr Named<Search> kSearches[] = {{"pf", Search::kPothenFan},
                                        {"pr-either", Search::kPushRelabelEitherSide},
                                        {"pf-pr", Search::kPothenFanThenPushRelabel},
                                        {"pf-both", Search::kPothenFanBothSides},
-                                       {"pf-interleaved", Search::kPothenFanInterleaved}};
+                                       {"pf-interleaved", Search::kPothenFanInterleaved},
+                                       {"sweeps", Search::kSweeps}};
 constexpr Named<Side> kSides[] = {{"first", Side::kRows}, {"second", Side::kColumns}};
 
 template <class Choice, size_t N>

@@ -250,7 +250,8 @@ fast::MatchingOptions MatchingOptions(const std::string& algorithm,
       {"push-relabel-either-side", fast::Search::kPushRelabelEitherSide},
       {"pothen-fan-then-push-relabel", fast::Search::kPothenFanThenPushRelabel},
       {"pothen-fan-both-sides", fast::Search::kPothenFanBothSides},
-      {"pothen-fan-interleaved", fast::Search::kPothenFanInterleaved}};
+      {"pothen-fan-interleaved", fast::Search::kPothenFanInterleaved},
+      {"sweeps", fast::Search::kSweeps}};
   static const std::pair<const char*, fast::Initialisation> kStarts[] = {
       {"karp-sipser", fast::Initialisation::kKarpSipser},
       {"greedy", fast::Initialisation::kGreedy},

@@ -28,7 +28,7 @@ SETTINGS = ([{"algorithm": a, "initialisation": i} for a in ("pothen-fan", "push
              for i in ("karp-sipser", "greedy", "none")] +
             [{"algorithm": a, "initialisation": i}
              for a in ("push-relabel-either-side", "pothen-fan-then-push-relabel",
-                       "pothen-fan-both-sides", "pothen-fan-interleaved")
+                       "pothen-fan-both-sides", "pothen-fan-interleaved", "sweeps")
              for i in ("karp-sipser", "greedy")] +
             [{"algorithm": "pothen-fan", "initialisation": i}
              for i in ("degree-one-then-greedy", "degree-one")])

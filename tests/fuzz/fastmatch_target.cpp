@@ -29,6 +29,7 @@ const std::vector<std::vector<std::string>> kAlgorithms = {
     {"-a", "ks+pr-either"},
     {"-a", "ks-greedy+pf"},
     {"-a", "greedy+pf-interleaved"},
+    {"-a", "greedy+sweeps"},
     {"-a", "ks-one+pf/second"},
     {"-a", "ks+pf", "-t", "2", "--threads-from", "0"},
     {"-a", "greedy+pf-both", "-t", "2", "--threads-from", "0"},

@@ -106,7 +106,8 @@ const fast::Search kSearches[] = {fast::Search::kAuto,
                                   fast::Search::kPushRelabelEitherSide,
                                   fast::Search::kPothenFanThenPushRelabel,
                                   fast::Search::kPothenFanBothSides,
-                                  fast::Search::kPothenFanInterleaved};
+                                  fast::Search::kPothenFanInterleaved,
+                                  fast::Search::kSweeps};
 
 const fast::Side kSides[] = {fast::Side::kAuto, fast::Side::kRows, fast::Side::kColumns};
 
@@ -163,7 +164,7 @@ TEST(FastMatching, ChoiceNamesReadBack) {
   }
   for (Search search : {Search::kPothenFan, Search::kPushRelabel, Search::kPushRelabelEitherSide,
                         Search::kPothenFanThenPushRelabel, Search::kPothenFanBothSides,
-                        Search::kPothenFanInterleaved}) {
+                        Search::kPothenFanInterleaved, Search::kSweeps}) {
     Search read = Search::kAuto;
     EXPECT_TRUE(fast::FromName(fast::NameOf(search), &read));
     EXPECT_EQ(read, search);
@@ -1008,10 +1009,10 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   // Where the columns are clearly fewer, the greedy start may still match
   // every column (no diagonal here: row r lists r + 1 and r + 2); where it
   // does not, PF+ from the rows is not tried, since every row beyond the
-  // columns' number would search in vain: the two-sided plan takes over.
-  // (150 rows, 128 columns: row r < 127 lists column r, the others column
-  // 0; row 0 takes column 0, and its other one, 127, waits for an
-  // augmenting path, which PF+ from the rows would find within its budget.)
+  // columns' number would search in vain: the sweeps search from the free
+  // columns. (150 rows, 128 columns: row r < 127 lists column r, the
+  // others column 0; row 0 takes column 0, and its other one, 127, waits
+  // for the path 127, row 0, column 0, row 127, which one sweep finds.)
   std::vector<std::vector<int32_t>> tall(90), wide(30), skewed(90), short_of_one(150);
   for (int32_t r = 0; r < 90; ++r) {
     tall[r] = {r % 30, (r + 1) % 30};
@@ -1024,7 +1025,31 @@ TEST(FastMatching, RowsAloneFinishWhereTheGreedyStartNearlyDoes) {
   EXPECT_EQ(AutomaticPlan(Rows(30, tall), true).side, fast::Side::kRows);
   EXPECT_EQ(AutomaticPlan(Rows(90, wide), true).side, fast::Side::kRows);
   EXPECT_EQ(AutomaticPlan(Rows(30, skewed), true).side, fast::Side::kRows);
-  EXPECT_EQ(AutomaticPlan(Rows(128, short_of_one), true).side, fast::Side::kColumns);
+  plan = AutomaticPlan(Rows(128, short_of_one), true);
+  EXPECT_EQ(plan.side, fast::Side::kRows);
+  EXPECT_EQ(plan.search, fast::Search::kSweeps);
+  // Chains whose rows come in the wrong order for the sweeps: row a_j
+  // lists c_(j+1), which the greedy start takes, then c_j, and a_j comes
+  // before a_(j-1), so that each sweep takes the path from c_0 one column
+  // further; the chain's last column is listed by rows that stay free.
+  // The first sweep matches none of the free columns, and the two-sided
+  // plan takes over.
+  constexpr int32_t kChains = 8, kLength = 40;
+  std::vector<std::vector<int32_t>> wrong_order;
+  for (int32_t chain = 0; chain < kChains; ++chain) {
+    const int32_t c = chain * kLength;
+    for (int32_t j = kLength - 2; j >= 0; --j) wrong_order.push_back({c + j + 1, c + j});
+    for (int k = 0; k < kLength / 4; ++k) wrong_order.push_back({c + kLength - 1});
+  }
+  plan = AutomaticPlan(Rows(kChains * kLength, wrong_order), true);
+  EXPECT_EQ(plan.side, fast::Side::kColumns);
+  EXPECT_NE(plan.search, fast::Search::kSweeps);
+  // The same chains with their rows in order: one sweep each.
+  for (int32_t chain = 0; chain < kChains; ++chain)
+    std::reverse(wrong_order.begin() + chain * (kLength - 1 + kLength / 4),
+                 wrong_order.begin() + chain * (kLength - 1 + kLength / 4) + kLength - 1);
+  plan = AutomaticPlan(Rows(kChains * kLength, wrong_order), true);
+  EXPECT_EQ(plan.search, fast::Search::kSweeps);
   // The two-sided plan after a try that gave up has every array
   // of its workspace sized and cleared: solved again and again, each solve
   // on the memory the one before freed, every matching is maximum.
@@ -1194,11 +1219,12 @@ TEST(FastMatching, RowsAloneProveADeficientBlockHopeless) {
   EXPECT_EQ(AutomaticPlan(shuffled, true, &counters, true).side, fast::Side::kColumns);
 }
 
-TEST(FastMatching, PushRelabelAllocatesNothingInTheSolve) {
+TEST(FastMatching, PushRelabelAndSweepsAllocateNothingInTheSolve) {
   // Either side pushes here, after a look from the other that gives up:
-  // every array comes from what Prepare() reserved.
+  // every array comes from what Prepare() reserved. So do the sweeps'.
   for (bool transposed : {false, true})
-    for (auto search : {fast::Search::kPushRelabel, fast::Search::kPushRelabelEitherSide}) {
+    for (auto search : {fast::Search::kPushRelabel, fast::Search::kPushRelabelEitherSide,
+                        fast::Search::kSweeps}) {
       const Rows g = DeficientBothSides(2000, 4, transposed);
       fast::MatchingOptions options;
       options.initialisation = fast::Initialisation::kKarpSipser;

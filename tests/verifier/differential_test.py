@@ -36,7 +36,7 @@ import tempfile
 
 MATCHING = ["augrelabel", "pushmatch-lifo", "pushmatch-fifo", "depthmatch", "breadthmatch"]
 FASTMATCH_STARTS = ["", "ks+", "greedy+", "none+"]
-FASTMATCH_SEARCHES = ["pf", "pr", "pr-either", "pf-pr", "pf-both", "pf-interleaved"]
+FASTMATCH_SEARCHES = ["pf", "pr", "pr-either", "pf-pr", "pf-both", "pf-interleaved", "sweeps"]
 FASTMATCH_SIDES = ["", "/first", "/second"]
 UNITFLOW = ["unitflow-lifo", "unitflow-fifo"]
 # A report line; match's seconds may read -0.00, fastmatch's and fastflow's
