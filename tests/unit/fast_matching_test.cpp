@@ -1219,6 +1219,32 @@ TEST(FastMatching, RowsAloneProveADeficientBlockHopeless) {
   EXPECT_EQ(AutomaticPlan(shuffled, true, &counters, true).side, fast::Side::kColumns);
 }
 
+TEST(FastMatching, RowsAloneGoByDegreePastTheirMisses) {
+  // Four rows list every column, a thousand list two of the first hundred
+  // columns, and the others two columns at random: the greedy start goes
+  // by degree (a hub holds a sixth of the entries), and the rows of the
+  // first hundred columns miss 900 times, far past its limit of misses,
+  // as every maximum matching leaves them free. It goes on, and PF+ from
+  // the rows proves them hopeless: no columns' lists are built.
+  constexpr int32_t n = 2000, kHubs = 4, kCrowded = 1000, kFew = 100;
+  std::mt19937 random(7);
+  std::vector<std::vector<int32_t>> lists(n);
+  for (int32_t r = 0; r < n; ++r) {
+    if (r < kHubs) {
+      for (int32_t c = 0; c < n; ++c) lists[r].push_back(c);
+    } else {
+      const int32_t first = r < kHubs + kCrowded ? 0 : kFew;
+      const int32_t span = r < kHubs + kCrowded ? kFew : n - kFew;
+      lists[r] = {first + static_cast<int32_t>(random() % span),
+                  first + static_cast<int32_t>(random() % span)};
+    }
+  }
+  const fast::MatchingPlan plan = AutomaticPlan(Rows(n, lists), true);
+  EXPECT_EQ(plan.side, fast::Side::kRows);
+  EXPECT_EQ(plan.initialisation, fast::Initialisation::kGreedy);  // not the two-sided plan's
+  EXPECT_EQ(plan.search, fast::Search::kPothenFan);
+}
+
 TEST(FastMatching, PushRelabelAndSweepsAllocateNothingInTheSolve) {
   // Either side pushes here, after a look from the other that gives up:
   // every array comes from what Prepare() reserved. So do the sweeps'.
