@@ -99,8 +99,8 @@ def maximum_matching(A, perm_type=None, *, cover=False, shape=None, zeros_are_ed
             as many entries as edges plus vertices),
             'pothen-fan-both-sides' (PF+ from each side in turn),
             'pothen-fan-interleaved' (PF+ with several searches in flight
-            at once) or 'sweeps' (from the free columns, by sweeps over
-            the rows' lists in order); None
+            at once) or 'sweeps' (from one side's free vertices, by sweeps
+            over the other side's lists in order); None
             (the default) lets the automatic plan choose, as fastmatch does.
         initialisation: the first matching: 'karp-sipser', 'greedy',
             'degree-one-then-greedy' (Karp-Sipser's degree-one rule, then a
