@@ -135,7 +135,7 @@ def malformed(indptr, indices, shape, kind=sp.csr_matrix):
     (lambda: matchflow.structural_rank(malformed([0, 1, 2], [0, 7], (2, 3))), r"indices\[1\] = 7"),
     (lambda: dulmage_mendelsohn(malformed([0, 2, 2], [0, -3], (2, 3))), r"indices\[1\] = -3"),
     (lambda: maximum_matching(malformed([0, 2, 1], [0, 1], (2, 3))), "indptr decreases"),
-    # Checked before any id is read: a middle offset past the ids reads nothing.
+    # The order is named first, even where a middle offset lies past the ids.
     (lambda: matchflow.structural_rank(malformed([0, 9, 2], [0, 1], (2, 3))), "indptr decreases"),
     (lambda: maximum_matching(malformed([1, 2, 2], [0, 1], (2, 3))), r"indptr\[0\] = 1, must be 0"),
     (lambda: maximum_matching(malformed([0, 1, 5], [0, 1], (2, 3))), "indices holds only 2"),
