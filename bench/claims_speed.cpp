@@ -70,12 +70,23 @@ Setup Parse(int argc, char** argv) {
       std::string list = value;
       for (size_t at = 0; at <= list.size();) {
         const size_t comma = std::min(list.find(',', at), list.size());
-        setup.cpus.push_back(static_cast<int>(Count(list.substr(at, comma - at).c_str(), 0)));
+        const int64_t cpu = Count(list.substr(at, comma - at).c_str(), 0);
+        if (cpu >= CPU_SETSIZE) Usage();
+        setup.cpus.push_back(static_cast<int>(cpu));
         at = comma + 1;
       }
     } else {
       Usage();
     }
+  }
+  // Each CPU one this process may run on, so that every run is pinned.
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  sched_getaffinity(0, sizeof allowed, &allowed);
+  for (int cpu : setup.cpus) {
+    if (CPU_ISSET(cpu, &allowed)) continue;
+    std::fprintf(stderr, "claims-speed: CPU %d is not one this process may run on\n", cpu);
+    std::exit(2);
   }
   return setup;
 }
