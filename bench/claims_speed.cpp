@@ -4,15 +4,16 @@
 //
 // Usage: claims-speed [-k RUNS] [--entries N] [--slots S] [--cpus 0,1,...]
 //
-// Three loops over N random slot numbers into S slots of 4 bytes (defaults:
-// 10M and 2M, a 10M-entry problem's lists and one side's mates): each read
-// alone ("read"); a claim of a free slot by a plain load and store
-// ("claim, plain store"), as a pass would make it that leaves conflicts to a
-// second one; and the same claim by a compare-and-swap ("claim,
-// compare-and-swap"), as the parallel solve makes it. Each loop runs on one
-// thread pinned to the first CPU, then shared out over one thread on each
-// CPU given (default: 0 and 1), RUNS times each (default 7), in turn; the
-// table gives the median wall-clock seconds and their ratio.
+// Three loops over N random slot numbers into S slots of 4 bytes (each at
+// most 2^31 - 1; defaults: 10M and 2M, a 10M-entry problem's lists and one
+// side's mates): each read alone ("read"); a claim of a free slot by a
+// plain load and store ("claim, plain store"), as a pass would make it that
+// leaves conflicts to a second one; and the same claim by a
+// compare-and-swap ("claim, compare-and-swap"), as the parallel solve makes
+// it. Each loop runs on one thread pinned to the first CPU, then shared out
+// over one thread on each CPU given (default: 0 and 1), RUNS times each
+// (default 7), in turn; the table gives the median wall-clock seconds and
+// their ratio.
 
 #include <pthread.h>
 #include <sched.h>
@@ -23,7 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <new>
 #include <random>
 #include <string>
 #include <thread>
@@ -62,7 +63,7 @@ Setup Parse(int argc, char** argv) {
     if (option == "-k") {
       setup.runs = static_cast<int>(std::min<int64_t>(Count(value, 1), 1000));
     } else if (option == "--entries") {
-      setup.entries = Count(value, 1);
+      setup.entries = std::min<int64_t>(Count(value, 1), INT32_MAX);
     } else if (option == "--slots") {
       setup.slots = std::min<int64_t>(Count(value, 1), INT32_MAX);
     } else if (option == "--cpus") {
@@ -148,7 +149,7 @@ double Time(Loop loop, const Setup& setup, const std::vector<int>& cpus,
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   const Setup setup = Parse(argc, argv);
   std::vector<int32_t> targets(static_cast<size_t>(setup.entries));
   std::vector<std::atomic<int32_t>> slots(static_cast<size_t>(setup.slots));
@@ -167,4 +168,7 @@ int main(int argc, char** argv) {
     std::printf("%-24s %12.4f %12.4f %7.2f\n", name, one, many, one / many);
   }
   return 0;
+} catch (const std::bad_alloc&) {
+  std::fprintf(stderr, "claims-speed: not enough memory for the entries and slots asked for\n");
+  return 1;
 }
