@@ -13,6 +13,12 @@
 
 namespace fast::internal {
 
+// A bitmap of one bit per vertex, 64 to a word (Workspace::taken and the
+// sweeps' marks).
+inline bool Marked(const uint64_t* bits, int32_t v) { return (bits[v >> 6] >> (v & 63)) & 1; }
+inline void Mark(uint64_t* bits, int32_t v) { bits[v >> 6] |= uint64_t{1} << (v & 63); }
+inline void Unmark(uint64_t* bits, int32_t v) { bits[v >> 6] &= ~(uint64_t{1} << (v & 63)); }
+
 // One side's adjacency: the neighbours of vertex v are
 // targets[offsets[v]] ... targets[offsets[v+1]-1].
 struct Adjacency {

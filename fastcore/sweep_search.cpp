@@ -14,10 +14,6 @@ namespace {
 constexpr int32_t kOutside = -1;  // SweepMemory::tree: in no tree
 constexpr int32_t kRoot = -1;     // SweepMemory::parent: the free column a tree grows from
 
-void Mark(uint64_t* bits, int32_t c) { bits[c >> 6] |= uint64_t{1} << (c & 63); }
-void Unmark(uint64_t* bits, int32_t c) { bits[c >> 6] &= ~(uint64_t{1} << (c & 63)); }
-bool Marked(const uint64_t* bits, int32_t c) { return (bits[c >> 6] >> (c & 63)) & 1; }
-
 // Row `row`, free, lists column `col` of a tree: the path from `col` back
 // to its root, each column taking the row that led to the one after it.
 void Augment(int32_t row, int32_t col, const int32_t* parent, Mates mates) {
